@@ -1,0 +1,220 @@
+#include "Database.h"
+#include "DbError.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QUrl>
+#include <QRegularExpression>
+
+namespace {
+QAtomicInt g_connectionSerial;
+}
+
+Database::Database()
+    : m_name(QStringLiteral("tavrell-%1").arg(g_connectionSerial.fetchAndAddRelaxed(1)))
+{
+}
+
+Database::~Database()
+{
+    close();
+}
+
+void Database::open(const QString& filePath)
+{
+    close();
+    const QFileInfo fi(filePath);
+    if (!fi.exists() || !fi.isFile())
+        throw DbError(QStringLiteral("Could not find file '%1'.").arg(filePath));
+
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    // A URI with mode=rw: the engine never creates the file behind our back.
+    QUrl uri = QUrl::fromLocalFile(fi.absoluteFilePath());
+    uri.setQuery(QStringLiteral("mode=rw"));
+    m_db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    if (!m_db.open()) {
+        const QString text = m_db.lastError().text();
+        close();
+        throw DbError(text.isEmpty() ? QStringLiteral("Unable to open the database") : text);
+    }
+    m_path = fi.absoluteFilePath();
+    // Qt opens any file; the first statement tells whether it is a database.
+    try {
+        QSqlQuery probe(m_db);
+        check(probe, probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")));
+        QSqlQuery fk(m_db);
+        fk.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void Database::close()
+{
+    if (m_db.isValid()) {
+        if (m_db.isOpen())
+            m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    m_path.clear();
+    m_depth = 0;
+}
+
+bool Database::isOpen() const
+{
+    return m_db.isValid() && m_db.isOpen();
+}
+
+void Database::check(const QSqlQuery& q, bool ok)
+{
+    if (!ok) {
+        const QSqlError e = q.lastError();
+        QString text = e.databaseText();
+        if (text.isEmpty())
+            text = e.text();
+        if (text.isEmpty())
+            text = QStringLiteral("Database error");
+        throw DbError(text);
+    }
+}
+
+QSqlQuery Database::prepare(const QString& sql, const QVariantList& values)
+{
+    if (!isOpen())
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    check(q, q.prepare(sql));
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    return q;
+}
+
+namespace {
+// The table a data-changing statement writes to; empty for statements that
+// change nothing, "*" for anything that may change any table.
+QString writtenTable(const QString& sql)
+{
+    static const QRegularExpression write(
+        QStringLiteral("^\\s*(?:INSERT\\s+INTO|UPDATE|DELETE\\s+(?:\\*\\s+)?FROM|REPLACE\\s+INTO)\\s+[\\[\"]?(\\w+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression readOnly(
+        QStringLiteral("^\\s*(?:SELECT|WITH|PRAGMA|BEGIN|COMMIT|END|SAVEPOINT|RELEASE)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = write.match(sql);
+    if (m.hasMatch())
+        return m.captured(1).toLower();
+    if (readOnly.match(sql).hasMatch())
+        return QString();
+    return QStringLiteral("*");
+}
+} // namespace
+
+qint64 Database::dataVersion()
+{
+    if (!isOpen())
+        return -1;
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next())
+        return -1;
+    return q.value(0).toLongLong();
+}
+
+quint64 Database::writeSerial(const QString& table) const
+{
+    return m_globalSerial + m_tableSerial.value(table.toLower(), 0);
+}
+
+void Database::noteWrite(const QString& table)
+{
+    if (table.isEmpty())
+        return;
+    if (table == QLatin1String("*"))
+        ++m_globalSerial;
+    else
+        ++m_tableSerial[table.toLower()];
+}
+
+int Database::exec(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q = prepare(sql, values);
+    const bool ok = q.exec();
+    noteWrite(writtenTable(sql));
+    check(q, ok);
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q = prepare(sql, values);
+    check(q, q.exec());
+    QVariant v;
+    if (q.next())
+        v = q.value(0);
+    q.finish();
+    return v;
+}
+
+void Database::execScript(const QString& script)
+{
+    // Statements end with ";" at the end of a line; "--" starts a comment line.
+    QString current;
+    const QStringList lines = script.split(QLatin1Char('\n'));
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1String("--")) || (line.isEmpty() && current.isEmpty()))
+            continue;
+        current += raw + QLatin1Char('\n');
+        if (line.endsWith(QLatin1Char(';'))) {
+            exec(current.trimmed());
+            current.clear();
+        }
+    }
+    if (!current.trimmed().isEmpty())
+        exec(current.trimmed());
+}
+
+void Database::begin()
+{
+    if (m_depth == 0) {
+        exec(QStringLiteral("BEGIN IMMEDIATE"));
+        m_failed = false;
+    }
+    ++m_depth;
+}
+
+void Database::commit()
+{
+    if (m_depth <= 0)
+        throw DbError(QStringLiteral("No transaction is active."));
+    if (--m_depth == 0) {
+        if (m_failed) {
+            m_failed = false;
+            exec(QStringLiteral("ROLLBACK"));
+            throw DbError(QStringLiteral("The transaction was rolled back by an inner failure."));
+        }
+        exec(QStringLiteral("COMMIT"));
+    }
+}
+
+void Database::rollback()
+{
+    if (m_depth <= 0)
+        return;
+    if (--m_depth == 0) {
+        m_failed = false;
+        if (!m_db.isOpen())
+            return;
+        QSqlQuery q(m_db);
+        q.exec(QStringLiteral("ROLLBACK"));
+        noteWriteAll();
+    } else {
+        m_failed = true;
+    }
+}

@@ -1,0 +1,91 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QHash>
+
+// One connection to the shared database file. Each instance has a
+// connection of its own, so two "clients" can live in one process.
+//
+// The file is opened read-write and never created: a missing file is an
+// error, and a file that is not a database fails at the probe statement run
+// right after opening. Writers wait (busy timeout) rather than fail while
+// another client holds the file. The default rollback journal is kept: the
+// file may sit on a network share, where a write-ahead log does not work.
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Throws DbError when the file is missing or not a database.
+    void open(const QString& filePath);
+    void close();
+    bool isOpen() const;
+    QString filePath() const { return m_path; }
+
+    // How long a statement waits for another client's lock.
+    static constexpr int BusyTimeoutMs = 8000;
+
+    QSqlDatabase& handle() { return m_db; }
+
+    // Prepares a statement and binds positional values. Throws on error.
+    QSqlQuery prepare(const QString& sql, const QVariantList& values = {});
+    // Runs a statement with positional values; answers the rows it changed.
+    int exec(const QString& sql, const QVariantList& values = {});
+    // Runs a query and answers the first column of its first row (invalid
+    // QVariant when it has no row).
+    QVariant scalar(const QString& sql, const QVariantList& values = {});
+    // Runs a script of statements separated by ";" at line ends.
+    void execScript(const QString& script);
+
+    // Write transactions. begin() takes the write lock at once
+    // (BEGIN IMMEDIATE); nested begins join the outer transaction.
+    void begin();
+    void commit();
+    void rollback();
+    int transactionDepth() const { return m_depth; }
+
+    // Throws DbError with the engine's text when the query failed.
+    static void check(const QSqlQuery& q, bool ok);
+
+    // Change tracking, so that a snapshot can tell whether the file still
+    // holds what it read. dataVersion() moves when another connection
+    // commits; writeSerial(table) moves when this connection writes to that
+    // table (any other change, a rollback included, moves every table's).
+    qint64 dataVersion();
+    quint64 writeSerial(const QString& table) const;
+    void noteWrite(const QString& table);
+    void noteWriteAll() { ++m_globalSerial; }
+
+private:
+    QSqlDatabase m_db;
+    QString m_name;
+    QString m_path;
+    int m_depth = 0;
+    bool m_failed = false;
+    quint64 m_globalSerial = 1;
+    QHash<QString, quint64> m_tableSerial;
+};
+
+// Scope guard for a write transaction: rolls back unless committed.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(Database& db) : m_db(db) { m_db.begin(); }
+    ~WriteTransaction()
+    {
+        if (!m_done) {
+            try { m_db.rollback(); } catch (...) {}
+        }
+    }
+    void commit() { m_db.commit(); m_done = true; }
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};

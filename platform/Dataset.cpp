@@ -1,0 +1,720 @@
+#include "Dataset.h"
+#include "Database.h"
+#include "DateValue.h"
+#include "DbError.h"
+#include "Text.h"
+
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+const QString kRowIdAlias = QStringLiteral("__rowid__");
+
+QString quoteIdent(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+[[noreturn]] void fail(const QString& text) { throw DbError(text); }
+
+const QString kNoCurrent = QStringLiteral(
+    "Either BOF or EOF is True, or the current record has been deleted. "
+    "Requested operation requires a current record.");
+const QString kRowGone = QStringLiteral(
+    "Row cannot be located for updating. Some values may have been changed since it was last read.");
+
+bool variantTrue(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return false;
+    switch (v.typeId()) {
+    case QMetaType::QString: {
+        const QString s = v.toString().trimmed().toLower();
+        if (s == QLatin1String("true") || s == QLatin1String("yes"))
+            return true;
+        bool ok = false;
+        const double d = s.toDouble(&ok);
+        return ok && d != 0.0;
+    }
+    default:
+        return v.toDouble() != 0.0;
+    }
+}
+
+int variantInt(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const QString s = v.toString().trimmed();
+        int i = s.toInt(&ok);
+        if (ok)
+            return i;
+        const double d = s.toDouble(&ok);
+        return ok ? static_cast<int>(d) : 0;
+    }
+    return static_cast<int>(v.toLongLong());
+}
+
+QDateTime variantDateTime(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return DateValue::zeroDateTime();
+    switch (v.typeId()) {
+    case QMetaType::QDateTime:
+        return v.toDateTime();
+    case QMetaType::QDate:
+        return QDateTime(v.toDate(), QTime(0, 0));
+    case QMetaType::QTime:
+        return QDateTime(DateValue::zeroDate(), v.toTime());
+    default:
+        return DateValue::parse(v.toString());
+    }
+}
+
+QString variantString(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return QString();
+    return v.toString();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- RowRef
+
+QVariant RowRef::value(const QString& field) const
+{
+    auto& ds = const_cast<Dataset&>(m_ds);
+    return ds.valueAt(m_index, ds.fieldIndex(field));
+}
+QString RowRef::asString(const QString& field) const { return variantString(value(field)); }
+int RowRef::asInteger(const QString& field) const { return variantInt(value(field)); }
+bool RowRef::asBoolean(const QString& field) const { return variantTrue(value(field)); }
+QDateTime RowRef::asDateTime(const QString& field) const { return variantDateTime(value(field)); }
+
+// ---------------------------------------------------------------- Dataset
+
+Dataset::Dataset(Database* db, QObject* parent) : QObject(parent), m_db(db) {}
+
+Dataset::~Dataset() = default;
+
+void Dataset::setDatabase(Database* db)
+{
+    close();
+    m_db = db;
+}
+
+void Dataset::setTableName(const QString& table)
+{
+    close();
+    m_table = table;
+    m_sql.clear();
+}
+
+void Dataset::setSql(const QStringList& lines)
+{
+    close();
+    m_sql = lines;
+    m_table.clear();
+}
+
+void Dataset::setBaseTable(const QString& table)
+{
+    m_base = table;
+}
+
+void Dataset::setParam(const QString& name, const QVariant& value)
+{
+    m_params.insert(name, DateValue::toStorage(value));
+}
+
+QString Dataset::selectText() const
+{
+    if (isTable())
+        return QStringLiteral("SELECT rowid AS %1, * FROM %2 ORDER BY rowid")
+            .arg(kRowIdAlias, quoteIdent(m_table));
+    QString text = m_sql.join(QLatin1Char('\n'));
+    if (!m_base.isEmpty()) {
+        static const QRegularExpression lead(QStringLiteral("^\\s*select\\s"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        const auto m = lead.match(text);
+        if (!m.hasMatch())
+            fail(QStringLiteral("A query that writes back to its table must be a SELECT."));
+        text.insert(m.capturedEnd(), QStringLiteral("rowid AS %1, ").arg(kRowIdAlias));
+    }
+    return text;
+}
+
+void Dataset::open()
+{
+    if (isActive())
+        return;
+    if (!m_db)
+        fail(QStringLiteral("No connection is assigned to the dataset."));
+    if (!isTable() && m_sql.isEmpty())
+        fail(QStringLiteral("CommandText does not return a result set."));
+    m_rows.clear();
+    m_loaded = false;
+    m_current = -1;
+    m_eof = m_bof = true;
+    if (isTable()) {
+        readFieldNames();   // the rows are read on first use
+        setState(State::Browse);
+    } else {
+        setState(State::Browse);
+        try {
+            load();
+        } catch (...) {
+            setState(State::Inactive);
+            throw;
+        }
+    }
+}
+
+void Dataset::close()
+{
+    if (!isActive())
+        return;
+    dropPending();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_loaded = false;
+    m_current = -1;
+    m_eof = m_bof = true;
+    setState(State::Inactive);
+}
+
+void Dataset::readFieldNames()
+{
+    QSqlQuery q = m_db->prepare(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quoteIdent(m_table)));
+    Database::check(q, q.exec());
+    const QSqlRecord rec = q.record();
+    m_fields.clear();
+    m_fieldIndex.clear();
+    for (int i = 0; i < rec.count(); ++i) {
+        m_fields << rec.fieldName(i);
+        m_fieldIndex.insert(rec.fieldName(i).toLower(), i);
+    }
+}
+
+bool Dataset::snapshotCurrent()
+{
+    const QString base = baseTable();
+    if (!m_loaded || base.isEmpty())
+        return false;
+    if (!isTable() && (m_loadedSql != m_sql.join(QLatin1Char('\n')) || m_loadedParams != m_params))
+        return false;
+    return m_db->writeSerial(base) == m_loadedSerial && m_db->dataVersion() == m_loadedVersion;
+}
+
+void Dataset::load()
+{
+    const QString base = baseTable();
+    // Read the change marks before the rows: a change that lands in between
+    // then only costs a needless re-read later, never a stale snapshot.
+    const qint64 version = m_db->dataVersion();
+    const quint64 serial = base.isEmpty() ? 0 : m_db->writeSerial(base);
+
+    const QString text = selectText();
+    QSqlQuery q = m_db->prepare(text);
+    for (auto it = m_params.constBegin(); it != m_params.constEnd(); ++it) {
+        const QString ph = QLatin1Char(':') + it.key();
+        if (text.contains(ph, Qt::CaseInsensitive))
+            q.bindValue(ph, it.value());
+    }
+    Database::check(q, q.exec());
+
+    const QSqlRecord rec = q.record();
+    const int idCol = rec.indexOf(kRowIdAlias);
+    QStringList fields;
+    std::vector<int> cols;
+    for (int i = 0; i < rec.count(); ++i) {
+        if (i == idCol)
+            continue;
+        fields << rec.fieldName(i);
+        cols.push_back(i);
+    }
+    std::vector<Row> rows;
+    while (q.next()) {
+        Row r;
+        r.rowid = idCol >= 0 ? q.value(idCol).toLongLong() : 0;
+        r.values.reserve(cols.size());
+        for (int c : cols)
+            r.values.push_back(q.value(c));
+        rows.push_back(std::move(r));
+    }
+    q.finish();
+
+    m_fields = fields;
+    m_fieldIndex.clear();
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_fieldIndex.insert(m_fields.at(i).toLower(), i);
+    m_rows = std::move(rows);
+    m_loaded = true;
+    m_loadedVersion = version;
+    m_loadedSerial = serial;
+    m_loadedSql = m_sql.join(QLatin1Char('\n'));
+    m_loadedParams = m_params;
+    m_current = m_rows.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_rows.empty();
+    emit dataChanged();
+    emit currentChanged();
+}
+
+void Dataset::ensureLoaded()
+{
+    if (!isActive())
+        fail(QStringLiteral("Operation is not allowed when the object is closed."));
+    if (!m_loaded)
+        load();
+}
+
+void Dataset::requery()
+{
+    if (!isActive()) {
+        open();
+        if (isTable())
+            ensureLoaded();
+        return;
+    }
+    dropPending();
+    if (snapshotCurrent()) {
+        m_current = m_rows.empty() ? -1 : 0;
+        m_bof = true;
+        m_eof = m_rows.empty();
+        emit currentChanged();
+        return;
+    }
+    load();
+}
+
+void Dataset::refresh()
+{
+    if (!isActive())
+        fail(QStringLiteral("Operation is not allowed when the object is closed."));
+    dropPending();
+    const qint64 id = (m_loaded && m_current >= 0) ? m_rows[m_current].rowid : -1;
+    const int oldIndex = m_current;
+    if (!snapshotCurrent())
+        load();
+    if (m_rows.empty())
+        return;
+    int target = -1;
+    if (id >= 0 && baseTable().size()) {
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (m_rows[i].rowid == id) {
+                target = static_cast<int>(i);
+                break;
+            }
+    }
+    if (target < 0)
+        target = qBound(0, oldIndex, static_cast<int>(m_rows.size()) - 1);
+    moveTo(target);
+}
+
+// ------------------------------------------------------------ navigation
+
+bool Dataset::isEmpty()
+{
+    ensureLoaded();
+    return m_rows.empty();
+}
+
+int Dataset::recordCount()
+{
+    ensureLoaded();
+    return static_cast<int>(m_rows.size());
+}
+
+bool Dataset::eof()
+{
+    ensureLoaded();
+    return m_eof;
+}
+
+bool Dataset::bof()
+{
+    ensureLoaded();
+    return m_bof;
+}
+
+void Dataset::moveTo(int index)
+{
+    m_current = index;
+    m_eof = m_bof = false;
+    emit currentChanged();
+}
+
+void Dataset::first()
+{
+    ensureLoaded();
+    dropPending();
+    if (m_rows.empty()) {
+        m_eof = m_bof = true;
+        return;
+    }
+    moveTo(0);
+    m_bof = true;
+}
+
+void Dataset::next()
+{
+    ensureLoaded();
+    dropPending();
+    if (m_current + 1 < static_cast<int>(m_rows.size()))
+        moveTo(m_current + 1);
+    else
+        m_eof = true;
+}
+
+void Dataset::prior()
+{
+    ensureLoaded();
+    dropPending();
+    if (m_current > 0)
+        moveTo(m_current - 1);
+    else
+        m_bof = true;
+}
+
+void Dataset::last()
+{
+    ensureLoaded();
+    dropPending();
+    if (m_rows.empty()) {
+        m_eof = m_bof = true;
+        return;
+    }
+    moveTo(static_cast<int>(m_rows.size()) - 1);
+    m_eof = true;
+}
+
+int Dataset::recNo()
+{
+    ensureLoaded();
+    if (m_state == State::Insert || m_current < 0)
+        return -1;
+    return m_current + 1;
+}
+
+void Dataset::setRecNo(int n)
+{
+    ensureLoaded();
+    if (n < 1 || n > static_cast<int>(m_rows.size()))
+        return;
+    dropPending();
+    moveTo(n - 1);
+}
+
+qint64 Dataset::rowId()
+{
+    ensureLoaded();
+    return m_current >= 0 ? m_rows[m_current].rowid : -1;
+}
+
+bool Dataset::locate(const QString& field, const QVariant& value)
+{
+    ensureLoaded();
+    const int col = fieldIndex(field);
+    const QString wanted = Text::upper(variantString(DateValue::toStorage(value)));
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (Text::upper(variantString(m_rows[i].values[col])) == wanted) {
+            dropPending();
+            moveTo(static_cast<int>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Dataset::findFirst(const std::function<bool(const RowRef&)>& predicate)
+{
+    ensureLoaded();
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (predicate(RowRef(*this, static_cast<int>(i)))) {
+            dropPending();
+            moveTo(static_cast<int>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- fields
+
+QStringList Dataset::fieldNames()
+{
+    if (!isActive())
+        fail(QStringLiteral("Operation is not allowed when the object is closed."));
+    return m_fields;
+}
+
+bool Dataset::hasField(const QString& name)
+{
+    return m_fieldIndex.contains(name.toLower());
+}
+
+int Dataset::fieldIndex(const QString& name)
+{
+    if (!isActive())
+        fail(QStringLiteral("Operation is not allowed when the object is closed."));
+    auto it = m_fieldIndex.constFind(name.toLower());
+    if (it == m_fieldIndex.constEnd())
+        fail(QStringLiteral("Field '%1' not found").arg(name));
+    return *it;
+}
+
+const std::vector<QVariant>* Dataset::currentValues()
+{
+    if (m_state == State::Edit || m_state == State::Insert)
+        return &m_buffer;
+    ensureLoaded();
+    if (m_current < 0 || m_current >= static_cast<int>(m_rows.size()))
+        return nullptr;
+    return &m_rows[m_current].values;
+}
+
+QVariant Dataset::value(const QString& field)
+{
+    const int col = fieldIndex(field);
+    const auto* vals = currentValues();
+    return vals ? (*vals)[col] : QVariant();
+}
+
+QString Dataset::asString(const QString& field) { return variantString(value(field)); }
+int Dataset::asInteger(const QString& field) { return variantInt(value(field)); }
+bool Dataset::asBoolean(const QString& field) { return variantTrue(value(field)); }
+QDateTime Dataset::asDateTime(const QString& field) { return variantDateTime(value(field)); }
+
+void Dataset::setValue(const QString& field, const QVariant& value)
+{
+    if (m_state != State::Edit && m_state != State::Insert)
+        fail(QStringLiteral("Dataset not in edit or insert mode"));
+    const int col = fieldIndex(field);
+    m_buffer[col] = DateValue::toStorage(value);
+    m_changed[col] = true;
+}
+
+int Dataset::rowCountLoaded()
+{
+    ensureLoaded();
+    return static_cast<int>(m_rows.size());
+}
+
+QVariant Dataset::valueAt(int index, int column) const
+{
+    if (index < 0 || index >= static_cast<int>(m_rows.size()))
+        return QVariant();
+    const auto& vals = m_rows[index].values;
+    return column >= 0 && column < static_cast<int>(vals.size()) ? vals[column] : QVariant();
+}
+
+// --------------------------------------------------------------- changes
+
+void Dataset::setState(State s)
+{
+    if (m_state == s)
+        return;
+    m_state = s;
+    emit stateChanged();
+}
+
+void Dataset::dropPending()
+{
+    if (m_state == State::Edit || m_state == State::Insert) {
+        const bool wasInsert = m_state == State::Insert;
+        m_buffer.clear();
+        m_changed.clear();
+        setState(State::Browse);
+        if (wasInsert && m_beforeInsert < static_cast<int>(m_rows.size()))
+            m_current = m_beforeInsert;
+        emit currentChanged();
+    }
+}
+
+void Dataset::requireCurrent(const char* what)
+{
+    Q_UNUSED(what);
+    ensureLoaded();
+    if (m_current < 0 || m_current >= static_cast<int>(m_rows.size()))
+        fail(kNoCurrent);
+}
+
+QString Dataset::quotedField(int column) const
+{
+    return quoteIdent(m_fields.at(column));
+}
+
+void Dataset::newRow(bool atEnd)
+{
+    ensureLoaded();
+    if (baseTable().isEmpty())
+        fail(QStringLiteral("The query cannot be updated: it names no table to write to."));
+    dropPending();
+    m_beforeInsert = m_current;
+    m_insertAt = atEnd || m_current < 0 ? static_cast<int>(m_rows.size()) : m_current;
+    m_buffer.assign(m_fields.size(), QVariant());
+    m_changed.assign(m_fields.size(), false);
+    setState(State::Insert);
+}
+
+void Dataset::insert() { newRow(false); }
+void Dataset::append() { newRow(true); }
+
+void Dataset::edit()
+{
+    if (m_state == State::Edit || m_state == State::Insert)
+        return;
+    requireCurrent("edit");
+    if (baseTable().isEmpty())
+        fail(QStringLiteral("The query cannot be updated: it names no table to write to."));
+    m_buffer = m_rows[m_current].values;
+    m_changed.assign(m_fields.size(), false);
+    setState(State::Edit);
+}
+
+std::vector<QVariant> Dataset::readRow(qint64 rowid)
+{
+    QStringList cols;
+    for (int i = 0; i < m_fields.size(); ++i)
+        cols << quotedField(i);
+    QSqlQuery q = m_db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                    .arg(cols.join(QStringLiteral(", ")), quoteIdent(baseTable())),
+                                {rowid});
+    Database::check(q, q.exec());
+    std::vector<QVariant> vals;
+    if (q.next()) {
+        for (int i = 0; i < m_fields.size(); ++i)
+            vals.push_back(q.value(i));
+    }
+    q.finish();
+    if (vals.empty())
+        fail(kRowGone);
+    return vals;
+}
+
+void Dataset::post()
+{
+    if (m_state != State::Edit && m_state != State::Insert)
+        return;
+    const QString base = baseTable();
+    // Our own write keeps a whole-table snapshot true to the file; a query's
+    // rows may stop matching its condition, so a query reads again later.
+    const bool keepCurrent = isTable() && snapshotCurrent();
+
+    QStringList cols;
+    QVariantList vals;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_changed[i]) {
+            cols << quotedField(i);
+            vals << m_buffer[i];
+        }
+    }
+
+    if (m_state == State::Edit) {
+        const qint64 id = m_rows[m_current].rowid;
+        if (!cols.isEmpty()) {
+            QStringList sets;
+            for (const QString& c : cols)
+                sets << c + QStringLiteral(" = ?");
+            vals << id;
+            const int n = m_db->exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                         .arg(quoteIdent(base), sets.join(QStringLiteral(", "))),
+                                     vals);
+            if (n == 0)
+                fail(kRowGone);
+        }
+        m_rows[m_current].values = readRow(id);
+    } else {
+        QString sql;
+        if (cols.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdent(base));
+        } else {
+            QStringList marks;
+            for (int i = 0; i < cols.size(); ++i)
+                marks << QStringLiteral("?");
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoteIdent(base), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        }
+        QSqlQuery q = m_db->prepare(sql, vals);
+        const bool ok = q.exec();
+        m_db->noteWrite(base);
+        Database::check(q, ok);
+        const qint64 id = q.lastInsertId().toLongLong();
+        q.finish();
+        Row r;
+        r.rowid = id;
+        r.values = readRow(id);
+        const int at = qBound(0, m_insertAt, static_cast<int>(m_rows.size()));
+        m_rows.insert(m_rows.begin() + at, std::move(r));
+        m_current = at;
+    }
+    if (keepCurrent)
+        m_loadedSerial = m_db->writeSerial(base);
+    m_buffer.clear();
+    m_changed.clear();
+    m_eof = m_bof = false;
+    setState(State::Browse);
+    emit dataChanged();
+    emit currentChanged();
+}
+
+void Dataset::cancel()
+{
+    dropPending();
+}
+
+void Dataset::deleteCurrent()
+{
+    if (m_state == State::Insert) {
+        dropPending();
+        return;
+    }
+    dropPending();
+    requireCurrent("delete");
+    const QString base = baseTable();
+    if (base.isEmpty())
+        fail(QStringLiteral("The query cannot be updated: it names no table to write to."));
+    const bool keepCurrent = isTable() && snapshotCurrent();
+    const int n = m_db->exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdent(base)),
+                             {m_rows[m_current].rowid});
+    if (n == 0)
+        fail(kRowGone);
+    m_rows.erase(m_rows.begin() + m_current);
+    if (keepCurrent)
+        m_loadedSerial = m_db->writeSerial(base);
+    if (m_rows.empty()) {
+        m_current = -1;
+        m_eof = m_bof = true;
+    } else {
+        m_current = qMin(m_current, static_cast<int>(m_rows.size()) - 1);
+        m_eof = m_bof = false;
+    }
+    emit dataChanged();
+    emit currentChanged();
+}
+
+void Dataset::putRecord(const QVariantList& values, bool atEnd)
+{
+    newRow(atEnd);
+    try {
+        for (int i = 0; i < values.size() && i < m_fields.size(); ++i) {
+            m_buffer[i] = DateValue::toStorage(values.at(i));
+            m_changed[i] = true;
+        }
+        post();
+    } catch (...) {
+        cancel();
+        throw;
+    }
+}
+
+void Dataset::insertRecord(const QVariantList& values) { putRecord(values, false); }
+void Dataset::appendRecord(const QVariantList& values) { putRecord(values, true); }

@@ -1,0 +1,28 @@
+// The one main of every test binary. It creates the process's one
+// QApplication (offscreen unless TAVRELL_TEST_DISPLAY is set) and runs
+// GoogleTest, or, when started as "<binary> --child <mode> args...", runs
+// the named child mode instead (used by tests that need several processes).
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("TAVRELL_TEST_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    if (argc >= 3 && std::strcmp(argv[1], "--child") == 0) {
+        QCoreApplication app(argc, argv);
+        QStringList args;
+        for (int i = 3; i < argc; ++i)
+            args << QString::fromLocal8Bit(argv[i]);
+        return testsupport::runChildMode(QString::fromLocal8Bit(argv[2]), args);
+    }
+
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
