@@ -2,6 +2,7 @@
 #include "DbError.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QUrl>
@@ -33,7 +34,7 @@ void Database::open(const QString& filePath)
     QUrl uri = QUrl::fromLocalFile(fi.absoluteFilePath());
     uri.setQuery(QStringLiteral("mode=rw"));
     m_db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout));
     if (!m_db.open()) {
         const QString text = m_db.lastError().text();
         close();
@@ -50,6 +51,17 @@ void Database::open(const QString& filePath)
         close();
         throw;
     }
+}
+
+void Database::create(const QString& filePath)
+{
+    QFile f(filePath);
+    if (f.exists())
+        throw DbError(QStringLiteral("The file '%1' already exists.").arg(filePath));
+    if (!f.open(QIODevice::WriteOnly))
+        throw DbError(QStringLiteral("Could not create '%1': %2").arg(filePath, f.errorString()));
+    f.close();
+    open(filePath);
 }
 
 void Database::close()
@@ -133,6 +145,8 @@ void Database::noteWrite(const QString& table)
 {
     if (table.isEmpty())
         return;
+    if (m_depth > 0)
+        m_wroteInTransaction = true;
     if (table == QLatin1String("*"))
         ++m_globalSerial;
     else
@@ -185,6 +199,7 @@ void Database::begin()
     if (m_depth == 0) {
         exec(QStringLiteral("BEGIN IMMEDIATE"));
         m_failed = false;
+        m_wroteInTransaction = false;
     }
     ++m_depth;
 }
@@ -197,6 +212,7 @@ void Database::commit()
         if (m_failed) {
             m_failed = false;
             exec(QStringLiteral("ROLLBACK"));
+            m_wroteInTransaction = false;
             throw DbError(QStringLiteral("The transaction was rolled back by an inner failure."));
         }
         exec(QStringLiteral("COMMIT"));
@@ -213,7 +229,10 @@ void Database::rollback()
             return;
         QSqlQuery q(m_db);
         q.exec(QStringLiteral("ROLLBACK"));
-        noteWriteAll();
+        // Snapshots taken of what the transaction wrote are no longer true.
+        if (m_wroteInTransaction)
+            noteWriteAll();
+        m_wroteInTransaction = false;
     } else {
         m_failed = true;
     }

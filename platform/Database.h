@@ -23,12 +23,16 @@ public:
 
     // Throws DbError when the file is missing or not a database.
     void open(const QString& filePath);
+    // Makes a new, empty database file and opens it; an existing file is an error.
+    void create(const QString& filePath);
+    // How long statements wait for another client's lock (before open).
+    void setBusyTimeout(int ms) { m_busyTimeout = ms; }
     void close();
     bool isOpen() const;
     QString filePath() const { return m_path; }
 
     // How long a statement waits for another client's lock.
-    static constexpr int BusyTimeoutMs = 8000;
+    static constexpr int DefaultBusyTimeoutMs = 8000;
 
     QSqlDatabase& handle() { return m_db; }
 
@@ -66,7 +70,9 @@ private:
     QString m_name;
     QString m_path;
     int m_depth = 0;
+    int m_busyTimeout = DefaultBusyTimeoutMs;
     bool m_failed = false;
+    bool m_wroteInTransaction = false;
     quint64 m_globalSerial = 1;
     QHash<QString, quint64> m_tableSerial;
 };

@@ -1,0 +1,216 @@
+#include "Lookups.h"
+#include "Bookings.h"
+#include "Clock.h"
+#include "DataModule.h"
+#include "DbError.h"
+#include "Random.h"
+#include "Session.h"
+#include "Text.h"
+
+namespace {
+
+bool userFlag(const QString& name, const char* field)
+{
+    if (FindUser(name) == -1)
+        return false;
+    return DM().UserTable.asBoolean(QLatin1String(field));
+}
+
+// Walks a table from its first row to the first whose field equals the
+// name without regard to case; at its end when there is none.
+int walkTo(Dataset& table, const QString& field, const QString& name)
+{
+    table.requery();
+    const QString wanted = Text::upper(name);
+    table.first();
+    while (!table.eof()) {
+        if (Text::upper(table.asString(field)) == wanted)
+            return table.recNo();
+        table.next();
+    }
+    return -1;
+}
+
+bool findPeriodRow(int order)
+{
+    return DM().PeriodsTable.findFirst(
+        [order](const RowRef& row) { return row.asInteger(QStringLiteral("order")) == order; });
+}
+
+const QString kNoPeriod = QStringLiteral("[NONE]");
+
+} // namespace
+
+// ------------------------------------------------------------------ users
+
+int FindUser(const QString& name)
+{
+    Dataset& t = DM().UserTable;
+    t.requery();
+    return t.locate(QStringLiteral("username"), name) ? t.recNo() : -1;
+}
+
+QString UserFullName(const QString& name)
+{
+    return FindUser(name) == -1 ? QString() : DM().UserTable.asString(QStringLiteral("FullName"));
+}
+
+int UserAccessLevel(const QString& name)
+{
+    return FindUser(name) == -1 ? -1 : DM().UserTable.asInteger(QStringLiteral("accesslevel"));
+}
+
+bool OutranksUser(const QString& name)
+{
+    const int theirs = UserAccessLevel(name);
+    const int mine = UserAccessLevel(CurrentUser);
+    return theirs < mine;
+}
+
+bool UserCanMakeBookings(const QString& n) { return userFlag(n, "canMakeBookings"); }
+bool UserCanModifyBookings(const QString& n) { return userFlag(n, "canModifyBookings"); }
+bool UserCanMakePermanentBookings(const QString& n) { return userFlag(n, "canMakePermanentBookings"); }
+bool UserCanFlushBookings(const QString& n) { return userFlag(n, "canFlushBookings"); }
+bool UserCanModifyItems(const QString& n) { return userFlag(n, "canModifyItems"); }
+bool UserCanModifyCategories(const QString& n) { return userFlag(n, "canModifyCatergories"); }
+bool UserCanAdministerUsers(const QString& n) { return userFlag(n, "canAdministerUsers"); }
+bool UserCanModifyPeriod(const QString& n) { return userFlag(n, "canModifyPeriod"); }
+bool UserCanForceShutdown(const QString& n) { return userFlag(n, "canForceShutdown"); }
+bool UserIsAdministrator(const QString& n) { return userFlag(n, "isAdministrator"); }
+bool UserCanOverrideBookingLimit(const QString& n) { return userFlag(n, "canOverrideBookingLimit"); }
+bool UserMustGivePassword(const QString& n) { return userFlag(n, "ForcePassword"); }
+
+bool CurrentUserExpired()
+{
+    if (FindUser(CurrentUser) == -1)
+        return false;
+    Dataset& t = DM().UserTable;
+    if (!t.asBoolean(QStringLiteral("Expires")))
+        return false;
+    return Clock::today() > t.asDateTime(QStringLiteral("ExpiresOn")).date();
+}
+
+// ------------------------------------------------------ categories, items
+
+int FindCategory(const QString& name)
+{
+    return walkTo(DM().catergoriestable, QStringLiteral("CaterGoryName"), name);
+}
+
+int FindItem(const QString& name)
+{
+    Dataset& t = DM().itemstable;
+    t.requery();
+    return t.locate(QStringLiteral("ItemName"), name) ? t.recNo() : -1;
+}
+
+bool IsItemManager(const QString& user, const QString& item)
+{
+    const bool admin = Text::upper(user) == QLatin1String("ADMIN");
+    if (FindItem(item) == -1)
+        return admin;
+    return Text::upper(DM().itemstable.asString(QStringLiteral("Manager"))) == Text::upper(user) || admin;
+}
+
+bool CanUseItem(const QString& item)
+{
+    if (FindItem(item) == -1)
+        return false;
+    const int needed = DM().itemstable.asInteger(QStringLiteral("minSecurity"));
+    return UserAccessLevel(CurrentUser) >= needed;
+}
+
+bool AddItem(const QString& name, const QString& manager, const QString& category, int minSecurity)
+{
+    DataModule& dm = DM();
+    Dataset& t = dm.itemstable;
+    try {
+        // The barcode carries this installation's number; without the
+        // configuration row there is none to give.
+        if (dm.ConfigTable.isEmpty())
+            throw DbError(QStringLiteral("The configuration row is missing."));
+        const QString installId = dm.ConfigTable.asString(QStringLiteral("InstallID"));
+        t.insert();
+        t.setValue(QStringLiteral("ItemName"), Text::upper(name));
+        t.setValue(QStringLiteral("Manager"), Text::upper(manager));
+        t.setValue(QStringLiteral("Catergory"), category);
+        t.setValue(QStringLiteral("minSecurity"), minSecurity);
+        t.setValue(QStringLiteral("BarCode"),
+                   QStringLiteral("*") + installId + QString::number(Random::next(899999) + 100000)
+                       + QStringLiteral("*"));
+        t.setValue(QStringLiteral("AuthCode"), NewAuthCode());
+        t.post();
+        return true;
+    } catch (const DbError&) {
+        t.cancel();
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------- periods
+
+int HighestPeriodOrder()
+{
+    Dataset& t = DM().PeriodsTable;
+    t.first();
+    t.refresh();
+    int highest = 0;
+    const int n = t.recordCount();
+    for (int i = 0; i < n; ++i) {
+        const RowRef row(t, i);
+        if (!row.asString(QStringLiteral("period")).isEmpty())
+            highest = std::max(highest, row.asInteger(QStringLiteral("order")));
+    }
+    return highest;
+}
+
+int FindPeriod(const QString& name)
+{
+    return walkTo(DM().PeriodsTable, QStringLiteral("period"), name);
+}
+
+int PeriodOrderOf(const QString& name)
+{
+    return FindPeriod(name) == -1 ? -1 : DM().PeriodsTable.asInteger(QStringLiteral("order"));
+}
+
+QString PeriodNameAt(int order)
+{
+    if (!findPeriodRow(order))
+        return kNoPeriod;
+    return DM().PeriodsTable.asString(QStringLiteral("period"));
+}
+
+QDateTime NoPeriodStartTime()
+{
+    return QDateTime(QDate(1899, 1, 1), QTime(0, 0));
+}
+
+QDateTime PeriodStartTime(int order)
+{
+    try {
+        if (!findPeriodRow(order))
+            return NoPeriodStartTime();
+        return DM().PeriodsTable.asDateTime(QStringLiteral("StartTime"));
+    } catch (const DbError&) {
+        return NoPeriodStartTime();
+    }
+}
+
+int CurrentPeriodOrder()
+{
+    const int n = HighestPeriodOrder();
+    if (n < 1)
+        return -1;
+    const QTime now = Clock::timeNow();
+    int result = -1;
+    for (int a = 1; a <= n; ++a) {
+        const QString name = PeriodNameAt(a);
+        // An order without a row is no period and never in progress.
+        if (name.isEmpty() || name == kNoPeriod)
+            continue;
+        if (now > PeriodStartTime(a).time())
+            result = a;
+    }
+    return result;
+}

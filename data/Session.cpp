@@ -1,0 +1,25 @@
+#include "Session.h"
+
+#include <QCoreApplication>
+
+QString AppFolder;
+QString CurrentUser;
+TLastBookingResult LastBookingResult;
+
+QString ProgramFolder(const QString& programPath)
+{
+    const int slash = programPath.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : programPath.left(slash + 1);
+}
+
+QString ProgramFolder()
+{
+    return ProgramFolder(QCoreApplication::applicationFilePath());
+}
+
+void ResetSession()
+{
+    AppFolder.clear();
+    CurrentUser.clear();
+    LastBookingResult = TLastBookingResult();
+}

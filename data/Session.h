@@ -1,0 +1,39 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+
+// Process-wide values that every part of the programs reads.
+
+// The folder of the running program, with its trailing "/"; every file of
+// the system ("data.mdb", the report templates, the background picture) is
+// found from it.
+extern QString AppFolder;
+
+// The folder part of a program path, up to and including its last "/";
+// empty when the path has none.
+QString ProgramFolder(const QString& programPath);
+// The running program's folder.
+QString ProgramFolder();
+
+// The logged-on user's name.
+extern QString CurrentUser;
+
+using BookingResultCode = qint32;
+
+// What the last booking attempt asked for and how it ended.
+struct TLastBookingResult {
+    QDateTime date;
+    QString period;
+    QString existingBookedBy;
+    QString existingReason;
+    QString bookedFor;
+    QString reason;
+    BookingResultCode code = 0;
+    QString message;
+    QString item;
+    QString actingUser;
+};
+extern TLastBookingResult LastBookingResult;
+
+// Puts every process-wide value back to its start (for tests).
+void ResetSession();

@@ -1,0 +1,176 @@
+// The connection: opening, the schema's rules, bound values, transactions.
+#include "DataFixture.h"
+#include "DbError.h"
+
+#include <QFile>
+#include <QSqlQuery>
+
+TEST(DatabaseOpen, MissingFileIsAnErrorAndCreatesNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.mdb"));
+    Database db;
+    EXPECT_THROW(db.open(path), DbError);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(db.isOpen());
+}
+
+TEST(DatabaseOpen, FileThatIsNotADatabaseFailsAtOpen)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.mdb"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'x'));
+    f.close();
+    Database db;
+    EXPECT_THROW(db.open(path), DbError);
+    EXPECT_FALSE(db.isOpen());
+}
+
+TEST(DatabaseOpen, CreateRefusesAnExistingFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.mdb"));
+    CreateDatabaseFile(path);
+    EXPECT_THROW(CreateDatabaseFile(path), DbError);
+}
+
+TEST(DatabaseOpen, FolderNameWithSpacesAndHashWorks)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("my school #1"));
+    const QString path = dir.filePath(QStringLiteral("my school #1/data.mdb"));
+    CreateDatabaseFile(path);
+    Database db;
+    db.open(path);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT dbVer FROM config")).toString(), QStringLiteral("5C"));
+}
+
+using SchemaRules = DataFixture;
+
+TEST_F(SchemaRules, DeliveredRowsAreThere)
+{
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM config")), 1);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT dbVer FROM config")).toString(), QStringLiteral("5C"));
+    const QString id = db().scalar(QStringLiteral("SELECT InstallID FROM config")).toString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}$")).match(id).hasMatch()) << id.toStdString();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM System WHERE forceshutdown = 0 AND denylogin = 0")), 1);
+}
+
+TEST_F(SchemaRules, ColumnsAreInTheirOrder)
+{
+    dm->PeriodsTable.requery();
+    EXPECT_EQ(dm->PeriodsTable.fieldNames(),
+              (QStringList{QStringLiteral("period"), QStringLiteral("order"), QStringLiteral("StartTime")}));
+    dm->catergoriestable.requery();
+    EXPECT_EQ(dm->catergoriestable.fieldNames(),
+              (QStringList{QStringLiteral("CaterGoryName"), QStringLiteral("Description")}));
+    dm->BookingsTable.requery();
+    EXPECT_EQ(dm->BookingsTable.fieldNames().first(), QStringLiteral("Index"));
+    EXPECT_EQ(dm->UserTable.fieldNames().size(), 27);
+}
+
+TEST_F(SchemaRules, OverlongTextIsRefusedNotCut)
+{
+    EXPECT_THROW(db().exec(QStringLiteral("INSERT INTO Users (username) VALUES (?)"),
+                           {QStringLiteral("ELEVENCHARS")}),
+                 DbError);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 0);
+    db().exec(QStringLiteral("INSERT INTO Users (username) VALUES (?)"), {QStringLiteral("TENCHARSXX")});
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
+}
+
+TEST_F(SchemaRules, NamesAreUniqueWithoutRegardToCase)
+{
+    db().exec(QStringLiteral("INSERT INTO Users (username) VALUES ('ADMIN')"));
+    EXPECT_THROW(db().exec(QStringLiteral("INSERT INTO Users (username) VALUES ('admin')")), DbError);
+    addItem(QStringLiteral("PROJECTOR"));
+    EXPECT_THROW(addItem(QStringLiteral("Projector")), DbError);
+    db().exec(QStringLiteral("INSERT INTO catergories VALUES ('Rooms', '')"));
+    EXPECT_THROW(db().exec(QStringLiteral("INSERT INTO catergories VALUES ('ROOMS', '')")), DbError);
+}
+
+TEST_F(SchemaRules, OneBookingPerSlotIsKeptByTheFile)
+{
+    addBooking(QStringLiteral("ROOM 1"), QDate(2026, 3, 5), QStringLiteral("P1"), QStringLiteral("A"));
+    EXPECT_THROW(addBooking(QStringLiteral("room 1"), QDate(2026, 3, 5), QStringLiteral("p1"), QStringLiteral("B")),
+                 DbError);
+    // Other day, other period, other item: all fine.
+    addBooking(QStringLiteral("ROOM 1"), QDate(2026, 3, 6), QStringLiteral("P1"), QStringLiteral("B"));
+    addBooking(QStringLiteral("ROOM 1"), QDate(2026, 3, 5), QStringLiteral("P2"), QStringLiteral("B"));
+    addBooking(QStringLiteral("ROOM 2"), QDate(2026, 3, 5), QStringLiteral("P1"), QStringLiteral("B"));
+    // Rows whose period was cleared are not a slot: several may share a day.
+    addBooking(QStringLiteral("ROOM 1"), QDate(2026, 3, 5), QString(), QStringLiteral("A"));
+    addBooking(QStringLiteral("ROOM 1"), QDate(2026, 3, 5), QString(), QStringLiteral("B"));
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")), 6);
+}
+
+TEST_F(SchemaRules, PasswordColumnHoldsAScrambledTwentyCharacterPassword)
+{
+    const QString scrambled = QString(QChar(0)) + QString(20, QChar(0xE9));
+    db().exec(QStringLiteral("INSERT INTO Users (username, password) VALUES ('X', ?)"), {scrambled});
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT password FROM Users")).toString(), scrambled);
+}
+
+TEST_F(SchemaRules, BoundValuesMatchExactlyWhateverTheyHold)
+{
+    const QStringList names = {QStringLiteral("O'BRIEN"), QStringLiteral("SAY \"HI\""),
+                               QStringLiteral("ItemBooked"), QStringLiteral("Date"),
+                               QStringLiteral("x' OR '1'='1")};
+    for (const QString& n : names)
+        addBooking(n, QDate(2026, 3, 5), QStringLiteral("1"), QStringLiteral("U"));
+    addBooking(QStringLiteral("OTHER"), QDate(2026, 3, 5), QStringLiteral("1"), QStringLiteral("U"));
+    for (const QString& n : names)
+        EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings WHERE ItemBooked = ?"), {n}), 1)
+            << n.toStdString();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings WHERE Period = ?"), {QStringLiteral("period")}), 0);
+}
+
+TEST_F(SchemaRules, GroupingIgnoresLetterCase)
+{
+    addItem(QStringLiteral("A"), 1, QString(), QStringLiteral("Misc"));
+    addItem(QStringLiteral("B"), 1, QString(), QStringLiteral("MISC"));
+    addItem(QStringLiteral("C"), 1, QString(), QStringLiteral("Rooms"));
+    dm->ActiveCatergories.open();
+    EXPECT_EQ(dm->ActiveCatergories.recordCount(), 2);
+}
+
+using Transactions = DataFixture;
+
+TEST_F(Transactions, RollbackUndoesAndNestedBeginsJoin)
+{
+    {
+        WriteTransaction outer(db());
+        {
+            WriteTransaction inner(db());
+            addUser({QStringLiteral("A")});
+            inner.commit();
+        }
+        addUser({QStringLiteral("B")});
+        // no commit: everything goes
+    }
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 0);
+    {
+        WriteTransaction tx(db());
+        addUser({QStringLiteral("C")});
+        tx.commit();
+    }
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
+}
+
+TEST_F(Transactions, AWriterWaitsForTheLockAndTimesOutCleanly)
+{
+    Database b;
+    b.setBusyTimeout(100);
+    b.open(path);
+    WriteTransaction tx(db());
+    addUser({QStringLiteral("A")});
+    EXPECT_THROW(b.begin(), DbError);
+    EXPECT_EQ(b.transactionDepth(), 0);
+    tx.commit();
+    b.begin();
+    b.exec(QStringLiteral("INSERT INTO Users (username) VALUES ('B')"));
+    b.commit();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 2);
+}

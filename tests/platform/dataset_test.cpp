@@ -1,0 +1,207 @@
+// The snapshot dataset: positioning, look-ups, edits and their failures,
+// and what another client's changes do to a snapshot.
+#include "DataFixture.h"
+#include "DbError.h"
+
+#include <QSignalSpy>
+
+class DatasetTest : public DataFixture {
+protected:
+    void SetUp() override
+    {
+        DataFixture::SetUp();
+        for (const char* n : {"ADMIN", "BROWN", "JONES"})
+            addUser({QString::fromLatin1(n)});
+        users().requery();
+    }
+    Dataset& users() { return dm->UserTable; }
+};
+
+TEST_F(DatasetTest, LocateIsCaseInsensitiveAndWholeValue)
+{
+    users().setRecNo(3);
+    EXPECT_TRUE(users().locate(QStringLiteral("USERNAME"), QStringLiteral("brown")));
+    EXPECT_EQ(users().recNo(), 2);
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("BROWN"));
+    EXPECT_FALSE(users().locate(QStringLiteral("username"), QStringLiteral("BRO")));
+    EXPECT_EQ(users().recNo(), 2) << "a failed locate keeps the position";
+}
+
+TEST_F(DatasetTest, NavigationAndRecordNumbers)
+{
+    users().first();
+    EXPECT_TRUE(users().bof());
+    QStringList seen;
+    while (!users().eof()) {
+        seen << users().asString(QStringLiteral("username"));
+        users().next();
+    }
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("ADMIN"), QStringLiteral("BROWN"), QStringLiteral("JONES")}));
+    EXPECT_EQ(users().recNo(), 3);
+    users().setRecNo(2);
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("BROWN"));
+    users().setRecNo(9);
+    EXPECT_EQ(users().recNo(), 2) << "a row number out of range is ignored";
+}
+
+TEST_F(DatasetTest, RequerySeesAnotherClientAndRefreshKeepsTheRow)
+{
+    DataModule& b = second();
+    users().setRecNo(3);   // JONES
+    b.UserTable.requery();
+    b.UserTable.locate(QStringLiteral("username"), QStringLiteral("ADMIN"));
+    b.UserTable.deleteCurrent();
+    b.UserTable.append();
+    b.UserTable.setValue(QStringLiteral("username"), QStringLiteral("SMITH"));
+    b.UserTable.post();
+
+    EXPECT_EQ(users().recordCount(), 3) << "a snapshot until it is read again";
+    users().refresh();
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("JONES"));
+    EXPECT_EQ(users().recNo(), 2);
+    users().requery();
+    EXPECT_EQ(users().recNo(), 1);
+    EXPECT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("smith")));
+    EXPECT_FALSE(users().locate(QStringLiteral("username"), QStringLiteral("admin")));
+}
+
+TEST_F(DatasetTest, RequerySeesThisConnectionsOwnStatements)
+{
+    db().exec(QStringLiteral("UPDATE Users SET FullName = 'Changed' WHERE username = 'BROWN'"));
+    users().requery();
+    users().locate(QStringLiteral("username"), QStringLiteral("BROWN"));
+    EXPECT_EQ(users().asString(QStringLiteral("FullName")), QStringLiteral("Changed"));
+}
+
+TEST_F(DatasetTest, CancelAndRequeryDropAPendingEdit)
+{
+    users().locate(QStringLiteral("username"), QStringLiteral("BROWN"));
+    users().edit();
+    users().setValue(QStringLiteral("FullName"), QStringLiteral("Edited"));
+    EXPECT_EQ(users().asString(QStringLiteral("FullName")), QStringLiteral("Edited"));
+    users().cancel();
+    EXPECT_EQ(users().asString(QStringLiteral("FullName")), QStringLiteral("BROWN Full"));
+
+    users().edit();
+    users().setValue(QStringLiteral("FullName"), QStringLiteral("Edited"));
+    users().requery();
+    EXPECT_EQ(users().state(), Dataset::State::Browse);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users WHERE FullName = 'Edited'")), 0);
+}
+
+TEST_F(DatasetTest, WritingARowAnotherClientDeletedFails)
+{
+    users().locate(QStringLiteral("username"), QStringLiteral("BROWN"));
+    second().ADOConnection.exec(QStringLiteral("DELETE FROM Users WHERE username = 'BROWN'"));
+    users().edit();
+    users().setValue(QStringLiteral("FullName"), QStringLiteral("Edited"));
+    EXPECT_THROW(users().post(), DbError);
+    users().cancel();
+    EXPECT_THROW(users().deleteCurrent(), DbError);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 2);
+}
+
+TEST_F(DatasetTest, InsertLeavesTheDatasetOnTheNewRowWithItsDefaults)
+{
+    Dataset& b = dm->BookingsTable;
+    b.requery();
+    b.insert();
+    b.setValue(QStringLiteral("ItemBooked"), QStringLiteral("ROOM"));
+    b.setValue(QStringLiteral("Date"), QDate(2026, 3, 5));
+    b.post();
+    EXPECT_GT(b.asInteger(QStringLiteral("Index")), 0);
+    EXPECT_EQ(b.asString(QStringLiteral("itembooked")), QStringLiteral("ROOM"));
+    EXPECT_EQ(b.asDate(QStringLiteral("date")), QDate(2026, 3, 5));
+    EXPECT_FALSE(b.asBoolean(QStringLiteral("isPermanent")));
+    EXPECT_EQ(b.asString(QStringLiteral("AuthCode")), QString());
+
+    b.insertRecord({QVariant(), QDate(2026, 3, 6), QStringLiteral("1"), QStringLiteral("ROOM")});
+    EXPECT_EQ(b.asString(QStringLiteral("period")), QStringLiteral("1"));
+    EXPECT_EQ(b.recordCount(), 2);
+}
+
+TEST_F(DatasetTest, AFailedInsertLeavesNothingPending)
+{
+    Dataset& u = users();
+    u.insert();
+    u.setValue(QStringLiteral("username"), QStringLiteral("admin"));
+    EXPECT_THROW(u.post(), DbError);
+    EXPECT_EQ(u.state(), Dataset::State::Insert);
+    u.cancel();
+    EXPECT_EQ(u.recordCount(), 3);
+    EXPECT_THROW(u.insertRecord({QStringLiteral("BROWN")}), DbError);
+    EXPECT_EQ(u.state(), Dataset::State::Browse);
+}
+
+TEST_F(DatasetTest, EmptyAndNullReadAsDefaults)
+{
+    Dataset& b = dm->BookingsTable;
+    b.requery();
+    EXPECT_TRUE(b.isEmpty());
+    EXPECT_EQ(b.asString(QStringLiteral("ItemBooked")), QString());
+    EXPECT_EQ(b.asInteger(QStringLiteral("Index")), 0);
+    EXPECT_FALSE(b.asBoolean(QStringLiteral("isPermanent")));
+    EXPECT_EQ(b.asDateTime(QStringLiteral("Date")), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+    EXPECT_THROW(b.edit(), DbError);
+    EXPECT_THROW(b.deleteCurrent(), DbError);
+    users().first();
+    EXPECT_EQ(users().asString(QStringLiteral("LastComputer")), QString());
+    EXPECT_THROW(users().asString(QStringLiteral("nosuchfield")), DbError);
+}
+
+TEST_F(DatasetTest, FindFirstMovesOnlyWhenFound)
+{
+    users().setRecNo(2);
+    EXPECT_FALSE(users().findFirst([](const RowRef& r) { return r.asInteger(QStringLiteral("accesslevel")) > 50; }));
+    EXPECT_EQ(users().recNo(), 2);
+    EXPECT_TRUE(users().findFirst([](const RowRef& r) { return r.asString(QStringLiteral("username")).startsWith('J'); }));
+    EXPECT_EQ(users().recNo(), 3);
+}
+
+TEST_F(DatasetTest, QueryWithParametersWritesBackToItsTable)
+{
+    addItem(QStringLiteral("PROJECTOR"), 1, QString(), QStringLiteral("AV"));
+    addItem(QStringLiteral("HALL"), 1, QString(), QStringLiteral("Rooms"));
+    Dataset& q = dm->DisplayItems;
+    q.setParam(QStringLiteral("tmpcatergory"), QStringLiteral("av"));
+    q.open();
+    ASSERT_EQ(q.recordCount(), 1);
+    q.edit();
+    q.setValue(QStringLiteral("ItemDescription"), QStringLiteral("Ceiling mounted"));
+    q.post();
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT ItemDescription FROM items WHERE ItemName = 'PROJECTOR'")).toString(),
+              QStringLiteral("Ceiling mounted"));
+    // A query's own change that takes a row out of its condition shows at the next read.
+    q.edit();
+    q.setValue(QStringLiteral("isAvailable"), false);
+    q.post();
+    q.requery();
+    EXPECT_TRUE(q.isEmpty());
+}
+
+TEST_F(DatasetTest, ReadOnlyQueryRefusesWrites)
+{
+    addItem(QStringLiteral("PROJECTOR"));
+    dm->ActiveCatergories.open();
+    EXPECT_THROW(dm->ActiveCatergories.edit(), DbError);
+}
+
+TEST_F(DatasetTest, SignalsTellDataAwareControls)
+{
+    QSignalSpy moved(&users(), &Dataset::currentChanged);
+    QSignalSpy state(&users(), &Dataset::stateChanged);
+    users().setRecNo(2);
+    EXPECT_GE(moved.count(), 1);
+    users().edit();
+    users().cancel();
+    EXPECT_EQ(state.count(), 2);
+}
+
+TEST_F(DatasetTest, ClosedDatasetRefusesReads)
+{
+    Dataset& q = dm->Cache;
+    EXPECT_THROW(q.recordCount(), DbError);
+    q.setSql({QStringLiteral("select count(*) as Total"), QStringLiteral("from Users")});
+    q.open();
+    EXPECT_EQ(q.asInteger(QStringLiteral("Total")), 3);
+}
