@@ -149,25 +149,20 @@ TEST(CoolText, ShadowMovesTheCallersRectangle)
 TEST(CoolText, TextColourWinsOverTheShadow)
 {
     const QRgb text = qRgb(255, 0, 0), shadow = qRgb(0, 0, 255);
-    QImage img = blank(60, 30);
-    QPainter p(&img);
-    p.setFont(testFont());
-    QRect r(0, 0, 60, 30);
-    DrawShadowText(p, r, spLeftTop, QStringLiteral("MW"), DT_LEFT, RGBToColor(text),
-                   RGBToColor(shadow), 0);
-    p.end();
-    EXPECT_GT(countPixels(img, text), 0);
-    EXPECT_EQ(countPixels(img, shadow), 0);
-
+    const auto draw = [&](TShadowPosition pos, int size) {
+        QImage img = blank(60, 30);
+        QPainter p(&img);
+        p.setFont(testFont());
+        QRect r(0, 0, 60, 30);
+        DrawShadowText(p, r, pos, QStringLiteral("MW"), DT_LEFT, RGBToColor(text),
+                       RGBToColor(shadow), size);
+        return img;
+    };
+    const QImage same = draw(spLeftTop, 0);
+    EXPECT_GT(countPixels(same, text), 0);
+    EXPECT_EQ(countPixels(same, shadow), 0);
     // With a shift the shadow shows beside the text.
-    QImage img2 = blank(60, 30);
-    QPainter p2(&img2);
-    p2.setFont(testFont());
-    QRect r2(0, 0, 60, 30);
-    DrawShadowText(p2, r2, spRightBottom, QStringLiteral("MW"), DT_LEFT, RGBToColor(text),
-                   RGBToColor(shadow), 2);
-    p2.end();
-    EXPECT_GT(countPixels(img2, shadow), 0);
+    EXPECT_GT(countPixels(draw(spRightBottom, 2), shadow), 0);
 }
 
 TEST(CoolText, DisabledLookUsesButtonHighlightAndShadow)
