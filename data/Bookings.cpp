@@ -147,6 +147,37 @@ bool AlterBooking(const QString& item, const QString& period, const QString& new
     }
 }
 
+QList<WeekBooking> ReadItemWeek(const QString& item, const QDate& monday)
+{
+    const PeriodOrders orders = PeriodOrders::read();
+    Dataset& q = DM().Cache;
+    q.close();
+    q.setBaseTable(QString());
+    q.setSql({QStringLiteral("select *"), QStringLiteral("from bookings"),
+              QStringLiteral("where itembooked = :item and date >= :first and date <= :last")});
+    q.setParam(QStringLiteral("item"), item);
+    q.setParam(QStringLiteral("first"), monday);
+    q.setParam(QStringLiteral("last"), monday.addDays(6));
+    q.open();
+    QList<WeekBooking> week;
+    const int n = q.recordCount();
+    week.reserve(n);
+    const int dateCol = q.fieldIndex(QStringLiteral("date"));
+    const int periodCol = q.fieldIndex(QStringLiteral("period"));
+    const int byCol = q.fieldIndex(QStringLiteral("bookedby"));
+    const int reasonCol = q.fieldIndex(QStringLiteral("forreason"));
+    for (int i = 0; i < n; ++i) {
+        WeekBooking b;
+        b.day = static_cast<int>(monday.daysTo(DateValue::parse(q.valueAt(i, dateCol).toString()).date()));
+        b.period = q.valueAt(i, periodCol).toString();
+        b.order = orders.of(b.period);
+        b.bookedBy = q.valueAt(i, byCol).toString();
+        b.reason = q.valueAt(i, reasonCol).toString();
+        week.append(b);
+    }
+    return week;
+}
+
 bool BookingDateAllowed(const QString& user, const QString& period, const QDateTime& date)
 {
     if (UserIsAdministrator(user) || UserCanOverrideBookingLimit(user))

@@ -50,6 +50,18 @@ BookingResultCode PlaceBooking(const QString& item, const QString& period, const
                                const QDateTime& date, const QString& reason, bool force,
                                const QString& actingUser, bool isPermanent);
 
+// One booking of an item's week, as the weekly sheet shows it.
+struct WeekBooking {
+    int day = 0;       // 0 for the Monday .. 6
+    int order = -1;    // the order of its period; -1 when the period is unknown
+    QString period;
+    QString bookedBy;
+    QString reason;
+};
+// The item's bookings of the seven days from monday, read through Cache in
+// one query.
+QList<WeekBooking> ReadItemWeek(const QString& item, const QDate& monday);
+
 // Test seam: runs inside PlaceBooking's write transaction, after the slot
 // look-up and before the write.
 extern std::function<void()> PlaceBookingAfterFindHook;

@@ -174,6 +174,26 @@ int PeriodOrderOf(const QString& name)
     return FindPeriod(name) == -1 ? -1 : DM().PeriodsTable.asInteger(QStringLiteral("order"));
 }
 
+PeriodOrders PeriodOrders::read()
+{
+    PeriodOrders o;
+    Dataset& t = DM().PeriodsTable;
+    t.requery();
+    const int n = t.recordCount();
+    for (int i = 0; i < n; ++i) {
+        const RowRef row(t, i);
+        const QString key = Text::upper(row.asString(QStringLiteral("period")));
+        if (!o.m_orders.contains(key))
+            o.m_orders.insert(key, row.asInteger(QStringLiteral("order")));
+    }
+    return o;
+}
+
+int PeriodOrders::of(const QString& name) const
+{
+    return m_orders.value(Text::upper(name), -1);
+}
+
 QString PeriodNameAt(int order)
 {
     if (!findPeriodRow(order))

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 
 // Look-ups and rights. Each look-up re-reads its table and leaves it
@@ -39,6 +40,18 @@ int PeriodOrderOf(const QString& name);
 QString PeriodNameAt(int order);
 QDateTime PeriodStartTime(int order);
 int CurrentPeriodOrder();
+
+// The orders of the periods as the file holds them now, read once: for
+// work that maps many period names in one go (the weekly sheet). Answers as
+// PeriodOrderOf would for each name.
+class PeriodOrders {
+public:
+    static PeriodOrders read();
+    int of(const QString& name) const;
+
+private:
+    QHash<QString, int> m_orders;   // upper-cased name -> order of its first row
+};
 
 // The start time of an order that has no row: 1 January 1899, midnight.
 QDateTime NoPeriodStartTime();

@@ -64,8 +64,23 @@ void Database::create(const QString& filePath)
     open(filePath);
 }
 
+QSqlQuery& Database::cachedQuery(const QString& sql)
+{
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end())
+        return *it->second;
+    if (m_statements.size() >= 64)
+        m_statements.clear();
+    auto q = std::make_unique<QSqlQuery>(prepare(sql));
+    QSqlQuery& ref = *q;
+    m_statements.emplace(sql, std::move(q));
+    return ref;
+}
+
 void Database::close()
 {
+    // Statements must go before their connection.
+    m_statements.clear();
     if (m_db.isValid()) {
         if (m_db.isOpen())
             m_db.close();
@@ -130,10 +145,12 @@ qint64 Database::dataVersion()
 {
     if (!isOpen())
         return -1;
-    QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next())
-        return -1;
-    return q.value(0).toLongLong();
+    QSqlQuery& q = cachedQuery(QStringLiteral("PRAGMA data_version"));
+    qint64 v = -1;
+    if (q.exec() && q.next())
+        v = q.value(0).toLongLong();
+    q.finish();
+    return v;
 }
 
 quint64 Database::writeSerial(const QString& table) const

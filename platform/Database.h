@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <QVariantList>
 #include <QHash>
+#include <memory>
+#include <unordered_map>
 
 // One connection to the shared database file. Each instance has a
 // connection of its own, so two "clients" can live in one process.
@@ -38,6 +40,9 @@ public:
 
     // Prepares a statement and binds positional values. Throws on error.
     QSqlQuery prepare(const QString& sql, const QVariantList& values = {});
+    // A prepared statement kept for as long as the connection is open (its
+    // values are bound anew by each user; it must be finished after use).
+    QSqlQuery& cachedQuery(const QString& sql);
     // Runs a statement with positional values; answers the rows it changed.
     int exec(const QString& sql, const QVariantList& values = {});
     // Runs a query and answers the first column of its first row (invalid
@@ -75,6 +80,7 @@ private:
     bool m_wroteInTransaction = false;
     quint64 m_globalSerial = 1;
     QHash<QString, quint64> m_tableSerial;
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_statements;
 };
 
 // Scope guard for a write transaction: rolls back unless committed.

@@ -195,8 +195,10 @@ void Dataset::readFieldNames()
     QSqlQuery q = m_db->prepare(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quoteIdent(m_table)));
     Database::check(q, q.exec());
     const QSqlRecord rec = q.record();
+    m_shapeText.clear();
     m_fields.clear();
     m_fieldIndex.clear();
+    m_spellings.clear();
     for (int i = 0; i < rec.count(); ++i) {
         m_fields << rec.fieldName(i);
         m_fieldIndex.insert(rec.fieldName(i).toLower(), i);
@@ -218,11 +220,12 @@ void Dataset::load()
     const QString base = baseTable();
     // Read the change marks before the rows: a change that lands in between
     // then only costs a needless re-read later, never a stale snapshot.
-    const qint64 version = m_db->dataVersion();
+    const qint64 version = base.isEmpty() ? -1 : m_db->dataVersion();
     const quint64 serial = base.isEmpty() ? 0 : m_db->writeSerial(base);
 
+    // The statement is prepared once for as long as its text stays the same.
     const QString text = selectText();
-    QSqlQuery q = m_db->prepare(text);
+    QSqlQuery& q = m_db->cachedQuery(text);
     for (auto it = m_params.constBegin(); it != m_params.constEnd(); ++it) {
         const QString ph = QLatin1Char(':') + it.key();
         if (text.contains(ph, Qt::CaseInsensitive))
@@ -230,31 +233,38 @@ void Dataset::load()
     }
     Database::check(q, q.exec());
 
-    const QSqlRecord rec = q.record();
-    const int idCol = rec.indexOf(kRowIdAlias);
-    QStringList fields;
-    std::vector<int> cols;
-    for (int i = 0; i < rec.count(); ++i) {
-        if (i == idCol)
-            continue;
-        fields << rec.fieldName(i);
-        cols.push_back(i);
+    // The shape of the result is read once per statement text.
+    if (text != m_shapeText) {
+        const QSqlRecord rec = q.record();
+        m_idColumn = rec.indexOf(kRowIdAlias);
+        QStringList fields;
+        m_columns.clear();
+        for (int i = 0; i < rec.count(); ++i) {
+            if (i == m_idColumn)
+                continue;
+            fields << rec.fieldName(i);
+            m_columns.push_back(i);
+        }
+        if (fields != m_fields) {
+            m_fields = fields;
+            m_fieldIndex.clear();
+            m_spellings.clear();
+            for (int i = 0; i < m_fields.size(); ++i)
+                m_fieldIndex.insert(m_fields.at(i).toLower(), i);
+        }
+        m_shapeText = text;
     }
     std::vector<Row> rows;
     while (q.next()) {
         Row r;
-        r.rowid = idCol >= 0 ? q.value(idCol).toLongLong() : 0;
-        r.values.reserve(cols.size());
-        for (int c : cols)
+        r.rowid = m_idColumn >= 0 ? q.value(m_idColumn).toLongLong() : 0;
+        r.values.reserve(m_columns.size());
+        for (int c : m_columns)
             r.values.push_back(q.value(c));
         rows.push_back(std::move(r));
     }
     q.finish();
 
-    m_fields = fields;
-    m_fieldIndex.clear();
-    for (int i = 0; i < m_fields.size(); ++i)
-        m_fieldIndex.insert(m_fields.at(i).toLower(), i);
     m_rows = std::move(rows);
     m_loaded = true;
     m_loadedVersion = version;
@@ -465,9 +475,15 @@ int Dataset::fieldIndex(const QString& name)
 {
     if (!isActive())
         fail(QStringLiteral("Operation is not allowed when the object is closed."));
+    // Callers name fields in many spellings; each spelling is looked up
+    // without regard to case once and remembered.
+    auto hit = m_spellings.constFind(name);
+    if (hit != m_spellings.constEnd())
+        return *hit;
     auto it = m_fieldIndex.constFind(name.toLower());
     if (it == m_fieldIndex.constEnd())
         fail(QStringLiteral("Field '%1' not found").arg(name));
+    m_spellings.insert(name, *it);
     return *it;
 }
 

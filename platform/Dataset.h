@@ -6,9 +6,11 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class Database;
+class QSqlQuery;
 class Dataset;
 
 // A read-only view of one row of a dataset (the current one, or any other
@@ -165,6 +167,10 @@ private:
     bool m_loaded = false;
     QStringList m_fields;
     QHash<QString, int> m_fieldIndex;   // lower-cased name -> column
+    QHash<QString, int> m_spellings;    // name as callers spell it -> column
+    QString m_shapeText;                 // the statement the columns below were read for
+    int m_idColumn = -1;
+    std::vector<int> m_columns;
     std::vector<Row> m_rows;
     int m_current = -1;                  // index into m_rows, -1 when empty
     bool m_eof = true;

@@ -1,0 +1,236 @@
+// Timing of the data layer on a generated school: the booking engine beside
+// a raw slot look-up plus insert, the weekly sheet's read beside one raw
+// indexed query, and opening the data module.
+//
+//   bench_data           5,000 users, 1,000 items, 1,000,000 bookings
+//   bench_data --small   a small school, for a quick check
+#include "Bookings.h"
+#include "Clock.h"
+#include "Lookups.h"
+#include "DataModule.h"
+#include "DateValue.h"
+#include "DbError.h"
+#include "Schema.h"
+#include "Session.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+struct Size {
+    int users, items, bookings, calls, weeks;
+};
+
+long residentKb()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+QString itemName(int i) { return QStringLiteral("ITEM%1").arg(i, 4, 10, QLatin1Char('0')); }
+
+void generate(const QString& path, const Size& n, const QDate& firstDay)
+{
+    CreateDatabaseFile(path);
+    Database db;
+    db.open(path);
+    WriteTransaction tx(db);
+    QSqlQuery u = db.prepare(QStringLiteral(
+        "INSERT INTO Users (username, FullName, accesslevel, canMakeBookings, canModifyBookings, AuthCode) "
+        "VALUES (?, ?, ?, 1, 1, 'abcdef')"));
+    for (int i = 0; i < n.users; ++i) {
+        u.bindValue(0, QStringLiteral("U%1").arg(i));
+        u.bindValue(1, QStringLiteral("User number %1").arg(i));
+        u.bindValue(2, 1 + i % 200);
+        Database::check(u, u.exec());
+    }
+    QSqlQuery it = db.prepare(QStringLiteral(
+        "INSERT INTO items (ItemName, Catergory, minSecurity, AuthCode) VALUES (?, ?, 1, '123456')"));
+    for (int i = 0; i < n.items; ++i) {
+        it.bindValue(0, itemName(i));
+        it.bindValue(1, QStringLiteral("Category %1").arg(i % 20));
+        Database::check(it, it.exec());
+    }
+    for (int p = 1; p <= 12; ++p)
+        db.exec(QStringLiteral("INSERT INTO periods VALUES (?, ?, ?)"),
+                {QStringLiteral("P%1").arg(p), p, QTime(8, 0).addSecs(50 * 60 * (p - 1)).toString(QStringLiteral("HH:mm:ss"))});
+    QSqlQuery b = db.prepare(QStringLiteral(
+        "INSERT INTO bookings (Date, Period, ItemBooked, BookedBy, forReason, BookedOnDate, BookedOnTime, AuthCode) "
+        "VALUES (?, ?, ?, ?, 'Generated', ?, '12:00:00', 'xxxxxx')"));
+    const int days = std::max(1, (n.bookings + n.items * 12 - 1) / (n.items * 12));
+    int made = 0;
+    for (int i = 0; i < n.items && made < n.bookings; ++i)
+        for (int d = 0; d < days && made < n.bookings; ++d)
+            for (int p = 1; p <= 12 && made < n.bookings; ++p, ++made) {
+                b.bindValue(0, DateValue::dateText(firstDay.addDays(d)));
+                b.bindValue(1, QStringLiteral("P%1").arg(p));
+                b.bindValue(2, itemName(i));
+                b.bindValue(3, QStringLiteral("U%1").arg(made % n.users));
+                b.bindValue(4, DateValue::dateText(firstDay));
+                Database::check(b, b.exec());
+            }
+    tx.commit();
+}
+
+// One item's week as the weekly sheet reads it.
+__attribute__((noinline)) long readSheetWeek(const QString& item, const QDate& monday)
+{
+    long cells = 0;
+    for (const WeekBooking& b : ReadItemWeek(item, monday))
+        if (b.order != -1)
+            cells += b.period.size() + b.bookedBy.size();
+    return cells;
+}
+
+// The same week in one raw indexed query.
+__attribute__((noinline)) long readRawWeek(QSqlQuery& week, const QString& item, const QDate& monday)
+{
+    long cells = 0;
+    week.bindValue(0, item);
+    week.bindValue(1, DateValue::dateText(monday));
+    week.bindValue(2, DateValue::dateText(monday.addDays(6)));
+    Database::check(week, week.exec());
+    while (week.next())
+        cells += week.value(2).toString().size() + week.value(4).toString().size();
+    week.finish();
+    return cells;
+}
+
+double perCallUs(qint64 ns, int calls) { return calls ? ns / 1000.0 / calls : 0; }
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const bool small = app.arguments().contains(QStringLiteral("--small"));
+    const Size n = small ? Size{500, 100, 20000, 200, 50} : Size{5000, 1000, 1000000, 1000, 500};
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.mdb"));
+    const QDate firstDay = QDate::currentDate().addDays(1);
+    QElapsedTimer t;
+    try {
+        t.start();
+        generate(path, n, firstDay);
+        std::printf("generated %d users, %d items, %d bookings in %.1f s\n", n.users, n.items, n.bookings,
+                    t.elapsed() / 1000.0);
+
+        // (c) opening the data module
+        const long before = residentKb();
+        t.start();
+        DataModule dm;
+        dm.connectTo(path);
+        dm.openTables();
+        const double openMs = t.nsecsElapsed() / 1e6;
+        const long openKb = residentKb() - before;
+        SetDM(&dm);
+        CurrentUser = QStringLiteral("U7");
+
+        // (a) PlaceBooking on free slots, beside the raw look-up and insert
+        const QDate freeDay = firstDay.addDays(400);
+        t.start();
+        int ok = 0;
+        for (int i = 0; i < n.calls; ++i) {
+            const BookingResultCode code =
+                PlaceBooking(itemName(i % n.items), QStringLiteral("P%1").arg(1 + i % 12), CurrentUser,
+                             QDateTime(freeDay.addDays(i / n.items), QTime(0, 0)), QStringLiteral("Bench"), false,
+                             CurrentUser, false);
+            ok += code == 0;
+        }
+        const qint64 engineNs = t.nsecsElapsed();
+        if (ok != n.calls)
+            std::printf("warning: %d of %d engine bookings were refused\n", n.calls - ok, n.calls);
+
+        Database& raw = dm.ADOConnection;
+        QSqlQuery find = raw.prepare(QStringLiteral(
+            "SELECT \"Index\" FROM bookings WHERE ItemBooked = ? AND Date = ? AND Period = ?"));
+        QSqlQuery insert = raw.prepare(QStringLiteral(
+            "INSERT INTO bookings (ItemBooked, Date, Period, BookedBy, forReason, BookedOnDate, BookedOnTime, "
+            "AuthCode, isPermanent) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0)"));
+        const QDate rawDay = freeDay.addDays(200);
+        t.start();
+        for (int i = 0; i < n.calls; ++i) {
+            WriteTransaction tx(raw);
+            const QString item = itemName(i % n.items);
+            const QString day = DateValue::dateText(rawDay.addDays(i / n.items));
+            const QString period = QStringLiteral("P%1").arg(1 + i % 12);
+            find.bindValue(0, item);
+            find.bindValue(1, day);
+            find.bindValue(2, period);
+            Database::check(find, find.exec());
+            const bool taken = find.next();
+            find.finish();
+            if (!taken) {
+                const QDateTime now = QDateTime::currentDateTime();
+                insert.bindValue(0, item);
+                insert.bindValue(1, day);
+                insert.bindValue(2, period);
+                insert.bindValue(3, CurrentUser);
+                insert.bindValue(4, QStringLiteral("Bench"));
+                insert.bindValue(5, DateValue::dateText(now.date()));
+                insert.bindValue(6, DateValue::timeText(now.time()));
+                insert.bindValue(7, QStringLiteral("xxxxxx"));
+                Database::check(insert, insert.exec());
+            }
+            tx.commit();
+        }
+        const qint64 rawNs = t.nsecsElapsed();
+
+        // (b) one item's week: the sheet's seven queries beside one raw indexed query
+        long cells = 0;
+        t.start();
+        for (int w = 0; w < n.weeks; ++w)
+            cells += readSheetWeek(itemName((w * 37) % n.items), firstDay.addDays(w % 70));
+        const qint64 weekNs = t.nsecsElapsed();
+
+        QSqlQuery week = raw.prepare(QStringLiteral(
+            "SELECT * FROM bookings WHERE ItemBooked = ? AND Date BETWEEN ? AND ? ORDER BY Date, Period"));
+        long rawCells = 0;
+        t.start();
+        for (int w = 0; w < n.weeks; ++w)
+            rawCells += readRawWeek(week, itemName((w * 37) % n.items), firstDay.addDays(w % 70));
+        const qint64 rawWeekNs = t.nsecsElapsed();
+
+        QSqlQuery oneDay = raw.prepare(QStringLiteral("SELECT * FROM bookings WHERE ItemBooked = ? AND Date = ?"));
+        long rawDayCells = 0;
+        t.start();
+        for (int w = 0; w < n.weeks; ++w) {
+            for (int d = 0; d < 7; ++d) {
+                oneDay.bindValue(0, itemName((w * 37) % n.items));
+                oneDay.bindValue(1, DateValue::dateText(firstDay.addDays(d + w % 70)));
+                Database::check(oneDay, oneDay.exec());
+                while (oneDay.next())
+                    rawDayCells += oneDay.value(2).toString().size() + oneDay.value(4).toString().size();
+                oneDay.finish();
+            }
+        }
+        const qint64 rawDaysNs = t.nsecsElapsed();
+        if (cells != rawCells)
+            std::printf("warning: the two week reads saw different data (%ld vs %ld)\n", cells, rawCells);
+
+        const double engineUs = perCallUs(engineNs, n.calls), rawUs = perCallUs(rawNs, n.calls);
+        const double weekUs = perCallUs(weekNs, n.weeks), rawWeekUs = perCallUs(rawWeekNs, n.weeks);
+        std::printf("PlaceBooking:        %9.1f us per call\n", engineUs);
+        std::printf("raw look-up+insert:  %9.1f us per call   ratio %.2f (target <= 3)\n", rawUs, engineUs / rawUs);
+        std::printf("week read (sheet):   %9.1f us per week\n", weekUs);
+        std::printf("raw week query:      %9.1f us per week   ratio %.2f (target <= 2)\n", rawWeekUs, weekUs / rawWeekUs);
+        std::printf("raw day queries x7:  %9.1f us per week\n", perCallUs(rawDaysNs, n.weeks));
+        std::printf("open data module:    %9.1f ms, %ld KiB resident (target < 200 ms)\n", openMs, openKb);
+        SetDM(nullptr);
+    } catch (const DbError& e) {
+        std::fprintf(stderr, "bench_data: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
