@@ -61,6 +61,11 @@ void InplaceEdit::keyPressEvent(QKeyEvent* e)
 {
     if (m_grid && m_grid->editorKey(e))
         return;
+    keyPress(e);
+}
+
+void InplaceEdit::keyPress(QKeyEvent* e)
+{
     QPlainTextEdit::keyPressEvent(e);
 }
 

@@ -64,6 +64,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    // A key the grid did not take: the editor's own handling.
+    virtual void keyPress(QKeyEvent* e);
     // The text changed (typing, paste, or a text set by the grid).
     virtual void change();
 
