@@ -186,9 +186,6 @@ public:
     // The registered clipboard format "GRID DATA".
     static QString ClipboardFormat() { return QStringLiteral("GRID DATA"); }
 
-    // Renders the grid's cells into an image of the viewport's size.
-    QImage RenderCells();
-
 protected:
     void drawCell(QPainter& p, int col, int row, const QRect& rect, DrawState state) override;
     void measureCells(const std::vector<int>& cols, const std::vector<int>& rows) override;
