@@ -127,7 +127,8 @@ private:
 class TCoolStringGrid;
 
 // The attributes of one cell, made the first time they are asked for. They
-// take the grid's font, colour and alignment as they are at that moment.
+// take the grid's font, colour and alignment as they are at that moment, so
+// a grid's font and colours are set before its first cell is coloured.
 class TCellWrapper {
 public:
     TCellWrapper(int ACol, int ARow, const TCoolStringGrid& AGrid);

@@ -120,6 +120,8 @@ TEST(CoolStringGrid, RedMarkersOnTheHeadersShowOnTheSheet)
     EXPECT_EQ(at(img, g.cellRect(2, 0)), qRgb(0, 74, 149));
     EXPECT_EQ(at(img, g.cellRect(0, 3)), qRgb(0, 74, 149));
     EXPECT_EQ(at(img, g.cellRect(5, 5)), qRgb(255, 255, 255));
+    // Painting reads records, it never makes them.
+    EXPECT_EQ(g.CellRecordCount(), 2);
 }
 
 TEST(CoolStringGrid, HeadersAreCentredAndCellTextStartsInsideTheMargins)
