@@ -356,12 +356,7 @@ void TDBCoolGrid::drawCell(QPainter& p, int col, int row, const QRect& rect, Dra
         }
     } else {
         brush = ColorToQColor(m_selectionColor, pal);
-        if (ex.Contains(ocInvertWallpaperAsSelect) && HasWallpaper())
-            DrawWallpaperInCell(p, *WallpaperPicture(), rect, stretch, NOTSRCCOPY);
-        else if (ex.Contains(ocPaintSelWallpaper) && HasSelWallpaper())
-            DrawWallpaperInCell(p, *SelWallpaperPicture(), rect, true, SRCCOPY);
-        else
-            p.fillRect(rect, brush);
+        PaintSelectedBackground(p, rect, brush);
     }
 
     if (!LinkActive()) {

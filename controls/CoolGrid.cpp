@@ -363,6 +363,17 @@ void CoolSkinnedGrid::DrawWallpaperInCell(QPainter& p, const CoolBitmap& picture
     DrawWallpaperClipped(p, picture.Image(), viewport()->rect(), rect, stretch, rop);
 }
 
+void CoolSkinnedGrid::PaintSelectedBackground(QPainter& p, const QRect& rect, const QColor& selection) const
+{
+    const TCoolOptions ex = ExOptions();
+    if (ex.Contains(ocInvertWallpaperAsSelect) && HasWallpaper())
+        DrawWallpaperInCell(p, *WallpaperPicture(), rect, ex.Contains(ocStretchWallpaper), NOTSRCCOPY);
+    else if (ex.Contains(ocPaintSelWallpaper) && HasSelWallpaper())
+        DrawWallpaperInCell(p, *SelWallpaperPicture(), rect, true, SRCCOPY);
+    else
+        p.fillRect(rect, selection);
+}
+
 void CoolSkinnedGrid::PaintSeeThrough(QPainter& p, const QRect& rect)
 {
     PaintParentBackgroundClipped(ClimbParents(this, m_transparencyLevel), p, rect, true);
@@ -537,12 +548,7 @@ void TCoolStringGrid::drawCell(QPainter& p, int col, int row, const QRect& rect,
     const TCoolOptions ex = ExOptions();
     const bool stretch = ex.Contains(ocStretchWallpaper);
     if (selected) {
-        if (ex.Contains(ocInvertWallpaperAsSelect) && HasWallpaper())
-            DrawWallpaperInCell(p, *WallpaperPicture(), rect, stretch, NOTSRCCOPY);
-        else if (ex.Contains(ocPaintSelWallpaper) && HasSelWallpaper())
-            DrawWallpaperInCell(p, *SelWallpaperPicture(), rect, true, SRCCOPY);
-        else
-            p.fillRect(rect, brush);
+        PaintSelectedBackground(p, rect, brush);
     } else if (!fixed && ex.Contains(ocPaintTransparently)) {
         PaintSeeThrough(p, rect);
     } else if (!fixed && ex.Contains(ocPaintWallpaper) && HasWallpaper()

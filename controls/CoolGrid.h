@@ -92,6 +92,9 @@ protected:
     // Draws a picture over the whole viewport, shown only inside rect.
     void DrawWallpaperInCell(QPainter& p, const CoolBitmap& picture, const QRect& rect, bool stretch,
                              std::uint32_t rop) const;
+    // The background of a selected cell: the inverted wallpaper, the
+    // selection wallpaper, or the selection colour, as the options say.
+    void PaintSelectedBackground(QPainter& p, const QRect& rect, const QColor& selection) const;
     // The parent's look behind a cell (see-through).
     void PaintSeeThrough(QPainter& p, const QRect& rect);
     // Prepares the editor before an edit: the grid's colour and font, its
