@@ -149,11 +149,12 @@ bool AlterBooking(const QString& item, const QString& period, const QString& new
 
 QList<WeekBooking> ReadItemWeek(const QString& item, const QDate& monday)
 {
+    ReadTransaction rt(DM().ADOConnection);
     const PeriodOrders orders = PeriodOrders::read();
     Dataset& q = DM().Cache;
     q.close();
     q.setBaseTable(QString());
-    q.setSql({QStringLiteral("select *"), QStringLiteral("from bookings"),
+    q.setSql({QStringLiteral("select date, period, bookedby, forreason"), QStringLiteral("from bookings"),
               QStringLiteral("where itembooked = :item and date >= :first and date <= :last")});
     q.setParam(QStringLiteral("item"), item);
     q.setParam(QStringLiteral("first"), monday);
@@ -168,7 +169,7 @@ QList<WeekBooking> ReadItemWeek(const QString& item, const QDate& monday)
     const int reasonCol = q.fieldIndex(QStringLiteral("forreason"));
     for (int i = 0; i < n; ++i) {
         WeekBooking b;
-        b.day = static_cast<int>(monday.daysTo(DateValue::parse(q.valueAt(i, dateCol).toString()).date()));
+        b.day = static_cast<int>(monday.daysTo(DateValue::parseDate(q.valueAt(i, dateCol).toString())));
         b.period = q.valueAt(i, periodCol).toString();
         b.order = orders.of(b.period);
         b.bookedBy = q.valueAt(i, byCol).toString();

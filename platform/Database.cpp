@@ -254,3 +254,19 @@ void Database::rollback()
         m_failed = true;
     }
 }
+
+ReadTransaction::ReadTransaction(Database& db) : m_db(db)
+{
+    if (m_db.transactionDepth() == 0 && m_db.isOpen()) {
+        m_db.exec(QStringLiteral("BEGIN"));
+        m_own = true;
+    }
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    if (m_own && m_db.isOpen()) {
+        QSqlQuery q(m_db.handle());
+        q.exec(QStringLiteral("COMMIT"));
+    }
+}

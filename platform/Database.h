@@ -83,6 +83,21 @@ private:
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_statements;
 };
 
+// Scope for a run of reads that should see one state of the file and take
+// its shared lock once. Only reads may run inside it. Inside a write
+// transaction it does nothing.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Database& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Database& m_db;
+    bool m_own = false;
+};
+
 // Scope guard for a write transaction: rolls back unless committed.
 class WriteTransaction {
 public:

@@ -115,6 +115,17 @@ QDateTime parse(const QString& text)
     return zeroDateTime();
 }
 
+QDate parseDate(const QString& text)
+{
+    const QStringView s = QStringView(text).trimmed();
+    if (s.size() == 10 || (s.size() >= 16 && (s[10] == u' ' || s[10] == u'T'))) {
+        const QDate d = readDate(s, 0);
+        if (d.isValid())
+            return s.size() == 10 ? d : parse(text).date();
+    }
+    return zeroDate();
+}
+
 QVariant toStorage(const QVariant& v)
 {
     switch (v.typeId()) {

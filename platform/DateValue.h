@@ -24,6 +24,9 @@ QString dateTimeText(const QDateTime& dt);
 // Reads any of the three shapes; empty or unreadable text gives the zero
 // date-time. A time alone lands on the zero date.
 QDateTime parse(const QString& text);
+// The date part alone (the zero date for a time alone or unreadable text);
+// cheaper than parse when no time is wanted.
+QDate parseDate(const QString& text);
 
 // The text to store for a value: QDate, QTime and QDateTime become their
 // text, bool becomes 0/1, anything else stays as it is.

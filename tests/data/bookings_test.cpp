@@ -399,3 +399,32 @@ TEST_F(BookingTest, ABookingAnotherClientRemovedCannotBeChanged)
     EXPECT_FALSE(DeleteBooking(QStringLiteral("ROOM1"), QStringLiteral("4"), day(1)));
     EXPECT_FALSE(AlterBooking(QStringLiteral("ROOM1"), QStringLiteral("4"), QStringLiteral("PUPIL"), QStringLiteral("x"), day(1)));
 }
+
+TEST_F(BookingTest, AnItemsWeekComesWithDaysAndPeriodOrders)
+{
+    const QDate monday(2026, 3, 2);
+    addItem(QStringLiteral("O'BRIEN LAB"), 1);
+    addBooking(QStringLiteral("o'brien lab"), monday, QStringLiteral("1"), QStringLiteral("PUPIL"), QStringLiteral("Chess club"));
+    addBooking(QStringLiteral("O'BRIEN LAB"), monday.addDays(6), QStringLiteral("4"), QStringLiteral("HEAD"), QStringLiteral("Open day"));
+    addBooking(QStringLiteral("O'BRIEN LAB"), monday.addDays(2), QStringLiteral("Gone"), QStringLiteral("HEAD"));
+    addBooking(QStringLiteral("O'BRIEN LAB"), monday.addDays(7), QStringLiteral("1"), QStringLiteral("HEAD"));   // next week
+    addBooking(QStringLiteral("O'BRIEN LAB"), monday.addDays(-1), QStringLiteral("1"), QStringLiteral("HEAD"));  // last week
+    addBooking(QStringLiteral("ROOM1"), monday, QStringLiteral("2"), QStringLiteral("HEAD"));                    // other item
+    QList<WeekBooking> week = ReadItemWeek(QStringLiteral("O'Brien Lab"), monday);
+    std::sort(week.begin(), week.end(), [](const WeekBooking& a, const WeekBooking& b) { return a.day < b.day; });
+    ASSERT_EQ(week.size(), 3);
+    EXPECT_EQ(week[0].day, 0);
+    EXPECT_EQ(week[0].order, 1);
+    EXPECT_EQ(week[0].bookedBy, QStringLiteral("PUPIL"));
+    EXPECT_EQ(week[0].reason, QStringLiteral("Chess club"));
+    EXPECT_EQ(week[1].day, 2);
+    EXPECT_EQ(week[1].order, -1) << "a period that no longer exists has no row";
+    EXPECT_EQ(week[2].day, 6);
+    EXPECT_EQ(week[2].order, 4);
+    // A renamed period is seen at once.
+    db().exec(QStringLiteral("UPDATE periods SET period = 'Gone' WHERE \"order\" = 3"));
+    week = ReadItemWeek(QStringLiteral("O'BRIEN LAB"), monday);
+    for (const WeekBooking& b : week)
+        if (b.day == 2)
+            EXPECT_EQ(b.order, 3);
+}

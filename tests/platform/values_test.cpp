@@ -16,6 +16,10 @@ TEST(DateValueText, ShapesAndRoundTrips)
     EXPECT_EQ(DateValue::parse(QStringLiteral("2026-03-05 14:07:09.250")), QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9)));
     for (const char* bad : {"rubbish", "2026-13-05", "2026-02-30", "25:00:00", "2026-03-0x", "12:3a", "2026/03/05"})
         EXPECT_EQ(DateValue::parse(QString::fromLatin1(bad)), DateValue::zeroDateTime()) << bad;
+    EXPECT_EQ(DateValue::parseDate(QStringLiteral("2026-03-05")), QDate(2026, 3, 5));
+    EXPECT_EQ(DateValue::parseDate(QStringLiteral("2026-03-05 23:59:59")), QDate(2026, 3, 5));
+    EXPECT_EQ(DateValue::parseDate(QStringLiteral("2026-03-05 99:00")), DateValue::zeroDate());
+    EXPECT_EQ(DateValue::parseDate(QStringLiteral("08:50:00")), DateValue::zeroDate());
     EXPECT_EQ(DateValue::zeroDate().dayOfWeek(), 6) << "30 December 1899 was a Saturday";
 }
 
