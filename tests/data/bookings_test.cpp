@@ -424,7 +424,9 @@ TEST_F(BookingTest, AnItemsWeekComesWithDaysAndPeriodOrders)
     // A renamed period is seen at once.
     db().exec(QStringLiteral("UPDATE periods SET period = 'Gone' WHERE \"order\" = 3"));
     week = ReadItemWeek(QStringLiteral("O'BRIEN LAB"), monday);
-    for (const WeekBooking& b : week)
-        if (b.day == 2)
+    for (const WeekBooking& b : week) {
+        if (b.day == 2) {
             EXPECT_EQ(b.order, 3);
+        }
+    }
 }
