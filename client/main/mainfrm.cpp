@@ -21,6 +21,7 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -886,6 +887,9 @@ void Tmainfrm::FormClose()
             break;
         modal->hide();
     }
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && qobject_cast<QDialog*>(w))
+            w->hide();
     EndProgram();
 }
 
