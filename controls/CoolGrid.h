@@ -15,7 +15,6 @@
 // change the sizes the cell's column and row take.
 using TEndCellEditingEvent =
     std::function<void(QObject* Sender, int ACol, int ARow, int& CellWidth, int& CellHeight)>;
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 // The skin both grids share. The caption bar is a strip above the cells;
 // the flat border is drawn over the frame.
@@ -127,7 +126,8 @@ private:
 class TCoolStringGrid;
 
 // The attributes of one cell, made the first time they are asked for. They
-// take the grid's font, colour and alignment as they are at that moment.
+// take the grid's font, colour and alignment as they are at that moment, so
+// a grid's font and colours are set before its first cell is coloured.
 class TCellWrapper {
 public:
     TCellWrapper(int ACol, int ARow, const TCoolStringGrid& AGrid);

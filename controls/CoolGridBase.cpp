@@ -172,20 +172,14 @@ void CoolGridBase::setDefaultColWidth(int w)
 {
     m_defaultColWidth = w;
     std::fill(m_colWidths.begin(), m_colWidths.end(), w);
-    scheduleScrollBarUpdate();
-    placeEditor();
-    if (!m_inPaint)
-        viewport()->update();
+    sizesChanged();
 }
 
 void CoolGridBase::setDefaultRowHeight(int h)
 {
     m_defaultRowHeight = h;
     std::fill(m_rowHeights.begin(), m_rowHeights.end(), h);
-    scheduleScrollBarUpdate();
-    placeEditor();
-    if (!m_inPaint)
-        viewport()->update();
+    sizesChanged();
 }
 
 int CoolGridBase::colWidth(int col) const
@@ -203,10 +197,7 @@ void CoolGridBase::setColWidth(int col, int w)
     if (col < 0 || col >= colCount() || m_colWidths[static_cast<size_t>(col)] == w)
         return;
     m_colWidths[static_cast<size_t>(col)] = w;
-    scheduleScrollBarUpdate();
-    placeEditor();
-    if (!m_inPaint)
-        viewport()->update();
+    sizesChanged();
 }
 
 void CoolGridBase::setRowHeight(int row, int h)
@@ -214,10 +205,7 @@ void CoolGridBase::setRowHeight(int row, int h)
     if (row < 0 || row >= rowCount() || m_rowHeights[static_cast<size_t>(row)] == h)
         return;
     m_rowHeights[static_cast<size_t>(row)] = h;
-    scheduleScrollBarUpdate();
-    placeEditor();
-    if (!m_inPaint)
-        viewport()->update();
+    sizesChanged();
 }
 
 void CoolGridBase::setScrollBars(ScrollStyle s)
@@ -285,9 +273,7 @@ void CoolGridBase::updateScrollBars()
     const int maxTop = std::max(maxTopRow(), m_fixedRows);
     const int maxLeft = std::max(maxLeftCol(), m_fixedCols);
     verticalScrollBar()->setRange(0, maxTop - m_fixedRows);
-    verticalScrollBar()->setPageStep(std::max(1, visibleRows().size() > size_t(m_fixedRows)
-                                                     ? int(visibleRows().size()) - m_fixedRows
-                                                     : 1));
+    verticalScrollBar()->setPageStep(std::max(1, int(visibleRows().size()) - m_fixedRows));
     horizontalScrollBar()->setRange(0, maxLeft - m_fixedCols);
     horizontalScrollBar()->setPageStep(1);
     m_syncingBars = false;
@@ -300,6 +286,18 @@ void CoolGridBase::updateScrollBars()
     verticalScrollBar()->setValue(m_topRow - m_fixedRows);
     horizontalScrollBar()->setValue(m_leftCol - m_fixedCols);
     m_syncingBars = false;
+    placeEditor();
+}
+
+void CoolGridBase::sizesChanged()
+{
+    // Inside a paint only the sizes change: the editor and the scroll bars
+    // follow from the event loop, and the paint under way shows the cells.
+    scheduleScrollBarUpdate();
+    if (!m_inPaint) {
+        placeEditor();
+        viewport()->update();
+    }
 }
 
 void CoolGridBase::scheduleScrollBarUpdate()
@@ -657,7 +655,6 @@ void CoolGridBase::showEditor()
     const QString text = getEditText(m_col, m_row);
     m_editOriginal = text;
     m_editor->setText(text);
-    m_editor->setFont(m_editor->font());
     placeEditor();
     m_editor->show();
     m_editor->setFocus(Qt::OtherFocusReason);
@@ -857,7 +854,7 @@ bool CoolGridBase::event(QEvent* e)
         endCellEdit(ev->col(), ev->row());
         return true;
     }
-    if (e->type() == QEvent::Paint && !m_inPaint) {
+    if (e->type() == QEvent::Paint) {
         // The scroll area's own surface (the margins around the viewport).
         const bool done = QAbstractScrollArea::event(e);
         QPainter p(this);
@@ -925,7 +922,11 @@ void CoolGridBase::mouseMoveEvent(QMouseEvent* e)
         return;
     }
     if (!(e->buttons() & Qt::LeftButton)) {
-        viewport()->setCursor(colBorderAt(pos) >= 0 ? Qt::SplitHCursor : cursor().shape());
+        // Over a column border of the title row: the sizing cursor.
+        if (colBorderAt(pos) >= 0)
+            viewport()->setCursor(Qt::SplitHCursor);
+        else if (viewport()->testAttribute(Qt::WA_SetCursor))
+            viewport()->unsetCursor();
         return;
     }
     if (!m_dragging)
@@ -948,9 +949,9 @@ void CoolGridBase::mouseMoveEvent(QMouseEvent* e)
                 c = vc;
                 break;
             }
-        for (int vr2 : rows)
-            if (clamped.y() <= cellRect(cols.front(), vr2).bottom() + GridLineWidth) {
-                r = vr2;
+        for (int vrow : rows)
+            if (clamped.y() <= cellRect(cols.front(), vrow).bottom() + GridLineWidth) {
+                r = vrow;
                 break;
             }
         cell = {c, r};

@@ -237,6 +237,7 @@ private:
 
     void updateScrollBars();
     void scheduleScrollBarUpdate();
+    void sizesChanged();
     int fixedWidth() const;
     int fixedHeight() const;
     int maxTopRow() const;
