@@ -256,7 +256,8 @@ void Tmainfrm::buildControls()
         SelectDate->setHeaderTextFormat(head);
         SelectDate->setStyleSheet(QStringLiteral(
             "#qt_calendar_navigationbar { background-color: rgb(0, 0, 64); }"
-            "#qt_calendar_navigationbar QToolButton { color: rgb(251, 245, 179); }"));
+            "#qt_calendar_navigationbar QToolButton { color: rgb(251, 245, 179); }"
+            "#qt_calendar_calendarview { background-color: rgb(0, 74, 149); color: rgb(251, 245, 179); }"));
     }
     connect(SelectDate, &QCalendarWidget::selectionChanged, this, [this] {
         if (!m_filling && !RunActive())

@@ -281,7 +281,7 @@ TEST_F(MainSheet, ACategoryWithoutAvailableItemsLeavesTheSheetAsItWas)
 {
     addItem(QStringLiteral("HIDDEN"), 1, QString(), QStringLiteral("Art"));
     db().exec(QStringLiteral("UPDATE items SET isAvailable = 0 WHERE ItemName = 'HIDDEN'"));
-    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("kept"));
+    addBooking(QStringLiteral("LAPTOP TROLLEY"), monday, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("kept"));
     win->InitMainWindow();
     ASSERT_EQ(win->DisplayCatergory->currentText(), QStringLiteral("Art"));
     win->DisplayCatergory->setCurrentIndex(1);
@@ -298,7 +298,7 @@ TEST_F(MainSheet, ACategoryWithoutAvailableItemsLeavesTheSheetAsItWas)
 TEST_F(MainSheet, ResizeReLaysOutAndReColoursWithoutReReading)
 {
     win->InitMainWindow();
-    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("1"), QStringLiteral("BOB"));
+    addBooking(QStringLiteral("LAPTOP TROLLEY"), monday, QStringLiteral("1"), QStringLiteral("BOB"));
     win->Sheet->SetCellColor(3, 0, Fixed);
     const int width = win->Sheet->width();
     win->resize(1100, 760);
@@ -353,8 +353,8 @@ TEST_F(MainSheet, SnapshotWhenAskedFor)
     if (file.isEmpty())
         GTEST_SKIP();
     addItem(QStringLiteral("LAPTOP TROLLEY"));
-    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("assembly practice"));
-    addBooking(QStringLiteral("PROJECTOR"), monday.addDays(3), QStringLiteral("4"), QStringLiteral("ANN"), QStringLiteral("film"));
+    addBooking(QStringLiteral("LAPTOP TROLLEY"), monday, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("assembly practice"));
+    addBooking(QStringLiteral("LAPTOP TROLLEY"), monday.addDays(3), QStringLiteral("4"), QStringLiteral("ANN"), QStringLiteral("film"));
     win->InitMainWindow();
     win->Sheet->setSelection({4, 4, 5, 5});
     win->ShowCellInfo();
