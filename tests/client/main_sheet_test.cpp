@@ -281,7 +281,7 @@ TEST_F(MainSheet, ACategoryWithoutAvailableItemsLeavesTheSheetAsItWas)
 {
     addItem(QStringLiteral("HIDDEN"), 1, QString(), QStringLiteral("Art"));
     db().exec(QStringLiteral("UPDATE items SET isAvailable = 0 WHERE ItemName = 'HIDDEN'"));
-    addBooking(QStringLiteral("LAPTOP TROLLEY"), monday, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("kept"));
+    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("kept"));
     win->InitMainWindow();
     ASSERT_EQ(win->DisplayCatergory->currentText(), QStringLiteral("Art"));
     win->DisplayCatergory->setCurrentIndex(1);
@@ -298,7 +298,7 @@ TEST_F(MainSheet, ACategoryWithoutAvailableItemsLeavesTheSheetAsItWas)
 TEST_F(MainSheet, ResizeReLaysOutAndReColoursWithoutReReading)
 {
     win->InitMainWindow();
-    addBooking(QStringLiteral("LAPTOP TROLLEY"), monday, QStringLiteral("1"), QStringLiteral("BOB"));
+    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("1"), QStringLiteral("BOB"));
     win->Sheet->SetCellColor(3, 0, Fixed);
     const int width = win->Sheet->width();
     win->resize(1100, 760);
