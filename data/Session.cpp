@@ -5,6 +5,7 @@
 QString AppFolder;
 QString CurrentUser;
 TLastBookingResult LastBookingResult;
+TStartupSwitches StartupSwitches;
 
 QString ProgramFolder(const QString& programPath)
 {
@@ -22,4 +23,5 @@ void ResetSession()
     AppFolder.clear();
     CurrentUser.clear();
     LastBookingResult = TLastBookingResult();
+    StartupSwitches = TStartupSwitches();
 }

@@ -15,6 +15,22 @@ QString ProgramFolder(const QString& programPath);
 // The running program's folder.
 QString ProgramFolder();
 
+// The client's command line, as the start-up read it; every flag false and
+// both texts empty until then, read-only afterwards.
+struct TStartupSwitches {
+    bool PromptForLogon = false;
+    bool CheckSwitch = false;
+    bool CredentialsGiven = false;
+    QString SwitchUser;       // at most 30 characters
+    QString SwitchPassword;   // at most 30 characters
+    bool OverrideSystemVars = false;
+    bool ShowHelp = false;
+    bool OnlineOverride = false;
+    bool DisableReports = false;
+    bool EnableLogin = false;
+};
+extern TStartupSwitches StartupSwitches;
+
 // The logged-on user's name.
 extern QString CurrentUser;
 

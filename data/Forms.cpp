@@ -1,0 +1,125 @@
+#include "Forms.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include <deque>
+#include <stdexcept>
+
+TFormBase::TFormBase(QWidget* parent) : QDialog(parent) {}
+
+void TFormBase::setBackgroundPicture(const QPixmap& picture)
+{
+    bg = picture;
+    update();
+}
+
+int TFormBase::showModal() { return ModalSeam::exec(*this); }
+
+void TFormBase::reject()
+{
+    // Qt rejects on the frame's close button; that is neither OK nor Cancel.
+    done(mrClosed);
+}
+
+void TFormBase::paintEvent(QPaintEvent* event)
+{
+    if (!bg.isNull()) {
+        QPainter p(this);
+        p.drawPixmap(rect(), bg);
+    }
+    QDialog::paintEvent(event);
+}
+
+void TFormBase::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        done(m_escapeResult);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormBase::closeEvent(QCloseEvent* event)
+{
+    if (isVisible())
+        done(mrClosed);
+    event->accept();
+}
+
+void CentreOnScreen(QWidget* w)
+{
+    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
+}
+
+void CentreOver(QWidget* w, const QWidget* over)
+{
+    if (!over || !over->isVisible()) {
+        CentreOnScreen(w);
+        return;
+    }
+    const QRect g = over->frameGeometry();
+    w->move(g.center() - QPoint(w->width() / 2, w->height() / 2));
+}
+
+namespace {
+ModalSeam::Runner& setRunnerRef()
+{
+    static ModalSeam::Runner r;
+    return r;
+}
+std::deque<ModalSeam::Runner>& queue()
+{
+    static std::deque<ModalSeam::Runner> q;
+    return q;
+}
+} // namespace
+
+namespace ModalSeam {
+
+void setRunner(Runner runner) { setRunnerRef() = std::move(runner); }
+void push(Runner runner) { queue().push_back(std::move(runner)); }
+void pushResult(int result)
+{
+    push([result](QDialog&) { return result; });
+}
+void reset()
+{
+    setRunnerRef() = nullptr;
+    queue().clear();
+}
+bool active() { return !queue().empty() || static_cast<bool>(setRunnerRef()); }
+
+int exec(QDialog& dialog)
+{
+    Runner runner;
+    if (!queue().empty()) {
+        runner = std::move(queue().front());
+        queue().pop_front();
+    } else {
+        runner = setRunnerRef();
+    }
+    if (!runner) {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            throw std::logic_error("a modal dialog was shown with no screen and no answer for it: "
+                                   + dialog.objectName().toStdString());
+        return dialog.exec();
+    }
+    dialog.setResult(mrClosed);
+    dialog.show();
+    int result = runner(dialog);
+    // A runner that clicked a closing button has the dialog's own result.
+    if (!dialog.isVisible())
+        result = dialog.result();
+    dialog.hide();
+    return result;
+}
+
+} // namespace ModalSeam

@@ -1,0 +1,383 @@
+#include "Alerts.h"
+#include "Clock.h"
+#include "ReportLog.h"
+#include "Session.h"
+#include "SmallDialogs.h"
+#include "StatusWindows.h"
+#include "UiScript.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+int clickButton(QDialog& d, const char* name)
+{
+    QTest::mouseClick(d.findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+    return mrClosed;
+}
+int pressEscape(QDialog& d)
+{
+    QTest::keyClick(&d, Qt::Key_Escape);
+    return mrClosed;
+}
+int closeByFrame(QDialog& d)
+{
+    d.close();
+    return 99;
+}
+
+class DialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ResetSession();
+        ResetReportLog();
+        ModalSeam::reset();
+        AppFolder = dir.path() + QLatin1Char('/');
+        CurrentUser = QStringLiteral("BOB");
+        QDir(dir.path()).mkdir(QStringLiteral("reports"));
+        for (const char* f : {"header.htm", "footer.htm", "reportlogo.jpg"})
+            QFile::copy(QStringLiteral(TAVRELL_REPORTS_DIR "/") + QLatin1String(f),
+                        AppFolder + QStringLiteral("reports/") + QLatin1String(f));
+        ReportsEnabled = ReportFilesPresent();
+        ASSERT_TRUE(ReportsEnabled);
+    }
+    void TearDown() override
+    {
+        ModalSeam::reset();
+        ResetReportLog();
+        ResetSession();
+    }
+
+    void writeReport(const QString& line)
+    {
+        ReportBegin(QStringLiteral("Report ") + line, QStringLiteral("BOB"));
+        ReportLine(line);
+        ReportEnd();
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+// ------------------------------------------------------------------ question and input
+
+TEST_F(DialogsTest, QuestionIsYesOnlyForYes)
+{
+    UiScript ui;
+    ui.answer([](QDialog& d) { return clickButton(d, "Button1"); });
+    EXPECT_TRUE(AskQuestion(QStringLiteral("Delete <b>it</b>?")));
+    EXPECT_EQ(QuestionForm()->question->text(), QStringLiteral("Delete <b>it</b>?"));
+    EXPECT_EQ(QuestionForm()->question->textFormat(), Qt::PlainText);
+    ui.answer([](QDialog& d) { return clickButton(d, "Button2"); });
+    EXPECT_FALSE(AskQuestion(QStringLiteral("q")));
+    ui.answer(pressEscape);
+    EXPECT_FALSE(AskQuestion(QStringLiteral("q")));
+    ui.answer(closeByFrame);
+    EXPECT_FALSE(AskQuestion(QStringLiteral("q")));
+    EXPECT_TRUE(QuestionForm()->Button1->isDefault());
+    EXPECT_EQ(QuestionForm()->windowTitle(), QStringLiteral("Tavrell"));
+}
+
+TEST_F(DialogsTest, TheRealModalLoopGivesTheSameResults)
+{
+    const auto viaLoop = [](std::function<void(QDialog&)> act) {
+        return [act](QDialog& d) {
+            QTimer::singleShot(0, &d, [&d, act] { act(d); });
+            return d.exec();
+        };
+    };
+    UiScript ui;
+    ui.answer(viaLoop([](QDialog& d) { clickButton(d, "Button1"); }));
+    EXPECT_TRUE(AskQuestion(QStringLiteral("q")));
+    ui.answer(viaLoop([](QDialog& d) { pressEscape(d); }));
+    EXPECT_EQ(InputText(QStringLiteral("p"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+    ui.answer(viaLoop([](QDialog& d) { d.close(); }));
+    EXPECT_FALSE(AskQuestion(QStringLiteral("q")));
+}
+
+TEST_F(DialogsTest, InputGivesTheTypedTextOnlyForOk)
+{
+    UiScript ui;
+    bool accepted = true;
+    ui.answer([](QDialog& d) { return clickButton(d, "Button2"); });
+    EXPECT_EQ(InputText(QStringLiteral("Reason:"), QStringLiteral("General Maintenance"), &accepted),
+              QStringLiteral("General Maintenance"));
+    EXPECT_FALSE(accepted);
+    ui.answer([](QDialog& d) {
+        auto* edit = d.findChild<QLineEdit*>(QStringLiteral("question"));
+        EXPECT_EQ(d.focusWidget(), edit);
+        edit->clear();
+        return clickButton(d, "Button1");
+    });
+    EXPECT_EQ(InputText(QStringLiteral("Reason:"), QStringLiteral("General Maintenance"), &accepted), QString());
+    EXPECT_TRUE(accepted);
+    ui.answer([](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("question"))->setText(QStringLiteral("typed"));
+        return pressEscape(d);
+    });
+    EXPECT_EQ(InputText(QStringLiteral("Reason:"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+    ui.answer(closeByFrame);
+    EXPECT_EQ(InputText(QStringLiteral("Reason:"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+    EXPECT_EQ(InputForm()->questionLabel->text(), QStringLiteral("Reason:"));
+}
+
+TEST_F(DialogsTest, AHeadlessModalWithNoAnswerIsAnErrorNotAHang)
+{
+    EXPECT_THROW(AskQuestion(QStringLiteral("q")), std::logic_error);
+    ModalSeam::pushResult(mrOk);
+    EXPECT_TRUE(AskQuestion(QStringLiteral("q")));
+}
+
+// ------------------------------------------------------------------ message box
+
+TEST_F(DialogsTest, AlertLayoutWithAndWithoutReport)
+{
+    struct Seen {
+        QString text;
+        int ok;
+        bool view;
+        int viewLeft;
+    };
+    std::vector<Seen> seen;
+    ModalSeam::setRunner([&](QDialog& d) {
+        auto& a = static_cast<Talertfrm&>(d);
+        seen.push_back({a.Msg->text(), a.Button1->x(), a.Button2->isVisible(), a.Button2->x()});
+        return pressEscape(d);
+    });
+    ShowAlert(QStringLiteral("plain"));
+    ShowAlertWithReport(QStringLiteral("with"), true);
+    ShowAlertWithReport(QStringLiteral("without"), false);
+    ReportsEnabled = false;
+    ShowAlertWithReport(QStringLiteral("reports off"), true);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].ok, 216);
+    EXPECT_FALSE(seen[0].view);
+    EXPECT_EQ(seen[1].ok, 152);
+    EXPECT_TRUE(seen[1].view);
+    EXPECT_EQ(seen[1].viewLeft, 296);
+    EXPECT_EQ(seen[2].ok, 216);
+    EXPECT_FALSE(seen[2].view);
+    EXPECT_EQ(seen[3].ok, 216);
+    EXPECT_FALSE(seen[3].view);
+    EXPECT_EQ(seen[3].text, QStringLiteral("reports off"));
+    Talertfrm* a = AlertForm();
+    EXPECT_EQ(a->size(), QSize(464, 120));
+    EXPECT_EQ(a->Msg->geometry(), QRect(120, 8, 337, 81));
+    EXPECT_EQ(a->windowTitle(), QStringLiteral("Tavrell"));
+}
+
+TEST_F(DialogsTest, EscapeOnTheAlertIsOk)
+{
+    int result = 0;
+    ModalSeam::setRunner([&](QDialog& d) {
+        pressEscape(d);
+        result = d.result();
+        return result;
+    });
+    ShowAlert(QStringLiteral("x"));
+    EXPECT_EQ(result, mrOk);
+}
+
+TEST_F(DialogsTest, AnAlertOverAnAlertKeepsTheFirstText)
+{
+    QStringList texts;
+    QStringList firstAfter;
+    ModalSeam::setRunner([&](QDialog& d) {
+        auto& a = static_cast<Talertfrm&>(d);
+        texts << a.Msg->text();
+        if (texts.size() == 1) {
+            ShowAlert(QStringLiteral("second"));   // a timer's notice
+            firstAfter << a.Msg->text() << QString::number(a.isVisible());
+        }
+        return clickButton(d, "Button1");
+    });
+    ShowAlert(QStringLiteral("first"));
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+    EXPECT_EQ(firstAfter, (QStringList{QStringLiteral("first"), QStringLiteral("1")}));
+}
+
+TEST_F(DialogsTest, ViewReportShowsTheViewerThenClosesWithOk)
+{
+    writeReport(QStringLiteral("line A"));
+    int alertResult = 0;
+    QString viewed;
+    ModalSeam::setRunner([&](QDialog& d) {
+        if (auto* v = qobject_cast<Treporterfrm*>(&d)) {
+            viewed = v->web->toPlainText();
+            QTest::mouseClick(v->DisMissReportBtn, Qt::LeftButton);
+            EXPECT_EQ(v->result(), mrCancel);
+            return mrCancel;
+        }
+        clickButton(d, "Button2");
+        alertResult = d.result();
+        return alertResult;
+    });
+    ShowAlertWithReport(QStringLiteral("Some bookings failed"), true);
+    EXPECT_TRUE(viewed.contains(QStringLiteral("line A"))) << viewed.toStdString();
+    EXPECT_EQ(alertResult, mrOk);
+}
+
+// ------------------------------------------------------------------ viewer
+
+TEST_F(DialogsTest, ViewerShowsTheNewestReportAndNothingWhenReportsAreOff)
+{
+    QString seen;
+    ModalSeam::setRunner([&](QDialog& d) {
+        seen = static_cast<Treporterfrm&>(d).web->toPlainText();
+        return mrCancel;
+    });
+    writeReport(QStringLiteral("report A"));
+    ShowReportViewer();
+    EXPECT_TRUE(seen.contains(QStringLiteral("report A")));
+    writeReport(QStringLiteral("report B"));
+    ShowReportViewer();
+    EXPECT_TRUE(seen.contains(QStringLiteral("report B")));
+    EXPECT_FALSE(seen.contains(QStringLiteral("report A")));
+    ReportsEnabled = false;
+    ShowReportViewer();
+    EXPECT_EQ(seen, QString());
+    EXPECT_EQ(ReporterForm()->windowTitle(), QStringLiteral("Results Report"));
+}
+
+TEST_F(DialogsTest, SaveCopiesTheReportBytesAndPrintWritesAPdf)
+{
+    writeReport(QStringLiteral("to keep <i>exactly</i>"));
+    QFile src(ReportFilePath());
+    ASSERT_TRUE(src.open(QIODevice::ReadOnly));
+    const QByteArray bytes = src.readAll();
+    const QString target = dir.filePath(QStringLiteral("saved.htm"));
+    const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
+
+    UiScript ui;
+    ui.answer([&](QDialog& d) {
+        auto& viewer = static_cast<Treporterfrm&>(d);
+        ui.answer([&](QDialog& fd) {
+            static_cast<QFileDialog&>(fd).selectFile(target);
+            return int(QDialog::Accepted);
+        });
+        QTest::mouseClick(viewer.ToolButton1, Qt::LeftButton);
+        ui.answer([&](QDialog& pd) {
+            QPrinter* printer = static_cast<QPrintDialog&>(pd).printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            return int(QDialog::Accepted);
+        });
+        QTest::mouseClick(viewer.ToolButton2, Qt::LeftButton);
+        return mrCancel;
+    });
+    ShowReportViewer();
+    QFile saved(target);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), bytes);
+    QFile printed(pdf);
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(printed.readAll().startsWith("%PDF"));
+    EXPECT_TRUE(ui.alerts.isEmpty());
+}
+
+// ------------------------------------------------------------------ progress window
+
+TEST_F(DialogsTest, ProgressWindowCountsTicksAndShowsTheEstimate)
+{
+    StatusBegin(QStringLiteral("Placing bookings"), 100);
+    TStatusFrm* f = StatusForm();
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_TRUE(f->StatusTimer->isActive());
+    EXPECT_EQ(f->StatusTimer->interval(), 100);
+    EXPECT_EQ(f->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(f->statuslabel->text(), QStringLiteral("Placing bookings"));
+    EXPECT_EQ(f->size(), QSize(315, 101));
+    for (int i = 0; i < 100; ++i)
+        f->StatusTimerTimer();
+    for (int i = 0; i < 49; ++i)
+        StatusStep();
+    EXPECT_EQ(f->gauge->value(), 49);
+    EXPECT_EQ(f->gauge->maximum(), 100);
+    EXPECT_EQ(f->TimeLeft->text(), QStringLiteral("10 Seconds Left"));
+
+    StatusBegin(QStringLiteral("Again"), 20);
+    EXPECT_EQ(f->TimeLeft->text(), QString());
+    EXPECT_EQ(f->gauge->value(), 0);
+    EXPECT_EQ(f->progress.ticks, 0);
+    for (int i = 0; i < 25; ++i)
+        StatusStep();
+    EXPECT_EQ(f->gauge->value(), 20);
+    StatusEnd();
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_FALSE(f->StatusTimer->isActive());
+}
+
+TEST_F(DialogsTest, TheProgressWindowEndsWhenAnErrorPassesThrough)
+{
+    try {
+        StatusScope status(QStringLiteral("Working"), 3);
+        EXPECT_TRUE(StatusForm()->isVisible());
+        throw std::runtime_error("disk full");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(StatusForm()->isVisible());
+    EXPECT_FALSE(StatusForm()->StatusTimer->isActive());
+}
+
+TEST_F(DialogsTest, OtherWindowsTakeNoInputWhileTheProgressWindowShows)
+{
+    QWidget main;
+    auto* button = new QPushButton(QStringLiteral("Book"), &main);
+    main.show();
+    StatusBegin(QStringLiteral("Working"), 3);
+    EXPECT_EQ(QApplication::activeModalWidget(), StatusForm());
+    StatusEnd();
+    EXPECT_NE(QApplication::activeModalWidget(), StatusForm());
+    (void)button;
+}
+
+// ------------------------------------------------------------------ splash
+
+TEST_F(DialogsTest, SplashStartsOffToTheLeftAndSlidesTheTextToTheCentre)
+{
+    ShowSplash();
+    TSplashFrm* s = SplashForm();
+    QLabel* label = s->statuslabel;
+    EXPECT_EQ(label->text(), QStringLiteral("Starting up...."));
+    EXPECT_EQ(label->x(), (label->width() - 400) / 2);
+    EXPECT_EQ(label->y(), 251);
+
+    SplashStatus(QStringLiteral("Connecting to the database"));
+    EXPECT_EQ(label->text(), QStringLiteral("Connecting to the database"));
+    const int target = 200 - label->width() / 2;
+    EXPECT_GE(label->x(), target);
+    EXPECT_LT(label->x(), target + 10);
+
+    // With the marker file only the text changes.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QFile marker(QStringLiteral("FastLoad.tmp"));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    const QPoint before = label->pos();
+    SplashStatus(QStringLiteral("Fast"));
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(label->text(), QStringLiteral("Fast"));
+    EXPECT_EQ(label->pos(), before);
+    HideSplash();
+    EXPECT_FALSE(s->isVisible());
+}
