@@ -1,0 +1,907 @@
+#include "mainfrm.h"
+
+#include "Accounts.h"
+#include "Alerts.h"
+#include "Bookings.h"
+#include "Clock.h"
+#include "CoolCtrls.h"
+#include "CoolGrid.h"
+#include "CoolUtils.h"
+#include "DbError.h"
+#include "Lookups.h"
+#include "ProgramEnd.h"
+#include "ReportLog.h"
+#include "Session.h"
+#include "SmallDialogs.h"
+#include "StatusWindows.h"
+#include "Utilities.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QTextCharFormat>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace {
+
+constexpr TColor WindowColour = 9783808;    // RGB 0, 74, 149
+constexpr TColor TextColour = 11793915;     // RGB 251, 245, 179
+constexpr TColor CalendarTitle = 4194304;   // RGB 0, 0, 64
+constexpr TColor MarkerColour = 255;        // red
+constexpr int HighestSheetOrder = 12;
+constexpr int ListWidth = 217;
+
+const char* const DayHeaders[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
+
+QFont windowFont(int pixels)
+{
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"),
+                   QStringLiteral("Liberation Sans")});
+    f.setBold(true);
+    f.setPixelSize(pixels);
+    return f;
+}
+
+// The client area behind every control: the window colour and, when the
+// start-up loaded one, the background picture stretched over it.
+class MainBackground : public QWidget {
+public:
+    explicit MainBackground(Tmainfrm* owner) : QWidget(owner), m_owner(owner) {}
+
+protected:
+    // The window's resize reaches the controls through here, once the
+    // client area has its new size.
+    void resizeEvent(QResizeEvent*) override { m_owner->FormResize(); }
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), ColorToQColor(WindowColour));
+        if (!m_owner->bg.isNull())
+            p.drawPixmap(rect(), m_owner->bg);
+    }
+
+private:
+    Tmainfrm* m_owner;
+};
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QString())
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+} // namespace
+
+QDate MondayOf(const QDate& date)
+{
+    if (!date.isValid())
+        return date;
+    return date.addDays(1 - date.dayOfWeek());
+}
+
+// One run of the window (refresh, book, cancel): user input to the window
+// is blocked while it lasts, timers go on; the progress window and, when
+// one was begun, the report are ended however the run ends.
+class MainRun {
+public:
+    MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w)
+    {
+        if (m_w.m_runDepth++ == 0)
+            qApp->installEventFilter(&m_w);
+        try {
+            StatusBegin(caption, steps);
+        } catch (...) {
+            leave();
+            throw;
+        }
+    }
+    ~MainRun()
+    {
+        if (m_reportOpen) {
+            try {
+                ReportEnd();
+            } catch (...) {
+                // The report is a record only; its failure must not hide the
+                // error that ended the run.
+            }
+        }
+        StatusEnd();
+        leave();
+    }
+    MainRun(const MainRun&) = delete;
+    MainRun& operator=(const MainRun&) = delete;
+
+    void reportBegun() { m_reportOpen = true; }
+    void endReport()
+    {
+        m_reportOpen = false;
+        ReportEnd();
+    }
+
+private:
+    void leave()
+    {
+        if (--m_w.m_runDepth == 0)
+            qApp->removeEventFilter(&m_w);
+    }
+    Tmainfrm& m_w;
+    bool m_reportOpen = false;
+};
+
+// ------------------------------------------------------------------ window
+
+Tmainfrm::Tmainfrm(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("mainfrm"));
+    setWindowTitle(MainMessages::Caption);
+    if (!HasDM())
+        SetDM(&data);
+
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ColorToQColor(WindowColour));
+    pal.setColor(QPalette::WindowText, ColorToQColor(TextColour));
+    setPalette(pal);
+    setFont(windowFont(16));
+
+    buildControls();
+    buildMenu();
+    buildToolBar();
+
+    ForceShutdownWatchDog = new QTimer(this);
+    ForceShutdownWatchDog->setObjectName(QStringLiteral("ForceShutdownWatchDog"));
+    ForceShutdownWatchDog->setInterval(5000);
+    connect(ForceShutdownWatchDog, &QTimer::timeout, this, &Tmainfrm::ForceShutdownWatchDogTimer);
+    ShutDownTimer = new QTimer(this);
+    ShutDownTimer->setObjectName(QStringLiteral("ShutDownTimer"));
+    ShutDownTimer->setInterval(10000);
+    connect(ShutDownTimer, &QTimer::timeout, this, &Tmainfrm::ShutDownTimerTimer);
+    ColourNowTimer = new QTimer(this);
+    ColourNowTimer->setObjectName(QStringLiteral("ColourNowTimer"));
+    ColourNowTimer->setInterval(60000);
+    connect(ColourNowTimer, &QTimer::timeout, this, &Tmainfrm::ColourNowTimerTimer);
+
+    resize(855, 584 + menuBar()->sizeHint().height());
+    placeControls();
+    LayoutSheet();
+}
+
+Tmainfrm::~Tmainfrm()
+{
+    if (m_runDepth > 0)
+        qApp->removeEventFilter(this);
+    if (MainWindow() == this)
+        SetMainWindow(nullptr);
+}
+
+void Tmainfrm::setBackgroundPicture(const QPixmap& picture)
+{
+    bg = picture;
+    centralWidget()->update();
+}
+
+void Tmainfrm::buildControls()
+{
+    auto* client = new MainBackground(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(client);
+
+    Label1 = makeLabel(client, "Label1", QStringLiteral("Choose Category:"));
+    DisplayCatergory = new QComboBox(client);
+    DisplayCatergory->setObjectName(QStringLiteral("DisplayCatergory"));
+    connect(DisplayCatergory, &QComboBox::activated, this, [this] {
+        if (!RunActive())
+            DisplayCatergoryClick();
+    });
+    Label2 = makeLabel(client, "Label2", QStringLiteral("Items"));
+
+    DBitemlist = new QListWidget(client);
+    DBitemlist->setObjectName(QStringLiteral("DBitemlist"));
+    DBitemlist->setUniformItemSizes(true);
+    DBitemlist->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(DBitemlist, &QListWidget::currentRowChanged, this, [this] {
+        if (!m_filling && !RunActive())
+            DBItemListClick();
+    });
+
+    desclabel = new TCoolScrollingText(client);
+    desclabel->setObjectName(QStringLiteral("desclabel"));
+    desclabel->SetTransparent(true);
+    desclabel->SetShadowSize(0);
+    desclabel->SetFontColor(TextColour);
+    desclabel->SetActive(true);
+
+    Label3 = makeLabel(client, "Label3", QStringLiteral("Week beginning:"));
+    mondayof = makeLabel(client, "mondayof");
+    mondayof->setAlignment(Qt::AlignCenter);
+
+    Shape1 = new QFrame(client);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFrameShape(QFrame::Box);
+    SelectDate = new QCalendarWidget(Shape1);
+    SelectDate->setObjectName(QStringLiteral("SelectDate"));
+    SelectDate->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    SelectDate->setFont(windowFont(11));
+    {
+        QPalette cp = SelectDate->palette();
+        cp.setColor(QPalette::Base, ColorToQColor(WindowColour));
+        cp.setColor(QPalette::Window, ColorToQColor(WindowColour));
+        cp.setColor(QPalette::Text, ColorToQColor(TextColour));
+        cp.setColor(QPalette::WindowText, ColorToQColor(TextColour));
+        cp.setColor(QPalette::AlternateBase, ColorToQColor(WindowColour));
+        SelectDate->setPalette(cp);
+        QTextCharFormat days;
+        days.setForeground(ColorToQColor(TextColour));
+        for (int d = Qt::Monday; d <= Qt::Sunday; ++d)
+            SelectDate->setWeekdayTextFormat(Qt::DayOfWeek(d), days);
+        QTextCharFormat head;
+        head.setForeground(ColorToQColor(TextColour));
+        head.setBackground(ColorToQColor(CalendarTitle));
+        SelectDate->setHeaderTextFormat(head);
+        SelectDate->setStyleSheet(QStringLiteral(
+            "#qt_calendar_navigationbar { background-color: rgb(0, 0, 64); }"
+            "#qt_calendar_navigationbar QToolButton { color: rgb(251, 245, 179); }"));
+    }
+    connect(SelectDate, &QCalendarWidget::selectionChanged, this, [this] {
+        if (!m_filling && !RunActive())
+            SelectDateClick();
+    });
+
+    Shape2 = new QFrame(client);
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    Shape2->setFrameShape(QFrame::Box);
+    Sheet = new TCoolStringGrid(Shape2);
+    Sheet->setObjectName(QStringLiteral("Sheet"));
+    Sheet->setFixedCols(1);
+    Sheet->setFixedRows(1);
+    Sheet->setColCount(8);
+    Sheet->setCursor(Qt::PointingHandCursor);
+    Sheet->setOptions(CoolGridBase::goFixedVertLine | CoolGridBase::goFixedHorzLine | CoolGridBase::goVertLine
+                      | CoolGridBase::goHorzLine | CoolGridBase::goRangeSelect
+                      | CoolGridBase::goDrawFocusSelected);
+    Sheet->setScrollBars(CoolGridBase::ScrollStyle::None);
+    Sheet->SetFixedTextAlign(taCenter);
+    Sheet->SetFixedColor(WindowColour);
+    Sheet->SetColor(clWhite);
+    {
+        QPalette sp = Sheet->palette();
+        sp.setColor(QPalette::Text, Qt::black);
+        Sheet->setPalette(sp);
+    }
+    // The headers carry the window's text colour over their own colour.
+    Sheet->onDrawCell = [this](QPainter& p, int col, int row, const QRect& rect, CoolGridBase::DrawState) {
+        if (col > 0 && row > 0)
+            return;
+        p.fillRect(rect, ColorToQColor(Sheet->GetCellColor(col, row)));
+        p.setPen(ColorToQColor(TextColour));
+        p.drawText(rect, Qt::AlignCenter, Sheet->cells(col, row));
+    };
+    connect(Sheet, &CoolGridBase::clicked, this, [this] {
+        if (!RunActive())
+            SheetClick();
+    });
+
+    InfoPanel = new QGroupBox(QStringLiteral("Enter Information"), client);
+    InfoPanel->setObjectName(QStringLiteral("InfoPanel"));
+    InfoPanel->setFont(windowFont(11));
+    bookedby = makeLabel(InfoPanel, "bookedby");
+    forreason = makeLabel(InfoPanel, "forreason");
+    bookedon = makeLabel(InfoPanel, "bookedon");
+    Bookingindex = makeLabel(InfoPanel, "Bookingindex");
+    infopermanent = makeLabel(InfoPanel, "infopermanent");
+
+    ToolBar1 = new QToolBar(client);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setIconSize(QSize(32, 32));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBar1->setMovable(false);
+    ToolBar1->setFont(windowFont(11));
+}
+
+void Tmainfrm::buildMenu()
+{
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    MainMenu1->setFont(QApplication::font());
+    MainMenu1->setAutoFillBackground(true);
+    {
+        QPalette mp = QApplication::palette();
+        MainMenu1->setPalette(mp);
+    }
+    auto entry = [this](QMenu* menu, const char* name, const QString& caption, void (Tmainfrm::*handler)()) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, handler] {
+            if (!RunActive())
+                (this->*handler)();
+        });
+        return a;
+    };
+    auto menu = [this](const char* name, const QString& caption) {
+        QMenu* m = MainMenu1->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+
+    Bookings1 = menu("Bookings1", QStringLiteral("Item"));
+    Bookitem1 = entry(Bookings1, "Bookitem1", QStringLiteral("Book Item"), &Tmainfrm::Bookitem1Click);
+    CancelSelectedPeriods1 = entry(Bookings1, "CancelSelectedPeriods1", QStringLiteral("Cancel Booking"),
+                                   &Tmainfrm::CancelSelectedPeriods1Click);
+    Bookings1->addSeparator();
+    FlushAllBookings1 = entry(Bookings1, "FlushAllBookings1", QStringLiteral("Flush All Bookings"),
+                              &Tmainfrm::FlushAllBookings1Click);
+    Bookings1->addSeparator();
+    ExitSystem1 = entry(Bookings1, "ExitSystem1", QStringLiteral("Exit System"), &Tmainfrm::ExitSystem1Click);
+
+    User1 = menu("User1", QStringLiteral("User"));
+    ChangePassword1 = entry(User1, "ChangePassword1", QStringLiteral("Change Password"),
+                            &Tmainfrm::ChangePassword1Click);
+
+    Administrator1 = menu("Administrator1", QStringLiteral("Administration"));
+    Maintanence1 = entry(Administrator1, "Maintanence1", QStringLiteral("Run Maintanence"),
+                         &Tmainfrm::Maintanence1Click);
+
+    Help1 = menu("Help1", QStringLiteral("Help"));
+    CommandLineOptions1 = Help1->addAction(QStringLiteral("Command Line Options"));
+    CommandLineOptions1->setObjectName(QStringLiteral("CommandLineOptions1"));
+    connect(CommandLineOptions1, &QAction::triggered, this, [this] {
+        if (!RunActive() && m_commandLineOptions)
+            m_commandLineOptions();
+    });
+    AboutTavrell1 = Help1->addAction(QStringLiteral("About Tavrell"));
+    AboutTavrell1->setObjectName(QStringLiteral("AboutTavrell1"));
+    connect(AboutTavrell1, &QAction::triggered, this, [this] {
+        if (!RunActive() && m_about)
+            m_about();
+    });
+    CommandLineOptions1->setVisible(false);
+    AboutTavrell1->setVisible(false);
+    Help1->menuAction()->setVisible(false);
+}
+
+void Tmainfrm::SetHelpDialogs(std::function<void()> commandLineOptions, std::function<void()> about)
+{
+    m_commandLineOptions = std::move(commandLineOptions);
+    m_about = std::move(about);
+    CommandLineOptions1->setVisible(static_cast<bool>(m_commandLineOptions));
+    AboutTavrell1->setVisible(static_cast<bool>(m_about));
+    Help1->menuAction()->setVisible(m_commandLineOptions || m_about);
+}
+
+namespace {
+// The toolbar's pictures, drawn here: a tick for booking, a cross for
+// cancelling.
+QIcon toolIcon(bool tick)
+{
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(ColorToQColor(TextColour));
+    p.setPen(QPen(QColor(0, 0, 64), 1));
+    p.drawRoundedRect(QRectF(2.5, 2.5, 27, 27), 5, 5);
+    p.setPen(QPen(tick ? QColor(0, 128, 0) : QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
+    if (tick) {
+        p.drawLine(QPointF(8, 17), QPointF(14, 23));
+        p.drawLine(QPointF(14, 23), QPointF(24, 9));
+    } else {
+        p.drawLine(QPointF(9, 9), QPointF(23, 23));
+        p.drawLine(QPointF(23, 9), QPointF(9, 23));
+    }
+    return QIcon(pm);
+}
+} // namespace
+
+void Tmainfrm::buildToolBar()
+{
+    auto button = [this](const char* name, const QString& caption, bool tick, QAction* runs) {
+        QAction* a = ToolBar1->addAction(toolIcon(tick), caption);
+        connect(a, &QAction::triggered, runs, &QAction::trigger);
+        auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a));
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoRaise(true);
+        return b;
+    };
+    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), true, Bookitem1);
+    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), false, CancelSelectedPeriods1);
+}
+
+void Tmainfrm::placeControls()
+{
+    QWidget* client = centralWidget();
+    const int w = client->width();
+    const int h = client->height();
+    const int x = 8;
+    const int toolH = ToolBar1->sizeHint().height();
+    ToolBar1->setGeometry(0, h - toolH, w, toolH);
+
+    Label1->setGeometry(x, 6, ListWidth, 20);
+    DisplayCatergory->setGeometry(x, 28, ListWidth, 26);
+    Label2->setGeometry(x, 58, ListWidth, 20);
+    DBitemlist->setGeometry(x, 80, ListWidth, 217);
+    desclabel->setGeometry(x, 299, ListWidth, 25);
+    Label3->setGeometry(x, 326, ListWidth, 20);
+    mondayof->setGeometry(x + 4, 346, 209, 20);
+    const int calTop = 370;
+    Shape1->setGeometry(x, calTop, ListWidth, std::max(120, h - toolH - 6 - calTop));
+    SelectDate->setGeometry(1, 1, Shape1->width() - 2, Shape1->height() - 2);
+
+    const int left = x + ListWidth + 10;
+    const int infoH = 96;
+    const int sheetBottom = h - toolH - infoH - 10;
+    Shape2->setGeometry(left, 8, std::max(100, w - left - 8), std::max(80, sheetBottom - 8));
+    Sheet->setGeometry(2, 2, Shape2->width() - 4, Shape2->height() - 4);
+    InfoPanel->setGeometry(left, sheetBottom + 4, Shape2->width(), infoH);
+    const int half = (InfoPanel->width() - 24) / 2;
+    bookedby->setGeometry(10, 20, half, 18);
+    Bookingindex->setGeometry(14 + half, 20, half, 18);
+    forreason->setGeometry(10, 40, InfoPanel->width() - 20, 18);
+    bookedon->setGeometry(10, 60, half, 18);
+    infopermanent->setGeometry(14 + half, 60, half, 18);
+}
+
+// ------------------------------------------------------------------ sheet
+
+QString Tmainfrm::SelectedItem() const
+{
+    const QListWidgetItem* it = DBitemlist->currentItem();
+    return it ? it->text() : QString();
+}
+
+SheetSlot Tmainfrm::CellToSlot(int col, int row) const
+{
+    const QDate monday = MondayOf(SelectDate->selectedDate());
+    return {PeriodNameAt(row), QDateTime(monday.addDays(col - 1), QTime(0, 0))};
+}
+
+void Tmainfrm::LayoutSheet()
+{
+    Sheet->setCells(0, 0, QStringLiteral("Day/Period"));
+    Sheet->setRowCount(HasDM() && DM().ADOConnection.isOpen() ? HighestPeriodOrder() + 1 : 1);
+    if (HasDM() && DM().ADOConnection.isOpen()) {
+        Dataset& t = DM().PeriodsTable;
+        if (!t.isActive())
+            t.open();
+        t.refresh();
+        for (t.first(); !t.eof(); t.next()) {
+            const int order = t.asInteger(QStringLiteral("order"));
+            if (order >= 1 && order <= HighestSheetOrder && order < Sheet->rowCount())
+                Sheet->setCells(0, order, t.asString(QStringLiteral("period")));
+        }
+    }
+    Sheet->setColCount(8);
+    for (int c = 1; c <= 7; ++c)
+        Sheet->setCells(c, 0, QString::fromLatin1(DayHeaders[c - 1]));
+    Sheet->setDefaultColWidth(int(RoundHalfEven(Sheet->width() / (Sheet->colCount() + 0.5))));
+    Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
+}
+
+void Tmainfrm::ColourNow()
+{
+    const TColor fixed = Sheet->FixedColor();
+    for (int c = 1; c <= 7; ++c)
+        Sheet->SetCellColor(c, 0, fixed);
+    for (int r = 1; r <= HighestSheetOrder; ++r)
+        Sheet->SetCellColor(0, r, fixed);
+    Sheet->viewport()->update();
+    const QDate today = Clock::today();
+    if (MondayOf(today) != MondayOf(SelectDate->selectedDate()))
+        return;
+    Sheet->SetCellColor(today.dayOfWeek(), 0, MarkerColour);
+    const int o = HasDM() && DM().ADOConnection.isOpen() ? CurrentPeriodOrder() : -1;
+    const int row = o <= 1 ? 1 : (o <= HighestSheetOrder ? o : HighestSheetOrder);
+    Sheet->SetCellColor(0, row, MarkerColour);
+}
+
+void Tmainfrm::RefreshSheet()
+{
+    desclabel->SetStrings({});
+    const QString item = SelectedItem();
+    if (!item.isEmpty()) {
+        FindItem(item);
+        desclabel->SetStrings({DM().itemstable.asString(QStringLiteral("itemdescription"))});
+        MainRun run(*this, QStringLiteral("Refresh"), 7);
+        const QDate monday = MondayOf(SelectDate->selectedDate());
+        Sheet->ClearCells();
+        LayoutSheet();
+        ColourNow();
+        const QList<WeekBooking> week = ReadItemWeek(item, monday);
+        const int rows = Sheet->rowCount();
+        for (int day = 0; day < 7; ++day) {
+            for (const WeekBooking& b : week) {
+                // A booking of an unknown period, or of an order the sheet has
+                // no row for, is not shown; the header row is never written.
+                if (b.day != day || b.order < 1 || b.order >= rows)
+                    continue;
+                Sheet->setCells(day + 1, b.order, b.bookedBy + QLatin1Char('\r') + b.reason.left(12));
+                Sheet->GetCellFont(day + 1, b.order).setPointSize(8);
+            }
+            StatusStep();
+        }
+        Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
+        Sheet->viewport()->update();
+        return;
+    }
+    Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
+}
+
+void Tmainfrm::fillItemList()
+{
+    Dataset& q = DM().DisplayItems;
+    q.close();
+    q.setParam(QStringLiteral("tmpcatergory"), DisplayCatergory->currentText());
+    q.open();
+    q.requery();
+    QStringList names;
+    for (q.first(); !q.eof(); q.next())
+        names << q.asString(QStringLiteral("itemname"));
+    q.first();
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    m_filling = true;
+    DBitemlist->clear();
+    for (const QString& n : names) {
+        auto* it = new QListWidgetItem(n, DBitemlist);
+        it->setSizeHint(QSize(0, 20));
+    }
+    if (!names.isEmpty())
+        DBitemlist->setCurrentRow(0);
+    m_filling = false;
+}
+
+void Tmainfrm::showMonday(const QDate& monday)
+{
+    m_shownMonday = monday;
+    mondayof->setText(FormatShortDate(monday));
+}
+
+void Tmainfrm::InitMainWindow()
+{
+    if (!ColourNowTimer->isActive())
+        ColourNowTimer->start();
+    SetMainWindow(this);
+
+    Dataset& cats = DM().ActiveCatergories;
+    if (!cats.isActive())
+        cats.open();
+    cats.requery();
+    m_filling = true;
+    DisplayCatergory->clear();
+    for (cats.first(); !cats.eof(); cats.next())
+        DisplayCatergory->addItem(cats.asString(QStringLiteral("catergory")));
+    cats.first();
+    DisplayCatergory->setCurrentIndex(DisplayCatergory->count() > 0 ? 0 : -1);
+    m_filling = false;
+
+    fillItemList();
+
+    m_filling = true;
+    SelectDate->setSelectedDate(Clock::today());
+    m_filling = false;
+    showMonday(MondayOf(SelectDate->selectedDate()));
+
+    if (DBitemlist->count() > 0) {
+        RefreshSheet();
+        const QDate today = Clock::today();
+        const int o = CurrentPeriodOrder();
+        const int row = (o >= 1 && o < Sheet->rowCount()) ? o : std::max(Sheet->row(), 1);
+        if (Sheet->rowCount() > 1)
+            Sheet->setCurrent(today.dayOfWeek(), row);
+        ShowCellInfo();
+    }
+}
+
+bool Tmainfrm::sheetSelection(int& left, int& top, int& right, int& bottom) const
+{
+    const GridRect s = Sheet->selection();
+    left = s.left;
+    top = s.top;
+    right = s.right;
+    bottom = s.bottom;
+    return Sheet->rowCount() > 1 && left >= 1 && top >= 1 && right < Sheet->colCount()
+        && bottom < Sheet->rowCount() && left <= right && top <= bottom;
+}
+
+void Tmainfrm::ShowCellInfo()
+{
+    const QString item = SelectedItem();
+    QPalette pal = bookedby->palette();
+    if (item.isEmpty()) {
+        bookedby->setText(MainMessages::NoItems);
+        pal.setColor(QPalette::WindowText, ColorToQColor(MarkerColour));
+        bookedby->setPalette(pal);
+        Bookingindex->clear();
+        forreason->clear();
+        bookedon->clear();
+        return;
+    }
+    const GridRect s = Sheet->selection();
+    const SheetSlot slot = CellToSlot(s.left, s.top);
+    QString by, reason;
+    QDateTime onDate, onTime;
+    int index = 0;
+    bool permanent = false;
+    pal.setColor(QPalette::WindowText, ColorToQColor(TextColour));
+    bookedby->setPalette(pal);
+    if (s.top >= 1 && GetBookingInfo(item, slot.period, slot.date, by, reason, onDate, onTime, index, permanent)) {
+        bookedby->setText(QStringLiteral("Booked by: ") + UserFullName(by));
+        Bookingindex->setText(QStringLiteral("Index: ") + QString::number(index));
+        forreason->setText(QStringLiteral("For Reason: ") + reason);
+        bookedon->setText(QStringLiteral("Booked On: ") + FormatShortDate(onDate.date()) + QLatin1Char(' ')
+                          + FormatLongTime(onTime.time()));
+        infopermanent->setText(permanent ? QStringLiteral("Booking Type: Permanent")
+                                         : QStringLiteral("Booking Type: Normal"));
+    } else {
+        bookedby->setText(MainMessages::NoBooking);
+        Bookingindex->clear();
+        forreason->clear();
+        bookedon->clear();
+        infopermanent->clear();
+    }
+}
+
+void Tmainfrm::BookSelection()
+{
+    const QString item = SelectedItem();
+    if (item.isEmpty()) {
+        ShowAlert(MainMessages::NoItems);
+        return;
+    }
+    int left, top, right, bottom;
+    if (!sheetSelection(left, top, right, bottom))
+        return;
+    const QString reason = InputText(MainMessages::ReasonPrompt, QString());
+    if (ProgramEnding)
+        return;
+    if (reason.isEmpty()) {
+        ShowAlert(MainMessages::NoReason);
+        return;
+    }
+    bool failed = false;
+    {
+        const QString user = CurrentUser;
+        MainRun run(*this, QStringLiteral("Booking Item"), (right - left + 1) * (bottom - top + 1));
+        ReportBegin(QStringLiteral("Booking Report"), HtmlEscape(user));
+        run.reportBegun();
+        ReportLine(QStringLiteral("*** Item: ") + HtmlEscape(item) + QStringLiteral(" ***"));
+        ReportLine(QStringLiteral("*** To be booked by: ") + HtmlEscape(user) + QStringLiteral(" ***"));
+        ReportLine(QStringLiteral("*** For Reason: ") + HtmlEscape(reason) + QStringLiteral(" ***"));
+        ReportLine(QString());
+        for (int c = left; c <= right && !ProgramEnding; ++c) {
+            for (int r = top; r <= bottom && !ProgramEnding; ++r) {
+                const SheetSlot slot = CellToSlot(c, r);
+                const BookingResultCode code =
+                    PlaceBooking(item, slot.period, user, slot.date, reason, true, user, false);
+                ReportBookingResult(code);
+                if (code < 0)
+                    failed = true;
+                StatusStep();
+            }
+        }
+        if (!ProgramEnding)
+            RefreshSheet();
+        run.endReport();
+    }
+    if (failed && !ProgramEnding)
+        ShowAlertWithReport(MainMessages::BookingsFailed, true);
+}
+
+void Tmainfrm::CancelSelection()
+{
+    const QString item = SelectedItem();
+    if (item.isEmpty()) {
+        ShowAlert(MainMessages::NoItems);
+        return;
+    }
+    int left, top, right, bottom;
+    if (!sheetSelection(left, top, right, bottom))
+        return;
+    const bool yes = AskQuestion(MainMessages::ConfirmCancel);
+    if (ProgramEnding || !yes)
+        return;
+    bool failed = false;
+    {
+        MainRun run(*this, QStringLiteral("Cancelling Booking"), (right - left + 1) * (bottom - top + 1));
+        for (int c = left; c <= right && !ProgramEnding; ++c) {
+            for (int r = top; r <= bottom && !ProgramEnding; ++r) {
+                const SheetSlot slot = CellToSlot(c, r);
+                if (!DeleteBooking(item, slot.period, slot.date))
+                    failed = true;
+                StatusStep();
+            }
+        }
+        if (!ProgramEnding)
+            RefreshSheet();
+    }
+    if (failed && !ProgramEnding)
+        ShowAlert(MainMessages::CancelFailed);
+}
+
+// ------------------------------------------------------------------ handlers
+
+void Tmainfrm::DisplayCatergoryClick()
+{
+    fillItemList();
+    if (DBitemlist->count() > 0) {
+        m_filling = true;
+        DBitemlist->setCurrentRow(0);
+        m_filling = false;
+        RefreshSheet();
+    }
+}
+
+void Tmainfrm::DBItemListClick() { RefreshSheet(); }
+
+void Tmainfrm::SelectDateClick()
+{
+    const QDate m = MondayOf(SelectDate->selectedDate());
+    if (m != m_shownMonday) {
+        showMonday(m);
+        RefreshSheet();
+    }
+}
+
+void Tmainfrm::SheetClick() { ShowCellInfo(); }
+
+bool Tmainfrm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_runDepth > 0 && watched->isWidgetType()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+            if (static_cast<QWidget*>(watched)->window() == this)
+                return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------------ commands
+
+void Tmainfrm::Bookitem1Click() { BookSelection(); }
+
+void Tmainfrm::CancelSelectedPeriods1Click() { CancelSelection(); }
+
+void Tmainfrm::FlushAllBookings1Click()
+{
+    // The right is read afresh at every use; without it nothing happens.
+    if (!UserCanFlushBookings(CurrentUser))
+        return;
+    const QString item = SelectedItem();
+    if (item.isEmpty())
+        return;
+    const bool yes = AskQuestion(MainMessages::FlushWarning);
+    if (ProgramEnding || !yes)
+        return;
+    {
+        MainRun run(*this, QStringLiteral("Flushing All Bookings"), 1);
+        DeleteAllBookingsOfItem(item);
+        StatusStep();
+    }
+    RefreshSheet();
+}
+
+void Tmainfrm::ExitSystem1Click() { close(); }
+
+void Tmainfrm::ChangePassword1Click() { ChangePassword(CurrentUser, false); }
+
+void Tmainfrm::Maintanence1Click() { ShowAlert(MainMessages::Maintenance); }
+
+// ------------------------------------------------------------------ timers
+
+void Tmainfrm::StartShutdownWatch()
+{
+    if (!ForceShutdownWatchDog->isActive())
+        ForceShutdownWatchDog->start();
+}
+
+void Tmainfrm::ForceShutdownWatchDogTimer()
+{
+    // A tick that comes while the previous one still runs (its message box
+    // pumps events) does nothing.
+    if (m_inWatch || m_closed)
+        return;
+    m_inWatch = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{m_inWatch};
+
+    bool force = false;
+    QString user, reason;
+    try {
+        Dataset& t = DM().SystemTable;
+        if (!t.isActive())
+            t.open();
+        t.requery();
+        t.first();
+        // An empty table reads as flags clear.
+        force = t.asBoolean(QStringLiteral("forceshutdown"));
+        user = t.asString(QStringLiteral("user"));
+        reason = t.asString(QStringLiteral("reason"));
+    } catch (const std::exception&) {
+        // Unreadable now (locked, unreachable): no change; the next tick
+        // reads again. No message, so an outage stacks no boxes.
+        return;
+    }
+    if (!force || user == CurrentUser)
+        return;
+    ForceShutdownWatchDog->stop();
+    ShutDownTimer->start();
+    ShowAlert(QStringLiteral("Forced Shutdown by ") + user + QStringLiteral(". Reason: ") + reason);
+    close();
+}
+
+void Tmainfrm::ShutDownTimerTimer() { close(); }
+
+void Tmainfrm::ColourNowTimerTimer() { ColourNow(); }
+
+// ------------------------------------------------------------------ closing
+
+bool Tmainfrm::FormCloseQuery() { return true; }
+
+void Tmainfrm::FormClose()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    ForceShutdownWatchDog->stop();
+    ShutDownTimer->stop();
+    ColourNowTimer->stop();
+    try {
+        MarkUserOffline(CurrentUser);
+    } catch (...) {
+        // The window closes whether or not the database took the change.
+    }
+    // Dialogs still open over the window (a message box, a prompt, the
+    // progress window) are taken down with it.
+    for (int guard = 0; guard < 32; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == this)
+            break;
+        modal->hide();
+    }
+    EndProgram();
+}
+
+void Tmainfrm::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void Tmainfrm::FormResize()
+{
+    placeControls();
+    LayoutSheet();
+    ColourNow();
+}

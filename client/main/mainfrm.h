@@ -1,0 +1,187 @@
+#pragma once
+#include "DataModule.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QString>
+#include <functional>
+
+class QAction;
+class QCalendarWidget;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TCoolScrollingText;
+class TCoolStringGrid;
+
+// The Monday on or before the date (a Monday gives itself).
+QDate MondayOf(const QDate& date);
+
+// One booking slot of the sheet: a period name and a day.
+struct SheetSlot {
+    QString period;
+    QDateTime date;
+};
+
+namespace MainMessages {
+inline const QString Caption = QStringLiteral("Tavrell Lite");
+inline const QString NoItems = QStringLiteral("No Items in Database, Add Some Items");
+inline const QString NoBooking = QStringLiteral("No booking made");
+inline const QString ReasonPrompt = QStringLiteral("Enter a valid reason for booking:");
+inline const QString NoReason = QStringLiteral(
+    "You must provide a reason for the booking, otherwise the system cannot book an item");
+inline const QString BookingsFailed = QStringLiteral("Some or all of your bookings failed to be made");
+inline const QString ConfirmCancel = QStringLiteral("Are you sure you want to delete all the selected bookings?");
+inline const QString CancelFailed = QStringLiteral("Cannot cancel all bookings selected.");
+inline const QString FlushWarning = QStringLiteral(
+    "Warning: This will permanently delete any bookings for this item. Do you want to continue?");
+inline const QString Maintenance = QStringLiteral(
+    "Maintenance is now run by an external program. Run QVKMAINT.EXE from the command prompt");
+inline const QString AccessDenied = QStringLiteral("Access Denied. You are not allowed to use this function");
+} // namespace MainMessages
+
+// The client's main window: category and item choice, the month calendar,
+// the weekly sheet of the chosen item with its information line, the menu
+// and toolbar, and the timers that keep a running client in step with the
+// shared database. It owns the data module of the client; the start-up
+// creates it hidden, connects `data`, starts the shutdown watch, and after
+// log-on calls InitMainWindow and shows it. Closing it marks the user
+// offline and ends the program.
+class Tmainfrm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Tmainfrm(QWidget* parent = nullptr);
+    ~Tmainfrm() override;
+
+    // The connection and datasets of the client (installed as DM() by the
+    // constructor when no other data module is installed).
+    DataModule data;
+
+    // The stretched background picture (none until the start-up loads it).
+    QPixmap bg;
+    void setBackgroundPicture(const QPixmap& picture);
+
+    // ---- controls
+    QLabel* Label1 = nullptr;
+    QComboBox* DisplayCatergory = nullptr;
+    QLabel* Label2 = nullptr;
+    QListWidget* DBitemlist = nullptr;
+    TCoolScrollingText* desclabel = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* mondayof = nullptr;
+    QFrame* Shape1 = nullptr;
+    QCalendarWidget* SelectDate = nullptr;
+    QFrame* Shape2 = nullptr;
+    TCoolStringGrid* Sheet = nullptr;
+    QGroupBox* InfoPanel = nullptr;
+    QLabel* bookedby = nullptr;
+    QLabel* forreason = nullptr;
+    QLabel* bookedon = nullptr;
+    QLabel* Bookingindex = nullptr;
+    QLabel* infopermanent = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton1 = nullptr;   // "Book"
+    QToolButton* ToolButton3 = nullptr;   // "Cancel"
+
+    // ---- menu
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* Bookings1 = nullptr;            // "Item"
+    QAction* Bookitem1 = nullptr;
+    QAction* CancelSelectedPeriods1 = nullptr;
+    QAction* FlushAllBookings1 = nullptr;
+    QAction* ExitSystem1 = nullptr;
+    QMenu* User1 = nullptr;
+    QAction* ChangePassword1 = nullptr;
+    QMenu* Administrator1 = nullptr;
+    QAction* Maintanence1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* CommandLineOptions1 = nullptr;
+    QAction* AboutTavrell1 = nullptr;
+
+    // The help entries open dialogs of the start-up; they show once the
+    // start-up has handed them over.
+    void SetHelpDialogs(std::function<void()> commandLineOptions, std::function<void()> about);
+
+    // ---- timers (all created stopped)
+    QTimer* ForceShutdownWatchDog = nullptr;   // 5000 ms
+    QTimer* ShutDownTimer = nullptr;           // 10000 ms
+    QTimer* ColourNowTimer = nullptr;          // 60000 ms
+
+    // ---- the sheet's routines
+    // The slot of a cell of the shown week.
+    SheetSlot CellToSlot(int col, int row) const;
+    void LayoutSheet();
+    void ColourNow();
+    void RefreshSheet();
+    void InitMainWindow();
+    void ShowCellInfo();
+    void BookSelection();
+    void CancelSelection();
+
+    // The selected item of the whole client ("" when the list is empty).
+    QString SelectedItem() const;
+    // The Monday of the week the sheet shows.
+    QDate ShownMonday() const { return m_shownMonday; }
+    // True while a booking, cancelling or refreshing run is going on (input
+    // to the window is blocked meanwhile).
+    bool RunActive() const { return m_runDepth > 0; }
+
+    // ---- event handlers
+    void DisplayCatergoryClick();
+    void DBItemListClick();
+    void SelectDateClick();
+    void SheetClick();
+    void ForceShutdownWatchDogTimer();
+    void ShutDownTimerTimer();
+    void ColourNowTimerTimer();
+    bool FormCloseQuery();
+    void FormClose();
+    void FormResize();
+
+    // ---- menu commands
+    void Bookitem1Click();
+    void CancelSelectedPeriods1Click();
+    void FlushAllBookings1Click();
+    void ExitSystem1Click();
+    void ChangePassword1Click();
+    void Maintanence1Click();
+
+    // Starts the shutdown watch (the start-up does, before log-on); a
+    // running watch keeps its countdown.
+    void StartShutdownWatch();
+
+    // True once the window has been closed (the user is then offline).
+    bool Closed() const { return m_closed; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class MainRun;
+    void buildControls();
+    void buildMenu();
+    void buildToolBar();
+    void placeControls();
+    void fillItemList();
+    void showMonday(const QDate& monday);
+    // The selection when it covers only sheet cells, else false.
+    bool sheetSelection(int& left, int& top, int& right, int& bottom) const;
+
+    QDate m_shownMonday;
+    int m_runDepth = 0;
+    bool m_inWatch = false;
+    bool m_closed = false;
+    bool m_filling = false;
+    std::function<void()> m_commandLineOptions;
+    std::function<void()> m_about;
+};

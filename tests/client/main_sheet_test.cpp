@@ -1,0 +1,344 @@
+// The main window's weekly sheet: the week's dates, the layout of headers,
+// the filling from the database, the markers of the current day and period,
+// the information line and the navigation between categories, items and
+// weeks.
+#include "MainFixture.h"
+
+#include "CoolCtrls.h"
+#include "Lookups.h"
+#include "Utilities.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+
+namespace {
+
+constexpr TColor Red = 255;
+constexpr TColor Fixed = 9783808;
+
+class MainSheet : public MainFixture {
+protected:
+    void SetUp() override
+    {
+        MainFixture::SetUp();
+        if (HasFailure())
+            return;
+        addItem(QStringLiteral("PROJECTOR"));
+        setDescription(QStringLiteral("PROJECTOR"), QStringLiteral("The hall projector"));
+    }
+    const QDate monday{2026, 3, 2};   // the frozen today is Wednesday 4 March 2026
+};
+
+TEST(MainDates, MondayOfGivesTheMondayOnOrBefore)
+{
+    EXPECT_EQ(MondayOf(QDate(2026, 3, 2)), QDate(2026, 3, 2));
+    EXPECT_EQ(MondayOf(QDate(2026, 3, 8)), QDate(2026, 3, 2));   // a Sunday
+    EXPECT_EQ(MondayOf(QDate(2026, 3, 4)), QDate(2026, 3, 2));
+    EXPECT_EQ(MondayOf(QDate(2026, 1, 1)), QDate(2025, 12, 29));
+}
+
+TEST_F(MainSheet, CellToSlotNamesThePeriodAndTheDayOfTheShownWeek)
+{
+    win->InitMainWindow();
+    SheetSlot s = win->CellToSlot(1, 2);
+    EXPECT_EQ(s.period, QStringLiteral("2"));
+    EXPECT_EQ(s.date.date(), monday);
+    s = win->CellToSlot(7, 9);
+    EXPECT_EQ(s.period, QStringLiteral("[NONE]"));
+    EXPECT_EQ(s.date.date(), QDate(2026, 3, 8));
+}
+
+TEST_F(MainSheet, LayoutWritesHeadersAndSizesTheSheet)
+{
+    win->InitMainWindow();
+    EXPECT_EQ(win->Sheet->rowCount(), 7);
+    EXPECT_EQ(win->Sheet->colCount(), 8);
+    EXPECT_EQ(cell(0, 0), QStringLiteral("Day/Period"));
+    const QStringList days{"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
+    for (int c = 1; c <= 7; ++c)
+        EXPECT_EQ(cell(c, 0), days[c - 1]);
+    for (int r = 1; r <= 6; ++r)
+        EXPECT_EQ(cell(0, r), QString::number(r));
+    EXPECT_EQ(win->Sheet->defaultColWidth(), int(RoundHalfEven(win->Sheet->width() / 8.5)));
+    EXPECT_EQ(win->Sheet->defaultRowHeight(), int(RoundHalfEven(win->Sheet->height() / 7.45)));
+
+    // A name at order 10 with 7 to 9 unnamed gives 11 rows, empty headers between.
+    db().exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES ('LATE', 10, '16:00:00')"));
+    win->LayoutSheet();
+    EXPECT_EQ(win->Sheet->rowCount(), 11);
+    EXPECT_EQ(cell(0, 10), QStringLiteral("LATE"));
+    EXPECT_EQ(cell(0, 9), QString());
+}
+
+TEST_F(MainSheet, InitSelectsTheFirstCategoryItemTodayAndTheCurrentPeriod)
+{
+    addItem(QStringLiteral("beta"));
+    addItem(QStringLiteral("Alpha"));
+    addItem(QStringLiteral("Zed"));
+    addItem(QStringLiteral("BOARD"), 1, QString(), QStringLiteral("Art"));
+    addItem(QStringLiteral("GONE"), 1, QString(), QStringLiteral("aardvark"));
+    db().exec(QStringLiteral("UPDATE items SET isAvailable = 0 WHERE ItemName = 'GONE'"));
+    addBooking(QStringLiteral("Alpha"), QDate(2026, 3, 4), QStringLiteral("2"), QStringLiteral("BOB"), QStringLiteral("maths"));
+
+    EXPECT_FALSE(win->ColourNowTimer->isActive());
+    win->InitMainWindow();
+    EXPECT_TRUE(win->ColourNowTimer->isActive());
+    win->InitMainWindow();
+    EXPECT_TRUE(win->ColourNowTimer->isActive());
+
+    // Categories of every item (unavailable ones included), case-insensitive order.
+    ASSERT_EQ(win->DisplayCatergory->count(), 3);
+    EXPECT_EQ(win->DisplayCatergory->itemText(0), QStringLiteral("aardvark"));
+    EXPECT_EQ(win->DisplayCatergory->itemText(1), QStringLiteral("Art"));
+    EXPECT_EQ(win->DisplayCatergory->currentText(), QStringLiteral("aardvark"));
+    // The first category has no available item: the list stays empty.
+    EXPECT_EQ(win->DBitemlist->count(), 0);
+    EXPECT_EQ(win->SelectedItem(), QString());
+
+    win->DisplayCatergory->setCurrentIndex(2);
+    win->DisplayCatergoryClick();
+    QStringList names;
+    for (int i = 0; i < win->DBitemlist->count(); ++i)
+        names << win->DBitemlist->item(i)->text();
+    EXPECT_EQ(names, (QStringList{"Alpha", "beta", "PROJECTOR", "Zed"}));
+    EXPECT_EQ(win->SelectedItem(), QStringLiteral("Alpha"));
+    EXPECT_EQ(cell(3, 2), QStringLiteral("BOB\rmaths"));
+
+    EXPECT_EQ(win->SelectDate->selectedDate(), QDate(2026, 3, 4));
+    EXPECT_EQ(win->ShownMonday(), monday);
+    EXPECT_EQ(win->mondayof->text(), FormatShortDate(monday));
+}
+
+TEST_F(MainSheet, InitPutsTheCurrentCellOnTodayAndThePeriodThatHasStarted)
+{
+    addBooking(QStringLiteral("PROJECTOR"), QDate(2026, 3, 4), QStringLiteral("2"), QStringLiteral("BOB"), QStringLiteral("maths"));
+    win->InitMainWindow();
+    EXPECT_EQ(win->Sheet->col(), 3);
+    EXPECT_EQ(win->Sheet->row(), 2);   // 09:30: period 2 began at 09:00
+    EXPECT_EQ(win->Sheet->selection(), (GridRect{3, 2, 3, 2}));
+    EXPECT_EQ(win->bookedby->text(), QStringLiteral("Booked by: BOB Full"));
+    EXPECT_EQ(win->desclabel->Strings(), QStringList{QStringLiteral("The hall projector")});
+}
+
+TEST_F(MainSheet, RefreshShowsTheWeeksBookingsOfTheSelectedItem)
+{
+    const QString item = QStringLiteral("PROJECTOR");
+    addItem(QStringLiteral("SCREEN"));
+    addBooking(item, monday, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("short"));
+    addBooking(item, monday.addDays(4), QStringLiteral("6"), QStringLiteral("ANN"), QStringLiteral("a very long reason indeed"));
+    addBooking(QStringLiteral("projector"), monday.addDays(6), QStringLiteral("3"), QStringLiteral("CY"), QStringLiteral("twelve chars"));
+    addBooking(QStringLiteral("SCREEN"), monday, QStringLiteral("2"), QStringLiteral("BOB"));
+    addBooking(item, monday.addDays(7), QStringLiteral("1"), QStringLiteral("BOB"));
+    addBooking(item, monday.addDays(-1), QStringLiteral("1"), QStringLiteral("BOB"));
+    addBooking(item, monday.addDays(1), QStringLiteral("GONE"), QStringLiteral("BOB"));
+    win->InitMainWindow();
+
+    EXPECT_EQ(cell(1, 1), QStringLiteral("BOB\rshort"));
+    EXPECT_EQ(cell(5, 6), QStringLiteral("ANN\ra very long "));
+    EXPECT_EQ(cell(7, 3), QStringLiteral("CY\rtwelve chars"));
+    EXPECT_EQ(win->Sheet->GetCellFont(1, 1).pointSize(), 8);
+    int filled = 0;
+    for (int c = 1; c <= 7; ++c)
+        for (int r = 1; r <= 6; ++r)
+            filled += cell(c, r).isEmpty() ? 0 : 1;
+    EXPECT_EQ(filled, 3);
+
+    // A booking made by another client shows after the next refresh; one
+    // deleted there is gone.
+    second().ADOConnection.exec(QStringLiteral("DELETE FROM bookings WHERE BookedBy = 'ANN'"));
+    addBooking(item, monday.addDays(1), QStringLiteral("4"), QStringLiteral("DEE"), QStringLiteral("new"));
+    win->RefreshSheet();
+    EXPECT_EQ(cell(2, 4), QStringLiteral("DEE\rnew"));
+    EXPECT_EQ(cell(5, 6), QString());
+}
+
+TEST_F(MainSheet, ItemsWhoseNamesLookLikeSqlShowTheirBookings)
+{
+    for (const QString& name : {QStringLiteral("DATE"), QStringLiteral("A\"B"), QStringLiteral("O'BRIEN")}) {
+        addItem(name);
+        addBooking(name, monday.addDays(1), QStringLiteral("3"), QStringLiteral("BOB"), name);
+    }
+    win->InitMainWindow();
+    for (int i = 0; i < win->DBitemlist->count(); ++i) {
+        const QString name = win->DBitemlist->item(i)->text();
+        if (name == QStringLiteral("PROJECTOR"))
+            continue;
+        win->DBitemlist->setCurrentRow(i);   // runs DBItemListClick
+        EXPECT_EQ(cell(2, 3), QStringLiteral("BOB\r") + name) << name.toStdString();
+    }
+}
+
+TEST_F(MainSheet, BookingsOutsideTheSheetsRowsAreNotWrittenIntoHeaders)
+{
+    db().exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES ('ZERO', 0, '07:00:00')"));
+    db().exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES ('HIGH', 14, '18:00:00')"));
+    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("ZERO"), QStringLiteral("BOB"));
+    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("HIGH"), QStringLiteral("BOB"));
+    win->InitMainWindow();
+    // Order 0 has no row of its own: the day header stays.
+    EXPECT_EQ(cell(1, 0), QStringLiteral("MON"));
+    // Order 14 makes the sheet 15 rows high; its header stays empty (only
+    // orders up to 12 are named on the sheet) and its booking shows there.
+    ASSERT_EQ(win->Sheet->rowCount(), 15);
+    EXPECT_EQ(cell(0, 14), QString());
+    EXPECT_EQ(cell(1, 14), QStringLiteral("BOB\rlesson"));
+    for (int r = 1; r < 14; ++r)
+        EXPECT_EQ(cell(1, r), QString()) << r;
+}
+
+TEST_F(MainSheet, ColourNowMarksTodayAndTheCurrentPeriodOnlyInTheCurrentWeek)
+{
+    win->InitMainWindow();
+    auto reds = [this] {
+        QStringList out;
+        for (int c = 1; c <= 7; ++c)
+            if (win->Sheet->GetCellColor(c, 0) == Red)
+                out << cell(c, 0);
+        for (int r = 1; r <= 12; ++r)
+            if (win->Sheet->GetCellColor(0, r) == Red)
+                out << QStringLiteral("row %1").arg(r);
+        return out;
+    };
+    EXPECT_EQ(reds(), (QStringList{"WED", "row 2"}));
+    EXPECT_EQ(win->Sheet->GetCellColor(1, 0), Fixed);
+
+    // Another week: nothing red, and back again.
+    win->SelectDate->setSelectedDate(QDate(2026, 3, 12));
+    EXPECT_EQ(win->ShownMonday(), QDate(2026, 3, 9));
+    EXPECT_TRUE(reds().isEmpty());
+    win->SelectDate->setSelectedDate(QDate(2026, 3, 3));
+    EXPECT_EQ(reds(), (QStringList{"WED", "row 2"}));
+
+    // Before the first period began, the first period's row; a Saturday.
+    Clock::freeze(QDateTime(QDate(2026, 3, 7), QTime(7, 0)));
+    win->ColourNowTimerTimer();
+    EXPECT_EQ(reds(), (QStringList{"SAT", "row 1"}));
+    // Late in the day: the last period that has started.
+    Clock::freeze(QDateTime(QDate(2026, 3, 7), QTime(23, 0)));
+    win->ColourNowTimerTimer();
+    EXPECT_EQ(reds(), (QStringList{"SAT", "row 6"}));
+}
+
+TEST_F(MainSheet, ShowCellInfoDescribesTheTopLeftCellOfTheSelection)
+{
+    db().exec(QStringLiteral("INSERT INTO bookings (ItemBooked, Date, Period, BookedBy, forReason, BookedOnDate, "
+                             "BookedOnTime, isPermanent, AuthCode) VALUES ('PROJECTOR', '2026-03-05', '4', 'BOB', "
+                             "'chemistry practical', '2026-02-20', '13:05:07', 1, 'x')"));
+    const int index = count(QStringLiteral("SELECT max(\"Index\") FROM bookings"));
+    addBooking(QStringLiteral("PROJECTOR"), QDate(2026, 3, 6), QStringLiteral("4"), QStringLiteral("NOBODY"));
+    win->InitMainWindow();
+
+    select(4, 4, 5, 5);
+    win->SheetClick();
+    EXPECT_EQ(win->bookedby->text(), QStringLiteral("Booked by: BOB Full"));
+    EXPECT_EQ(win->Bookingindex->text(), QStringLiteral("Index: %1").arg(index));
+    EXPECT_EQ(win->forreason->text(), QStringLiteral("For Reason: chemistry practical"));
+    EXPECT_EQ(win->bookedon->text(), QStringLiteral("Booked On: ") + FormatShortDate(QDate(2026, 2, 20)) + " "
+                                         + FormatLongTime(QTime(13, 5, 7)));
+    EXPECT_EQ(win->infopermanent->text(), QStringLiteral("Booking Type: Permanent"));
+
+    select(5, 4, 5, 4);   // a user nobody knows
+    win->SheetClick();
+    EXPECT_EQ(win->bookedby->text(), QStringLiteral("Booked by: "));
+    EXPECT_EQ(win->infopermanent->text(), QStringLiteral("Booking Type: Normal"));
+
+    select(2, 1, 2, 1);
+    win->SheetClick();
+    EXPECT_EQ(win->bookedby->text(), QStringLiteral("No booking made"));
+    EXPECT_EQ(win->bookedby->palette().color(QPalette::WindowText), QColor(251, 245, 179));
+    EXPECT_EQ(win->Bookingindex->text(), QString());
+    EXPECT_EQ(win->infopermanent->text(), QString());
+
+    // No item at all: the red notice, and the booking type keeps its text.
+    win->infopermanent->setText(QStringLiteral("kept"));
+    win->DBitemlist->clear();
+    win->ShowCellInfo();
+    EXPECT_EQ(win->bookedby->text(), QStringLiteral("No Items in Database, Add Some Items"));
+    EXPECT_EQ(win->bookedby->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(win->infopermanent->text(), QStringLiteral("kept"));
+}
+
+TEST_F(MainSheet, AnotherDayOfTheShownWeekDoesNotReReadAnotherWeekDoes)
+{
+    win->InitMainWindow();
+    addBooking(QStringLiteral("PROJECTOR"), monday.addDays(3), QStringLiteral("5"), QStringLiteral("BOB"), QStringLiteral("late"));
+    win->SelectDate->setSelectedDate(QDate(2026, 3, 8));   // Sunday of the same week
+    EXPECT_EQ(cell(4, 5), QString());
+    EXPECT_EQ(win->mondayof->text(), FormatShortDate(monday));
+
+    addBooking(QStringLiteral("PROJECTOR"), QDate(2026, 2, 24), QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("past"));
+    win->SelectDate->setSelectedDate(QDate(2026, 2, 26));
+    EXPECT_EQ(win->ShownMonday(), QDate(2026, 2, 23));
+    EXPECT_EQ(win->mondayof->text(), FormatShortDate(QDate(2026, 2, 23)));
+    EXPECT_EQ(cell(2, 1), QStringLiteral("BOB\rpast"));
+    EXPECT_EQ(cell(4, 5), QString());
+}
+
+TEST_F(MainSheet, ACategoryWithoutAvailableItemsLeavesTheSheetAsItWas)
+{
+    addItem(QStringLiteral("HIDDEN"), 1, QString(), QStringLiteral("Art"));
+    db().exec(QStringLiteral("UPDATE items SET isAvailable = 0 WHERE ItemName = 'HIDDEN'"));
+    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("kept"));
+    win->InitMainWindow();
+    ASSERT_EQ(win->DisplayCatergory->currentText(), QStringLiteral("Art"));
+    win->DisplayCatergory->setCurrentIndex(1);
+    win->DisplayCatergoryClick();
+    EXPECT_EQ(win->SelectedItem(), QStringLiteral("PROJECTOR"));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("BOB\rkept"));
+
+    win->DisplayCatergory->setCurrentIndex(0);
+    win->DisplayCatergoryClick();
+    EXPECT_EQ(win->DBitemlist->count(), 0);
+    EXPECT_EQ(cell(1, 1), QStringLiteral("BOB\rkept"));
+}
+
+TEST_F(MainSheet, ResizeReLaysOutAndReColoursWithoutReReading)
+{
+    win->InitMainWindow();
+    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("1"), QStringLiteral("BOB"));
+    win->Sheet->SetCellColor(3, 0, Fixed);
+    const int width = win->Sheet->width();
+    win->resize(1100, 760);
+    EXPECT_GT(win->Sheet->width(), width);
+    EXPECT_EQ(win->Sheet->defaultColWidth(), int(RoundHalfEven(win->Sheet->width() / 8.5)));
+    EXPECT_EQ(win->Sheet->GetCellColor(3, 0), Red);
+    EXPECT_EQ(cell(1, 1), QString());
+    // The sheet is anchored on all sides, the information line under it.
+    EXPECT_EQ(win->InfoPanel->geometry().top() > win->Shape2->geometry().bottom(), true);
+    EXPECT_EQ(win->Shape2->geometry().right(), win->centralWidget()->width() - 9);
+}
+
+TEST_F(MainSheet, WindowCarriesTheControlsTimersAndLookOfTheClient)
+{
+    EXPECT_EQ(win->windowTitle(), QStringLiteral("Tavrell Lite"));
+    for (const char* name : {"Label1", "DisplayCatergory", "Label2", "DBitemlist", "desclabel", "Label3",
+                             "mondayof", "Shape1", "SelectDate", "Shape2", "Sheet", "InfoPanel", "bookedby",
+                             "forreason", "bookedon", "Bookingindex", "infopermanent", "ToolBar1"})
+        EXPECT_NE(win->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_EQ(win->Label1->text(), QStringLiteral("Choose Category:"));
+    EXPECT_EQ(win->Label3->text(), QStringLiteral("Week beginning:"));
+    EXPECT_EQ(win->InfoPanel->title(), QStringLiteral("Enter Information"));
+    EXPECT_EQ(win->DBitemlist->width(), 217);
+    EXPECT_EQ(win->DBitemlist->height(), 217);
+    EXPECT_EQ(win->centralWidget()->size(), QSize(855, 584));
+    EXPECT_EQ(win->palette().color(QPalette::Window), QColor(0, 74, 149));
+    EXPECT_EQ(win->palette().color(QPalette::WindowText), QColor(251, 245, 179));
+    EXPECT_TRUE(win->font().bold());
+    EXPECT_EQ(win->font().pixelSize(), 16);
+    EXPECT_EQ(win->Sheet->FixedColor(), Fixed);
+    EXPECT_EQ(win->Sheet->fixedCols(), 1);
+    EXPECT_EQ(win->Sheet->fixedRows(), 1);
+
+    // Timers: made stopped (the utilities never start them), with their intervals.
+    EXPECT_FALSE(win->ForceShutdownWatchDog->isActive());
+    EXPECT_FALSE(win->ShutDownTimer->isActive());
+    EXPECT_FALSE(win->ColourNowTimer->isActive());
+    EXPECT_EQ(win->ForceShutdownWatchDog->interval(), 5000);
+    EXPECT_EQ(win->ShutDownTimer->interval(), 10000);
+    EXPECT_EQ(win->ColourNowTimer->interval(), 60000);
+}
+
+} // namespace
