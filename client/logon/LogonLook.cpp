@@ -67,8 +67,15 @@ QLineEdit* LogonEdit(QWidget* dialog, const char* name, const QString& caption, 
     return edit;
 }
 
+void LoadClientPictures()
+{
+    // The pictures are built into the client library.
+    Q_INIT_RESOURCE(client);
+}
+
 QLabel* LogonPicture(QWidget* dialog, const QString& resource, int left, int top, int width, int height)
 {
+    LoadClientPictures();
     auto* l = new QLabel(dialog);
     l->setObjectName(QStringLiteral("Image1"));
     l->setGeometry(left, top, width, height);

@@ -1,4 +1,5 @@
 #include "aboutfrm.h"
+#include "LogonLook.h"
 #include "SmallDialogs.h"
 
 #include <QEvent>
@@ -28,6 +29,7 @@ Taboutfrm::Taboutfrm(QWidget* parent) : TFormBase(parent)
     setObjectName(QStringLiteral("aboutfrm"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(564, 290);
+    LoadClientPictures();
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, QColor(251, 245, 179));
     setPalette(pal);
