@@ -290,6 +290,7 @@ TEST_F(StartUp, BackgroundPicture)
     EXPECT_FALSE(AlertForm()->bg.isNull());
 
     win->hide();
+    win->ForceShutdownWatchDog->stop();
     writeFile(QStringLiteral("bg.bmp"), "not a picture");
     EXPECT_EQ(start(), StartupOutcome::BackgroundUnreadable);
     ASSERT_EQ(ui->alerts.size(), 1);
