@@ -69,8 +69,9 @@ QLineEdit* LogonEdit(QWidget* dialog, const char* name, const QString& caption, 
 
 void LoadClientPictures()
 {
-    // The pictures are built into the client library.
+    // The pictures are built into the client and data libraries.
     Q_INIT_RESOURCE(client);
+    Q_INIT_RESOURCE(data);
 }
 
 QLabel* LogonPicture(QWidget* dialog, const QString& resource, int left, int top, int width, int height)

@@ -6,6 +6,7 @@
 #include "DbError.h"
 #include "InstallSettings.h"
 #include "LogOn.h"
+#include "LogonLook.h"
 #include "Lookups.h"
 #include "Pause.h"
 #include "Random.h"
@@ -59,6 +60,7 @@ public:
     StartupOutcome run(const QStringList& arguments)
     {
         Random::randomize();
+        LoadClientPictures();
         QCoreApplication::setApplicationName(M::AppTitle);
         SetMainWindow(m_host.window());
         SetDM(&m_host.dataModule());
