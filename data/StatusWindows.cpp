@@ -1,6 +1,9 @@
 #include "StatusWindows.h"
 #include "Utilities.h"
 
+#include "CoolCtrls.h"
+#include "CoolTools.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
@@ -51,17 +54,31 @@ TStatusFrm::TStatusFrm(QWidget* parent) : TFormBase(parent)
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(315, 101);
 
+    Frames = new TCoolImages(this);
+    Frames->setObjectName(QStringLiteral("Frames"));
+    LoadProgressAnimation(*Frames);
+    AniMate = new TCoolAnimate(this);
+    AniMate->setObjectName(QStringLiteral("AniMate"));
+    AniMate->move(8, 8);
+    AniMate->SetInterval(120);
+    AniMate->SetTransparent(true);
+    AniMate->SetCoolImages(Frames);
+    AniMate->SetAutoSize(true);
+
+    // The texts stand right of the animation.
+    const int left = qMax(56, AniMate->x() + AniMate->width() + 8);
+    const int textWidth = width() - left - 9;
     statuslabel = new QLabel(this);
     statuslabel->setObjectName(QStringLiteral("statuslabel"));
-    statuslabel->setGeometry(56, 10, 250, 20);
+    statuslabel->setGeometry(left, 10, textWidth, 20);
     statuslabel->setTextFormat(Qt::PlainText);
     gauge = new QProgressBar(this);
     gauge->setObjectName(QStringLiteral("gauge"));
-    gauge->setGeometry(56, 38, 250, 20);
+    gauge->setGeometry(left, 38, textWidth, 20);
     gauge->setTextVisible(true);
     TimeLeft = new QLabel(this);
     TimeLeft->setObjectName(QStringLiteral("TimeLeft"));
-    TimeLeft->setGeometry(56, 66, 250, 20);
+    TimeLeft->setGeometry(left, 66, textWidth, 20);
     StatusTimer = new QTimer(this);
     StatusTimer->setObjectName(QStringLiteral("StatusTimer"));
     StatusTimer->setInterval(100);
@@ -100,6 +117,7 @@ void StatusBegin(const QString& text, int steps)
     CentreOnScreen(f);
     f->show();
     f->raise();
+    f->AniMate->SetActive(true);
     f->StatusTimer->start();
     pumpEvents();
 }
@@ -115,6 +133,7 @@ void StatusStep()
 void StatusEnd()
 {
     TStatusFrm* f = StatusForm();
+    f->AniMate->SetActive(false);
     f->StatusTimer->stop();
     f->hide();
 }

@@ -7,6 +7,8 @@
 class QLabel;
 class QProgressBar;
 class QTimer;
+class TCoolAnimate;
+class TCoolImages;
 
 // ------------------------------------------------------------------ progress
 
@@ -38,6 +40,8 @@ class TStatusFrm : public TFormBase {
     Q_OBJECT
 public:
     explicit TStatusFrm(QWidget* parent = nullptr);
+    TCoolImages* Frames;    // the animation's pictures
+    TCoolAnimate* AniMate;
     QLabel* statuslabel;
     QProgressBar* gauge;
     QLabel* TimeLeft;

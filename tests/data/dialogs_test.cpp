@@ -1,5 +1,6 @@
 #include "Alerts.h"
 #include "Clock.h"
+#include "CoolTools.h"
 #include "ReportLog.h"
 #include "Session.h"
 #include "SmallDialogs.h"
@@ -306,6 +307,11 @@ TEST_F(DialogsTest, ProgressWindowCountsTicksAndShowsTheEstimate)
     EXPECT_EQ(f->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(f->statuslabel->text(), QStringLiteral("Placing bookings"));
     EXPECT_EQ(f->size(), QSize(315, 101));
+    EXPECT_TRUE(f->AniMate->Active());
+    EXPECT_EQ(f->AniMate->Interval(), 120u);
+    EXPECT_EQ(f->Frames->Images().Count(), 19);
+    EXPECT_EQ(f->AniMate->pos(), QPoint(8, 8));
+    EXPECT_LE(f->AniMate->geometry().right(), f->statuslabel->x());
     for (int i = 0; i < 100; ++i)
         f->StatusTimerTimer();
     for (int i = 0; i < 49; ++i)
@@ -324,6 +330,7 @@ TEST_F(DialogsTest, ProgressWindowCountsTicksAndShowsTheEstimate)
     StatusEnd();
     EXPECT_FALSE(f->isVisible());
     EXPECT_FALSE(f->StatusTimer->isActive());
+    EXPECT_FALSE(f->AniMate->Active());
 }
 
 TEST_F(DialogsTest, TheProgressWindowEndsWhenAnErrorPassesThrough)
@@ -336,18 +343,22 @@ TEST_F(DialogsTest, TheProgressWindowEndsWhenAnErrorPassesThrough)
     }
     EXPECT_FALSE(StatusForm()->isVisible());
     EXPECT_FALSE(StatusForm()->StatusTimer->isActive());
+    EXPECT_FALSE(StatusForm()->AniMate->Active());
 }
 
-TEST_F(DialogsTest, OtherWindowsTakeNoInputWhileTheProgressWindowShows)
+TEST_F(DialogsTest, OtherWindowsTakeNoInputWhileTheProgressWindowShowsButTimersRun)
 {
     QWidget main;
-    auto* button = new QPushButton(QStringLiteral("Book"), &main);
     main.show();
     StatusBegin(QStringLiteral("Working"), 3);
     EXPECT_EQ(QApplication::activeModalWidget(), StatusForm());
+    EXPECT_TRUE(StatusForm()->AniMate->TimerArmed());
+    int fired = 0;
+    QTimer::singleShot(0, &main, [&] { ++fired; });
+    StatusStep();
+    EXPECT_EQ(fired, 1);
     StatusEnd();
     EXPECT_NE(QApplication::activeModalWidget(), StatusForm());
-    (void)button;
 }
 
 // ------------------------------------------------------------------ splash
