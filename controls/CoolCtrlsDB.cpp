@@ -2,7 +2,10 @@
 
 #include "DbError.h"
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -422,4 +425,48 @@ void TDBCoolGrid::setEditText(int col, int row, const QString& text)
     } catch (const DbError&) {
         // A dataset that cannot be changed keeps its value.
     }
+}
+
+// ------------------------------------------------------ record commands
+
+void TDBCoolGrid::keyPressEvent(QKeyEvent* e)
+{
+    Dataset* ds = LinkedDataset();
+    if (ds && e->key() == Qt::Key_Delete && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier
+        && !editorMode()) {
+        // Ctrl+Delete deletes the current record, after a question when asked.
+        if (ds->isEmpty() && ds->state() != Dataset::State::Insert)
+            return;
+        if (m_dbOptions.testFlag(dgConfirmDelete)) {
+            const QString question = QStringLiteral("Delete record?");
+            const bool yes = OnConfirmDelete
+                ? OnConfirmDelete(question)
+                : QMessageBox::question(this, QApplication::applicationName(), question) == QMessageBox::Yes;
+            if (!yes)
+                return;
+        }
+        try {
+            ds->deleteCurrent();
+        } catch (const DbError& err) {
+            QMessageBox::warning(this, QApplication::applicationName(), err.text());
+        }
+        return;
+    }
+    CoolSkinnedGrid::keyPressEvent(e);
+}
+
+void TDBCoolGrid::focusOutEvent(QFocusEvent* e)
+{
+    CoolSkinnedGrid::focusOutEvent(e);
+    // Leaving the grid drops a new record nothing has been written into yet.
+    Dataset* ds = LinkedDataset();
+    if (!m_dbOptions.testFlag(dgCancelOnExit) || !ds || ds->state() != Dataset::State::Insert)
+        return;
+    if (Editor() && QApplication::focusWidget() == Editor())
+        return;
+    const QStringList fields = ds->fieldNames();
+    for (const QString& f : fields)
+        if (ds->value(f).isValid())
+            return;
+    ds->cancel();
 }

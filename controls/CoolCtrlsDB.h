@@ -86,6 +86,9 @@ public:
 
     TDrawDataCellEvent OnDrawDataCell;
     TDrawColumnCellEvent OnDrawColumnCell;
+    // Asked before Ctrl+Delete deletes the current record (with
+    // dgConfirmDelete); true deletes. Unset, a message box asks.
+    std::function<bool(const QString& question)> OnConfirmDelete;
 
 protected:
     void drawCell(QPainter& p, int col, int row, const QRect& rect, DrawState state) override;
@@ -93,6 +96,8 @@ protected:
     bool canEditShow() const override;
     QString getEditText(int col, int row) override;
     void setEditText(int col, int row, const QString& text) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
     // Whether a data cell's text takes the highlight colours.
     virtual bool HighlightCell(int dataCol, int dataRow, const QString& value, DrawState state) const;
 

@@ -15,7 +15,6 @@
 // change the sizes the cell's column and row take.
 using TEndCellEditingEvent =
     std::function<void(QObject* Sender, int ACol, int ARow, int& CellWidth, int& CellHeight)>;
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 // The skin both grids share. The caption bar is a strip above the cells;
 // the flat border is drawn over the frame.

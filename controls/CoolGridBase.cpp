@@ -655,7 +655,6 @@ void CoolGridBase::showEditor()
     const QString text = getEditText(m_col, m_row);
     m_editOriginal = text;
     m_editor->setText(text);
-    m_editor->setFont(m_editor->font());
     placeEditor();
     m_editor->show();
     m_editor->setFocus(Qt::OtherFocusReason);
@@ -855,7 +854,7 @@ bool CoolGridBase::event(QEvent* e)
         endCellEdit(ev->col(), ev->row());
         return true;
     }
-    if (e->type() == QEvent::Paint && !m_inPaint) {
+    if (e->type() == QEvent::Paint) {
         // The scroll area's own surface (the margins around the viewport).
         const bool done = QAbstractScrollArea::event(e);
         QPainter p(this);
@@ -923,7 +922,11 @@ void CoolGridBase::mouseMoveEvent(QMouseEvent* e)
         return;
     }
     if (!(e->buttons() & Qt::LeftButton)) {
-        viewport()->setCursor(colBorderAt(pos) >= 0 ? Qt::SplitHCursor : cursor().shape());
+        // Over a column border of the title row: the sizing cursor.
+        if (colBorderAt(pos) >= 0)
+            viewport()->setCursor(Qt::SplitHCursor);
+        else if (viewport()->testAttribute(Qt::WA_SetCursor))
+            viewport()->unsetCursor();
         return;
     }
     if (!m_dragging)
@@ -946,9 +949,9 @@ void CoolGridBase::mouseMoveEvent(QMouseEvent* e)
                 c = vc;
                 break;
             }
-        for (int vr2 : rows)
-            if (clamped.y() <= cellRect(cols.front(), vr2).bottom() + GridLineWidth) {
-                r = vr2;
+        for (int vrow : rows)
+            if (clamped.y() <= cellRect(cols.front(), vrow).bottom() + GridLineWidth) {
+                r = vrow;
                 break;
             }
         cell = {c, r};

@@ -229,6 +229,8 @@ void TCoolInplaceEdit::enterEvent(QEnterEvent* e)
         m_hot = true;
         viewport()->update();
     }
+    if (OnMouseEnter)
+        OnMouseEnter(this);
 }
 
 void TCoolInplaceEdit::leaveEvent(QEvent* e)
@@ -238,6 +240,8 @@ void TCoolInplaceEdit::leaveEvent(QEvent* e)
         m_hot = false;
         viewport()->update();
     }
+    if (OnMouseLeave)
+        OnMouseLeave(this);
 }
 
 void TCoolInplaceEdit::moveEvent(QMoveEvent* e)

@@ -7,7 +7,10 @@
 #include "CoolGridBase.h"
 
 #include <QPen>
+#include <functional>
 #include <memory>
+
+using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 // The paint-wallpaper and see-through options exclude each other: a new set
 // that adds one while the stored set holds the other drops the other. A set
@@ -64,6 +67,10 @@ public:
     bool Skinned() const;
     // How many times a key was refused with a beep.
     int Beeps() const { return m_beeps; }
+
+    // Mouse notifications of the editor.
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
 
     TCCAboutBox About;
 

@@ -319,6 +319,30 @@ TEST(CoolStringGrid, CaptionBarTakesRoomAboveTheCells)
     EXPECT_NE(img2.pixel(g.width() - 3, 3), qRgb(255, 0, 0));
 }
 
+TEST(CoolStringGrid, CaptionBarDragsTheGridUnlessToldNotTo)
+{
+    QWidget win;
+    win.resize(600, 400);
+    TCoolStringGrid g(&win);
+    g.setGeometry(10, 10, 300, 200);
+    g.SetExOptions({});
+    win.show();
+    QApplication::processEvents();
+    QTest::mousePress(&g, Qt::LeftButton, {}, QPoint(50, 5));
+    QTest::mouseMove(&g, QPoint(80, 25));
+    QTest::mouseRelease(&g, Qt::LeftButton, {}, QPoint(80, 25));
+    EXPECT_EQ(g.pos(), QPoint(40, 30));
+    // A double click on the bar does nothing.
+    QTest::mouseDClick(&g, Qt::LeftButton, {}, QPoint(50, 5));
+    EXPECT_EQ(g.pos(), QPoint(40, 30));
+    EXPECT_TRUE(g.isVisible());
+    g.SetExOptions({ocNoDragUsingCaption});
+    QTest::mousePress(&g, Qt::LeftButton, {}, QPoint(50, 5));
+    QTest::mouseMove(&g, QPoint(90, 45));
+    QTest::mouseRelease(&g, Qt::LeftButton, {}, QPoint(90, 45));
+    EXPECT_EQ(g.pos(), QPoint(40, 30));
+}
+
 TEST(CoolStringGrid, ReadOnlyCellKeepsTheEditorAway)
 {
     TCoolStringGrid g;

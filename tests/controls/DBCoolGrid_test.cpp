@@ -256,3 +256,52 @@ TEST_F(DBGridFixture, EndOfEditIsGuardedAgainstColumnsThatWent)
     grab(*grid);   // painting with the fewer columns is sound
     ds->cancel();
 }
+
+TEST_F(DBGridFixture, CtrlDeleteAsksAndDeletesTheCurrentRecord)
+{
+    grid->SetOptions(grid->Options() | dgConfirmDelete);
+    gridtest::focus(*grid);
+    ds->setRecNo(3);
+    QStringList asked;
+    bool answer = false;
+    grid->OnConfirmDelete = [&](const QString& q) {
+        asked << q;
+        return answer;
+    };
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(asked, QStringList{"Delete record?"});
+    EXPECT_EQ(ds->recordCount(), 4);
+    answer = true;
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(ds->recordCount(), 3);
+    EXPECT_EQ(grid->rowCount(), 4);
+    EXPECT_EQ(db.scalar(R"(SELECT COUNT(*) FROM "catergories" WHERE "CaterGoryName" = ?)", {"Laptops"}).toInt(), 0);
+    // Without the option no question is asked.
+    grid->SetOptions(grid->Options() & ~dgConfirmDelete);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_EQ(ds->recordCount(), 2);
+}
+
+TEST_F(DBGridFixture, LeavingTheGridDropsAnUntouchedNewRecord)
+{
+    QWidget other(&win);
+    other.setFocusPolicy(Qt::StrongFocus);
+    other.show();
+    grid->SetOptions(grid->Options() | dgCancelOnExit);
+    gridtest::focus(*grid);
+    ds->append();
+    other.setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(ds->state(), Dataset::State::Browse);
+    EXPECT_EQ(grid->rowCount(), 5);
+
+    // A new record that holds a value stays pending.
+    gridtest::focus(*grid);
+    ds->append();
+    ds->setValue("CaterGoryName", "Cameras");
+    other.setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(ds->state(), Dataset::State::Insert);
+    ds->cancel();
+}
