@@ -21,6 +21,7 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -236,7 +237,7 @@ void Tmainfrm::buildControls()
     SelectDate = new QCalendarWidget(Shape1);
     SelectDate->setObjectName(QStringLiteral("SelectDate"));
     SelectDate->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    SelectDate->setFont(windowFont(11));
+    SelectDate->setFont(windowFont(10));
     {
         QPalette cp = SelectDate->palette();
         cp.setColor(QPalette::Base, ColorToQColor(WindowColour));
@@ -278,6 +279,7 @@ void Tmainfrm::buildControls()
     Sheet->SetFixedTextAlign(taCenter);
     Sheet->SetFixedColor(WindowColour);
     Sheet->SetColor(clWhite);
+    Sheet->setFont(windowFont(12));
     {
         QPalette sp = Sheet->palette();
         sp.setColor(QPalette::Text, Qt::black);
@@ -428,25 +430,28 @@ void Tmainfrm::placeControls()
     const int h = client->height();
     const int x = 8;
     const int toolH = ToolBar1->sizeHint().height();
-    ToolBar1->setGeometry(0, h - toolH, w, toolH);
 
-    Label1->setGeometry(x, 6, ListWidth, 20);
-    DisplayCatergory->setGeometry(x, 28, ListWidth, 26);
-    Label2->setGeometry(x, 58, ListWidth, 20);
-    DBitemlist->setGeometry(x, 80, ListWidth, 217);
-    desclabel->setGeometry(x, 299, ListWidth, 25);
-    Label3->setGeometry(x, 326, ListWidth, 20);
-    mondayof->setGeometry(x + 4, 346, 209, 20);
-    const int calTop = 370;
-    Shape1->setGeometry(x, calTop, ListWidth, std::max(120, h - toolH - 6 - calTop));
+    Label1->setGeometry(x, 4, ListWidth, 20);
+    DisplayCatergory->setGeometry(x, 24, ListWidth, 24);
+    Label2->setGeometry(x, 50, ListWidth, 20);
+    DBitemlist->setGeometry(x, 70, ListWidth, 217);
+    desclabel->setGeometry(x, 289, ListWidth, 25);
+    Label3->setGeometry(x, 314, ListWidth, 20);
+    mondayof->setGeometry(x + 4, 334, 209, 20);
+    const int calTop = 356;
+    Shape1->setGeometry(x, calTop, ListWidth, std::max(160, h - 4 - calTop));
     SelectDate->setGeometry(1, 1, Shape1->width() - 2, Shape1->height() - 2);
 
+    // The sheet, the information line under it and the toolbar under that
+    // take the rest of the width.
     const int left = x + ListWidth + 10;
+    const int right = std::max(100, w - left - 8);
+    ToolBar1->setGeometry(left, h - toolH, right, toolH);
     const int infoH = 96;
-    const int sheetBottom = h - toolH - infoH - 10;
-    Shape2->setGeometry(left, 8, std::max(100, w - left - 8), std::max(80, sheetBottom - 8));
+    const int sheetBottom = h - toolH - infoH - 6;
+    Shape2->setGeometry(left, 8, right, std::max(80, sheetBottom - 8));
     Sheet->setGeometry(2, 2, Shape2->width() - 4, Shape2->height() - 4);
-    InfoPanel->setGeometry(left, sheetBottom + 4, Shape2->width(), infoH);
+    InfoPanel->setGeometry(left, sheetBottom + 2, right, infoH);
     const int half = (InfoPanel->width() - 24) / 2;
     bookedby->setGeometry(10, 20, half, 18);
     Bookingindex->setGeometry(14 + half, 20, half, 18);
@@ -886,6 +891,9 @@ void Tmainfrm::FormClose()
             break;
         modal->hide();
     }
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && qobject_cast<QDialog*>(w))
+            w->hide();
     EndProgram();
 }
 

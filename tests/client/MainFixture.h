@@ -69,7 +69,7 @@ protected:
         QFile f(ReportFilePath());
         if (!f.open(QIODevice::ReadOnly))
             return QString();
-        return QString::fromUtf8(f.readAll());
+        return QString::fromUtf8(f.readAll()).remove(QLatin1Char('\r'));
     }
 
     void setDescription(const QString& item, const QString& text)
