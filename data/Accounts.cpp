@@ -131,6 +131,8 @@ void ChangePassword(const QString& name, bool mustEnter)
         f->pass2->clear();
         CentreOnScreen(f);
         const int result = f->showModal();
+        if (ProgramEnding)
+            return;
         if (result == mrOk)
             break;
         if (result == mrCancel) {

@@ -4,6 +4,8 @@
 
 QString AppFolder;
 QString CurrentUser;
+bool LoggedIn = false;
+bool ProgramEnding = false;
 TLastBookingResult LastBookingResult;
 TStartupSwitches StartupSwitches;
 
@@ -20,6 +22,8 @@ QString ProgramFolder()
 
 void ResetSession()
 {
+    LoggedIn = false;
+    ProgramEnding = false;
     AppFolder.clear();
     CurrentUser.clear();
     LastBookingResult = TLastBookingResult();

@@ -34,6 +34,15 @@ extern TStartupSwitches StartupSwitches;
 // The logged-on user's name.
 extern QString CurrentUser;
 
+// True once a user has logged on in this run.
+extern bool LoggedIn;
+
+// Set when the program is ending (the main window closed, a forced
+// shutdown): every step after a modal call checks it and stops, so nothing
+// more runs or is written once the program is on its way out. The client
+// raises it (EndProgram); the shared dialog loops read it.
+extern bool ProgramEnding;
+
 using BookingResultCode = qint32;
 
 // What the last booking attempt asked for and how it ended.

@@ -116,10 +116,11 @@ CREATE TABLE "System" (
 );
 
 -- The one configuration row: this installation's own four-digit number,
--- log-on through the log-on dialog, no booking limit.
+-- log-on through the log-on dialog with any name typed (so that the first
+-- operator can log on as ADMIN), no booking limit.
 INSERT INTO "config" ("AutoLogin", "PromptPassword", "AutoRegister", "InstallID",
                       "RemoveObsoleteBookings", "enableBookingLimit", "BookingLimitDays", "dbVer")
-VALUES (0, 1, 0, CAST(1000 + abs(random() % 9000) AS TEXT), 365, 0, 14, '5C');
+VALUES (0, 0, 0, CAST(1000 + abs(random() % 9000) AS TEXT), 365, 0, 14, '5C');
 
 -- The one control row, every flag clear.
 INSERT INTO "System" ("forceshutdown", "denylogin", "reason", "user") VALUES (0, 0, '', '');

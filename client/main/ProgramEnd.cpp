@@ -1,8 +1,11 @@
 #include "ProgramEnd.h"
 
+#include "Session.h"
+
 #include <QCoreApplication>
 
-bool ProgramEnding = false;
+// ProgramEnding itself lives with the other process-wide values (Session),
+// where the shared dialog loops read it too.
 
 namespace {
 std::function<void()>& endSeam()

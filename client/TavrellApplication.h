@@ -1,0 +1,24 @@
+#pragma once
+#include <QApplication>
+
+#include <exception>
+#include <functional>
+
+// The text of an error that reached the top: a database or file error's
+// own text, otherwise what the error says of itself.
+QString ErrorText(const std::exception& e);
+
+// Runs one piece of work as the program's top level does: an error that
+// escapes it is shown in the message box and the program goes on. Answers
+// false when an error was caught.
+bool RunShowingErrors(const std::function<void()>& work);
+
+// The client's application object: every event is delivered through the
+// top-level error handler, so an error raised while handling it is shown
+// and the program goes on.
+class TavrellApplication : public QApplication {
+    Q_OBJECT
+public:
+    TavrellApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};

@@ -1,0 +1,86 @@
+#include "LogonLook.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+
+namespace {
+
+// The platform draws a bullet for each hidden character; these dialogs show "*".
+class StarPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QStyle* starStyle()
+{
+    // One for the process, made over the application's own style.
+    static QStyle* style = [] {
+        auto* s = new StarPasswordStyle;
+        s->setParent(qApp);
+        return s;
+    }();
+    return style;
+}
+
+const QColor kFace(0, 74, 149);
+const QColor kText(251, 245, 179);
+
+} // namespace
+
+void ApplyLogonLook(QWidget* dialog)
+{
+    QPalette pal = dialog->palette();
+    for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        pal.setColor(role, kFace);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(role, kText);
+    dialog->setPalette(pal);
+    dialog->setAutoFillBackground(true);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(16);
+    f.setBold(true);
+    dialog->setFont(f);
+}
+
+QLineEdit* LogonEdit(QWidget* dialog, const char* name, const QString& caption, int left, int top,
+                     int width, bool password)
+{
+    auto* label = new QLabel(caption, dialog);
+    label->setGeometry(left, top - 20, width, 18);
+    auto* edit = new QLineEdit(dialog);
+    edit->setObjectName(QLatin1String(name));
+    edit->setGeometry(left, top, width, 24);
+    label->setBuddy(edit);
+    if (password) {
+        edit->setStyle(starStyle());
+        edit->setEchoMode(QLineEdit::Password);
+    }
+    return edit;
+}
+
+void LoadClientPictures()
+{
+    // The pictures are built into the client and data libraries.
+    Q_INIT_RESOURCE(client);
+    Q_INIT_RESOURCE(data);
+}
+
+QLabel* LogonPicture(QWidget* dialog, const QString& resource, int left, int top, int width, int height)
+{
+    LoadClientPictures();
+    auto* l = new QLabel(dialog);
+    l->setObjectName(QStringLiteral("Image1"));
+    l->setGeometry(left, top, width, height);
+    l->setScaledContents(true);
+    l->setPixmap(QPixmap(resource));
+    return l;
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <QString>
+
+// The texts the start-up shows, letter for letter.
+namespace StartupMessages {
+inline const QString AppTitle = QStringLiteral("Tavrell Lite");
+inline const QString DataMissing = QStringLiteral(
+    "Database Error: Unable to Find \"DATA.MDB\" Make sure it is in the same folder as \"PLAXON.EXE\"");
+inline const QString MustTerminate = QStringLiteral("Unable to continue. Program must terminate");
+inline const QString CannotConnect = QStringLiteral(
+    "Database Error: Unable to Connect. Database may be open exclusivly. Read/Write of Database file cannot occur");
+inline const QString LoginEnabled = QStringLiteral("Login to Tavrell has been enabled");
+inline const QString LoginDenied = QStringLiteral("Login Denied: ");
+inline const QString ForcedShutdownBy = QStringLiteral("Forced Shutdown by ");
+inline const QString ForcedShutdownReason = QStringLiteral(". Reason: ");
+inline const QString SchemaOutdated = QStringLiteral(
+    "Database Error: This version of Tavrell expects a more recent database. Run the database extender tool (MORVANE)");
+inline const QString AdminSetup =
+    QStringLiteral("An Administrator account has to be setup. Click OK to load Password Screen");
+inline const QString AdminFailed = QStringLiteral(
+    "Unable to Create Administrator Account \"ADMIN\". Possibly due to a Database Error");
+inline const QString ReportsMissing = QStringLiteral("Report Files Missing: Report Operations will be disabled");
+inline const QString UnsuccessfulLogin = QStringLiteral("Unsuccessful Login");
+inline const QString AccountExpired = QStringLiteral(
+    "Your user account to use the booking system has expired. Contact your administrator");
+
+// Failures that end the start-up with one message naming what failed.
+inline const QString BackgroundUnreadable = QStringLiteral("Unable to read the background picture \"%1\"");
+inline const QString SystemTableFailed = QStringLiteral("Database Error: Unable to open the System table: %1");
+inline const QString SettingsFailed = QStringLiteral("Unable to store the program folder in the settings (%1)");
+inline const QString ProfileFailed = QStringLiteral(
+    "Unable to Create the template user \"%1\". Possibly due to a Database Error");
+
+// Splash steps.
+inline const QString StepInterface = QStringLiteral("Configuring Interface");
+inline const QString StepConnection = QStringLiteral("Database Connection");
+inline const QString StepConfig = QStringLiteral("Checking Config Data");
+inline const QString StepLogon = QStringLiteral("Attempt Logon");
+} // namespace StartupMessages
