@@ -226,7 +226,9 @@ int main(int argc, char** argv)
         std::printf("week read (sheet):   %9.1f us per week\n", weekUs);
         std::printf("raw week query:      %9.1f us per week   ratio %.2f (target <= 2)\n", rawWeekUs, weekUs / rawWeekUs);
         std::printf("raw day queries x7:  %9.1f us per week\n", perCallUs(rawDaysNs, n.weeks));
-        std::printf("open data module:    %9.1f ms, %ld KiB resident (target < 200 ms)\n", openMs, openKb);
+        std::printf("open data module:    %9.1f ms, resident memory grew by %ld KiB (target < 200 ms)\n", openMs,
+                    openKb);
+        std::printf("resident memory after the run: %ld KiB\n", residentKb());
         SetDM(nullptr);
     } catch (const DbError& e) {
         std::fprintf(stderr, "bench_data: %s\n", e.what());
