@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QTextOption>
@@ -294,10 +295,12 @@ void CoolGridBase::sizesChanged()
     // Inside a paint only the sizes change: the editor and the scroll bars
     // follow from the event loop, and the paint under way shows the cells.
     scheduleScrollBarUpdate();
-    if (!m_inPaint) {
-        placeEditor();
-        viewport()->update();
+    if (m_inPaint) {
+        m_sizedInPaint = true;
+        return;
     }
+    placeEditor();
+    viewport()->update();
 }
 
 void CoolGridBase::scheduleScrollBarUpdate()
@@ -841,8 +844,14 @@ void CoolGridBase::paintEvent(QPaintEvent* e)
         return;
     // Sizes are settled before anything is drawn.
     m_inPaint = true;
+    m_sizedInPaint = false;
     measureCells(visibleCols(), visibleRows());
     m_inPaint = false;
+    // A paint of part of the grid (one cell whose text changed) that grew a
+    // column or a row moved every cell beyond it: the rest of the grid is
+    // painted again too.
+    if (m_sizedInPaint && e && !QRegion(viewport()->rect()).subtracted(e->region()).isEmpty())
+        viewport()->update();
     QPainter p(viewport());
     paintCells(p);
 }
