@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QKeySequence>
 #include <QPainter>
+#include <QShowEvent>
 
 #include <algorithm>
 #include <stdexcept>
@@ -269,6 +270,7 @@ void TCoolScrollingText::Invalidate()
 
 void TCoolScrollingText::Loaded()
 {
+    m_loaded = true;
     AdjustBounds();
     ResetPosition(false);
     UpdateTimer();
@@ -631,6 +633,15 @@ void TCoolScrollingText::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     DrawContent(p);
+}
+
+void TCoolScrollingText::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A control built in code has no loading step of its own: the text
+    // enters from its edge the first time the control is shown.
+    if (!m_loaded && !event->spontaneous())
+        Loaded();
 }
 
 void TCoolScrollingText::changeEvent(QEvent* event)

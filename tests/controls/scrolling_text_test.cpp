@@ -89,6 +89,22 @@ TEST(CoolScrollingText, EntryPositionsByDirection)
     EXPECT_EQ(QPoint(f.text->X(), f.text->Y()), QPoint(0, 0));
 }
 
+TEST(CoolScrollingText, ACodeBuiltControlEntersFromItsEdgeWhenFirstShown)
+{
+    // Built in code, with no loading step: the first text still comes in
+    // from the right edge of the control's final size, not from (0, 0).
+    Fixture f;
+    f.text->SetActive(true);
+    f.text->setGeometry(10, 10, 120, 25);
+    f.form.show();
+    EXPECT_EQ(QPoint(f.text->X(), f.text->Y()), QPoint(120, 0));
+    // Showing again later does not move the text back.
+    f.text->Tick();
+    f.text->hide();
+    f.text->show();
+    EXPECT_EQ(f.text->X(), 119);
+}
+
 TEST(CoolScrollingText, RightToLeftWrapsOnceTheTextHasLeft)
 {
     Fixture f;
