@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -345,6 +346,19 @@ TEST(CoolScrollingText, TimerRearmsAfterEachTickAndStopsWithTheControl)
     text->SetActive(true);
     delete form;
     QCoreApplication::processEvents();
+
+    // A handler that frees the control from its own tick (the text has
+    // scrolled out and its window closes): the clock touches nothing after.
+    auto* owner = new QWidget;
+    auto* gone = new TCoolScrollingText(owner);
+    QPointer<QWidget> watch(gone);
+    gone->SetStrings({QStringLiteral("x")});
+    gone->SetInterval(0);
+    gone->SetActive(true);
+    gone->OnTextScrolled = [owner](QObject*, bool&) { delete owner; };
+    for (int i = 0; i < 500 && watch; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(watch.isNull());
 }
 
 TEST(CoolScrollingText, AutoSizeTakesTheExtent)
