@@ -919,8 +919,14 @@ void CoolGridBase::mousePressEvent(QMouseEvent* e)
     const bool extend = (e->modifiers() & Qt::ShiftModifier) != 0;
     if (m_editorMode)
         hideEditor();
+    const QPoint before(m_col, m_row);
     moveSelectionTo(cell.x(), cell.y(), extend);
     m_dragging = (m_options & (goRangeSelect | goRowSelect)) != 0;
+    // A press that left the current cell where it was (the current cell
+    // itself, or a move that was refused) is a click all the same: it may
+    // have collapsed a range to one cell.
+    if (QPoint(m_col, m_row) == before)
+        emit clicked();
 }
 
 void CoolGridBase::mouseMoveEvent(QMouseEvent* e)
