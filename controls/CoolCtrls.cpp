@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QKeySequence>
 #include <QPainter>
+#include <QShowEvent>
 
 #include <algorithm>
 #include <stdexcept>
@@ -195,8 +196,10 @@ TThreadTimer::TThreadTimer(QObject* parent)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] {
+        // The tick may free the control, and this timer with it.
+        const QPointer<TThreadTimer> alive(this);
         DoTimer();
-        if (m_enabled && !m_timer.isActive())
+        if (alive && m_enabled && !m_timer.isActive())
             Arm();
     });
 }
@@ -234,8 +237,9 @@ void TThreadTimer::SetInterval(std::uint16_t interval)
 
 void TThreadTimer::DoTimer()
 {
-    if (OnTimer)
-        OnTimer(this);
+    // A copy: the handler may free this timer.
+    if (const auto handler = OnTimer)
+        handler(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -269,6 +273,7 @@ void TCoolScrollingText::Invalidate()
 
 void TCoolScrollingText::Loaded()
 {
+    m_loaded = true;
     AdjustBounds();
     ResetPosition(false);
     UpdateTimer();
@@ -537,9 +542,11 @@ void TCoolScrollingText::Tick()
         return;
     }
     bool initial = false;
-    if (OnTextScrolled)
-        OnTextScrolled(this, initial);
-    if (!m_destroying)
+    // The handler may free the control (a copy of it runs).
+    const QPointer<TCoolScrollingText> alive(this);
+    if (const auto handler = OnTextScrolled)
+        handler(this, initial);
+    if (alive && !m_destroying)
         ResetPosition(initial);
 }
 
@@ -631,6 +638,15 @@ void TCoolScrollingText::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     DrawContent(p);
+}
+
+void TCoolScrollingText::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A control built in code has no loading step of its own: the text
+    // enters from its edge the first time the control is shown.
+    if (!m_loaded && !event->spontaneous())
+        Loaded();
 }
 
 void TCoolScrollingText::changeEvent(QEvent* event)

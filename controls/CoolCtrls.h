@@ -181,6 +181,8 @@ public:
 
     // Run once the control's properties are set, as a form does after
     // loading: sizes it, puts the text at its entry edge and starts the clock.
+    // A control that was never told so runs it when it is first shown, its
+    // window laid out by then.
     void Loaded();
     // Renames the control; a text equal to the old name follows the new one.
     void SetName(const QString& name);
@@ -257,6 +259,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     virtual void DoDrawText(QPainter& p, QRect& rect, unsigned flags) const;
 
 private:
@@ -266,6 +269,7 @@ private:
     void StringsChanged();
 
     bool m_destroying = false;
+    bool m_loaded = false;
     QStringList m_strings;
     bool m_active = false;
     std::uint32_t m_interval = 25;

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QTextOption>
@@ -294,10 +295,12 @@ void CoolGridBase::sizesChanged()
     // Inside a paint only the sizes change: the editor and the scroll bars
     // follow from the event loop, and the paint under way shows the cells.
     scheduleScrollBarUpdate();
-    if (!m_inPaint) {
-        placeEditor();
-        viewport()->update();
+    if (m_inPaint) {
+        m_sizedInPaint = true;
+        return;
     }
+    placeEditor();
+    viewport()->update();
 }
 
 void CoolGridBase::scheduleScrollBarUpdate()
@@ -841,8 +844,14 @@ void CoolGridBase::paintEvent(QPaintEvent* e)
         return;
     // Sizes are settled before anything is drawn.
     m_inPaint = true;
+    m_sizedInPaint = false;
     measureCells(visibleCols(), visibleRows());
     m_inPaint = false;
+    // A paint of part of the grid (one cell whose text changed) that grew a
+    // column or a row moved every cell beyond it: the rest of the grid is
+    // painted again too.
+    if (m_sizedInPaint && e && !QRegion(viewport()->rect()).subtracted(e->region()).isEmpty())
+        viewport()->update();
     QPainter p(viewport());
     paintCells(p);
 }
@@ -910,8 +919,14 @@ void CoolGridBase::mousePressEvent(QMouseEvent* e)
     const bool extend = (e->modifiers() & Qt::ShiftModifier) != 0;
     if (m_editorMode)
         hideEditor();
+    const QPoint before(m_col, m_row);
     moveSelectionTo(cell.x(), cell.y(), extend);
     m_dragging = (m_options & (goRangeSelect | goRowSelect)) != 0;
+    // A press that left the current cell where it was (the current cell
+    // itself, or a move that was refused) is a click all the same: it may
+    // have collapsed a range to one cell.
+    if (QPoint(m_col, m_row) == before)
+        emit clicked();
 }
 
 void CoolGridBase::mouseMoveEvent(QMouseEvent* e)

@@ -271,6 +271,7 @@ private:
     int m_sizingOrigin = 0;
     bool m_editorMode = false;
     bool m_inPaint = false;
+    bool m_sizedInPaint = false;   // a size grew while a paint measured
     bool m_scrollUpdatePending = false;
     bool m_syncingBars = false;
     InplaceEdit* m_editor = nullptr;

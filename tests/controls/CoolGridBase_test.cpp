@@ -127,6 +127,28 @@ TEST(CoolGridBase, MouseDragSelectsOneRectangle)
     EXPECT_EQ(g.selection(), (GridRect{1, 1, 1, 1}));
 }
 
+TEST(CoolGridBase, EveryPressOnACellIsAClick)
+{
+    // The sheet's information line follows the clicks: a press on the
+    // current cell, which collapses a range to that cell, is a click too.
+    Grid g;
+    layout(g);
+    QTest::mousePress(g.viewport(), Qt::LeftButton, {}, centre(g, 2, 2));
+    QTest::mouseMove(g.viewport(), centre(g, 4, 4));
+    QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, centre(g, 4, 4));
+    ASSERT_EQ(g.selection(), (GridRect{2, 2, 4, 4}));
+    QSignalSpy clicks(&g, &CoolGridBase::clicked);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, centre(g, 4, 4));
+    EXPECT_EQ(g.selection(), (GridRect{4, 4, 4, 4}));
+    EXPECT_EQ(clicks.count(), 1);
+    // A press that moves the current cell clicks once, not twice.
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, centre(g, 1, 1));
+    EXPECT_EQ(clicks.count(), 2);
+    // A press on a fixed cell is no click on a cell.
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, centre(g, 0, 3));
+    EXPECT_EQ(clicks.count(), 2);
+}
+
 TEST(CoolGridBase, KeysMoveAndExtendSkippingFixedCells)
 {
     Grid g;

@@ -5,6 +5,8 @@
 #include "GridTestSupport.h"
 
 #include <QApplication>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -250,6 +252,37 @@ TEST(CoolStringGrid, ColumnsAndRowsGrowToFitTheirTextAndNeverShrink)
     g.GetCellFont(5, 5).setPointSize(8);
     grab(g);
     EXPECT_EQ(g.rowHeight(5), 40);
+}
+
+// Paints of the grid's viewport, as their rectangles.
+class PaintWatch : public QObject {
+public:
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+
+TEST(CoolStringGrid, ACellThatGrowsItsColumnRepaintsTheCellsItMoved)
+{
+    TCoolStringGrid g;
+    makeSheet(g);
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    PaintWatch watch;
+    g.viewport()->installEventFilter(&watch);
+    // Writing one cell repaints that cell; its text widens the column and
+    // so moves every column to its right, which must be painted again.
+    g.setCells(2, 2, "ABCDEFGHIJKLMNOPQRSTUV");
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    g.viewport()->removeEventFilter(&watch);
+    ASSERT_GT(g.colWidth(2), 90);
+    EXPECT_TRUE(QRegion(g.cellRect(7, 5)).subtracted(watch.painted).isEmpty());
+    EXPECT_TRUE(QRegion(g.cellRect(3, 0)).subtracted(watch.painted).isEmpty());
 }
 
 TEST(CoolStringGrid, WallpaperRules)

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -87,6 +88,22 @@ TEST(CoolScrollingText, EntryPositionsByDirection)
     SetDesigning(f.text, true);
     f.text->ResetPosition(false);
     EXPECT_EQ(QPoint(f.text->X(), f.text->Y()), QPoint(0, 0));
+}
+
+TEST(CoolScrollingText, ACodeBuiltControlEntersFromItsEdgeWhenFirstShown)
+{
+    // Built in code, with no loading step: the first text still comes in
+    // from the right edge of the control's final size, not from (0, 0).
+    Fixture f;
+    f.text->SetActive(true);
+    f.text->setGeometry(10, 10, 120, 25);
+    f.form.show();
+    EXPECT_EQ(QPoint(f.text->X(), f.text->Y()), QPoint(120, 0));
+    // Showing again later does not move the text back.
+    f.text->Tick();
+    f.text->hide();
+    f.text->show();
+    EXPECT_EQ(f.text->X(), 119);
 }
 
 TEST(CoolScrollingText, RightToLeftWrapsOnceTheTextHasLeft)
@@ -329,6 +346,19 @@ TEST(CoolScrollingText, TimerRearmsAfterEachTickAndStopsWithTheControl)
     text->SetActive(true);
     delete form;
     QCoreApplication::processEvents();
+
+    // A handler that frees the control from its own tick (the text has
+    // scrolled out and its window closes): the clock touches nothing after.
+    auto* owner = new QWidget;
+    auto* gone = new TCoolScrollingText(owner);
+    QPointer<QWidget> watch(gone);
+    gone->SetStrings({QStringLiteral("x")});
+    gone->SetInterval(0);
+    gone->SetActive(true);
+    gone->OnTextScrolled = [owner](QObject*, bool&) { delete owner; };
+    for (int i = 0; i < 500 && watch; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(watch.isNull());
 }
 
 TEST(CoolScrollingText, AutoSizeTakesTheExtent)
