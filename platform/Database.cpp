@@ -232,7 +232,20 @@ void Database::commit()
             m_wroteInTransaction = false;
             throw DbError(QStringLiteral("The transaction was rolled back by an inner failure."));
         }
-        exec(QStringLiteral("COMMIT"));
+        try {
+            exec(QStringLiteral("COMMIT"));
+        } catch (const DbError&) {
+            // A commit that could not get the file (another client still
+            // reading past the busy timeout) leaves the transaction open and
+            // the write lock held; give it up so that the connection is usable
+            // and nothing half-done stays behind.
+            QSqlQuery q(m_db);
+            q.exec(QStringLiteral("ROLLBACK"));
+            noteWriteAll();
+            m_wroteInTransaction = false;
+            throw;
+        }
+        m_wroteInTransaction = false;
     }
 }
 
