@@ -205,3 +205,27 @@ TEST_F(DatasetTest, ClosedDatasetRefusesReads)
     q.open();
     EXPECT_EQ(q.asInteger(QStringLiteral("Total")), 3);
 }
+
+TEST_F(DatasetTest, RequeryAfterAnInsertBeforeTheCurrentRowReadsTheFilesOrder)
+{
+    users().setRecNo(2);
+    users().insert();
+    users().setValue(QStringLiteral("username"), QStringLiteral("ZED"));
+    users().post();
+    EXPECT_EQ(users().recNo(), 2) << "the new row stands where it was inserted";
+    users().requery();
+    QStringList order;
+    for (users().first(); !users().eof(); users().next())
+        order << users().asString(QStringLiteral("username"));
+    EXPECT_EQ(order, (QStringList{QStringLiteral("ADMIN"), QStringLiteral("BROWN"), QStringLiteral("JONES"),
+                                  QStringLiteral("ZED")}))
+        << "a re-read gives the rows as any other client reads them";
+
+    // Appending keeps the snapshot true to the file's order.
+    users().append();
+    users().setValue(QStringLiteral("username"), QStringLiteral("LAST"));
+    users().post();
+    users().requery();
+    EXPECT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("last")));
+    EXPECT_EQ(users().recNo(), 5);
+}
