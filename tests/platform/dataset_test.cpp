@@ -229,3 +229,23 @@ TEST_F(DatasetTest, RequeryAfterAnInsertBeforeTheCurrentRowReadsTheFilesOrder)
     EXPECT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("last")));
     EXPECT_EQ(users().recNo(), 5);
 }
+
+TEST_F(DatasetTest, RequerySeesOwnStatementsInEveryForm)
+{
+    const auto fullName = [this](const char* user) {
+        users().requery();
+        users().locate(QStringLiteral("username"), QString::fromLatin1(user));
+        return users().asString(QStringLiteral("FullName"));
+    };
+    fullName("ADMIN");   // a snapshot to keep or drop
+    db().exec(QStringLiteral("UPDATE OR REPLACE Users SET FullName = 'Replaced' WHERE username = 'ADMIN'"));
+    EXPECT_EQ(fullName("ADMIN"), QStringLiteral("Replaced"));
+    db().exec(QStringLiteral("UPDATE main.Users SET FullName = 'Schema' WHERE username = 'BROWN'"));
+    EXPECT_EQ(fullName("BROWN"), QStringLiteral("Schema"));
+    db().exec(QStringLiteral("WITH w AS (SELECT 'JONES' AS n) "
+                             "UPDATE Users SET FullName = 'With' WHERE username IN (SELECT n FROM w)"));
+    EXPECT_EQ(fullName("JONES"), QStringLiteral("With"));
+    db().exec(QStringLiteral("DELETE FROM \"main\".\"Users\" WHERE username = 'JONES'"));
+    users().requery();
+    EXPECT_EQ(users().recordCount(), 2);
+}
