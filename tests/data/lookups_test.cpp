@@ -190,6 +190,14 @@ TEST_F(LookupsTest, AMissingOrderIsNeverInProgress)
     EXPECT_EQ(CurrentPeriodOrder(), 2);
 }
 
+TEST_F(LookupsTest, APeriodNamedLikeTheMissingMarkIsStillAPeriod)
+{
+    db().exec(QStringLiteral("UPDATE periods SET period = '[NONE]' WHERE \"order\" = 3"));
+    dm->PeriodsTable.requery();
+    Clock::freeze(QDateTime(QDate(2026, 3, 4), QTime(9, 45)));
+    EXPECT_EQ(CurrentPeriodOrder(), 3);
+}
+
 TEST_F(LookupsTest, AccountExpiresAfterItsLastDay)
 {
     CurrentUser = QStringLiteral("PUPIL");
