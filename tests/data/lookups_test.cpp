@@ -211,3 +211,21 @@ TEST_F(LookupsTest, AccountExpiresAfterItsLastDay)
     CurrentUser = QStringLiteral("GHOST");
     EXPECT_FALSE(CurrentUserExpired());
 }
+
+TEST_F(LookupsTest, EachLookUpLeavesItsTableOnTheRowItFound)
+{
+    db().exec(QStringLiteral("INSERT INTO catergories VALUES ('Rooms', 'Teaching rooms')"));
+    db().exec(QStringLiteral("INSERT INTO catergories VALUES ('Sport', 'Fields')"));
+    EXPECT_EQ(FindItem(QStringLiteral("laptops")), 2);
+    EXPECT_EQ(dm->itemstable.asString(QStringLiteral("ItemName")), QStringLiteral("LAPTOPS"));
+    EXPECT_EQ(FindCategory(QStringLiteral("rooms")), 1);
+    EXPECT_EQ(dm->catergoriestable.asString(QStringLiteral("Description")), QStringLiteral("Teaching rooms"));
+    EXPECT_EQ(FindPeriod(QStringLiteral("3")), 3);
+    EXPECT_EQ(dm->PeriodsTable.asInteger(QStringLiteral("order")), 3);
+    EXPECT_EQ(PeriodNameAt(2), QStringLiteral("2"));
+    EXPECT_EQ(dm->PeriodsTable.recNo(), 2) << "the table stays on the row found by order";
+    EXPECT_EQ(PeriodNameAt(13), QStringLiteral("[NONE]"));
+    EXPECT_EQ(dm->PeriodsTable.recNo(), 2) << "no row of that order: the position stays";
+    UserCanMakeBookings(QStringLiteral("pupil"));
+    EXPECT_EQ(dm->UserTable.asString(QStringLiteral("username")), QStringLiteral("PUPIL"));
+}

@@ -249,3 +249,41 @@ TEST_F(DatasetTest, RequerySeesOwnStatementsInEveryForm)
     users().requery();
     EXPECT_EQ(users().recordCount(), 2);
 }
+
+TEST_F(DatasetTest, EndsAndDeletionsMoveAsTheBrowsingControlsExpect)
+{
+    users().last();
+    EXPECT_TRUE(users().eof());
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("JONES")) << "the last row stays current";
+    users().next();
+    EXPECT_EQ(users().recNo(), 3);
+    users().first();
+    users().prior();
+    EXPECT_TRUE(users().bof());
+    EXPECT_EQ(users().recNo(), 1);
+
+    users().setRecNo(2);
+    users().deleteCurrent();
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("JONES")) << "the next row follows";
+    users().deleteCurrent();
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("ADMIN")) << "the last gone, the one before";
+    users().deleteCurrent();
+    EXPECT_TRUE(users().isEmpty());
+    EXPECT_TRUE(users().eof() && users().bof());
+    EXPECT_EQ(users().recNo(), -1);
+    users().insert();
+    users().setValue(QStringLiteral("username"), QStringLiteral("FIRST"));
+    users().post();
+    EXPECT_EQ(users().recNo(), 1) << "an insert into an empty table makes row 1";
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
+}
+
+TEST_F(DatasetTest, RefreshAfterAnotherClientDeletedTheCurrentRowStaysInPlace)
+{
+    users().setRecNo(2);   // BROWN
+    second().ADOConnection.exec(QStringLiteral("DELETE FROM Users WHERE username = 'BROWN'"));
+    users().refresh();
+    EXPECT_EQ(users().recordCount(), 2);
+    EXPECT_EQ(users().recNo(), 2);
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("JONES"));
+}
