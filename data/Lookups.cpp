@@ -225,9 +225,9 @@ int CurrentPeriodOrder()
     const QTime now = Clock::timeNow();
     int result = -1;
     for (int a = 1; a <= n; ++a) {
-        const QString name = PeriodNameAt(a);
-        // An order without a row is no period and never in progress.
-        if (name.isEmpty() || name == kNoPeriod)
+        // An order without a row is no period and never in progress (a
+        // period that someone named "[NONE]" still is one).
+        if (!findPeriodRow(a) || DM().PeriodsTable.asString(QStringLiteral("period")).isEmpty())
             continue;
         if (now > PeriodStartTime(a).time())
             result = a;

@@ -123,14 +123,16 @@ QSqlQuery Database::prepare(const QString& sql, const QVariantList& values)
 
 namespace {
 // The table a data-changing statement writes to; empty for statements that
-// change nothing, "*" for anything that may change any table.
+// change nothing, "*" for anything that may change any table (a statement
+// this does not read for certain counts as changing everything).
 QString writtenTable(const QString& sql)
 {
     static const QRegularExpression write(
-        QStringLiteral("^\\s*(?:INSERT\\s+INTO|UPDATE|DELETE\\s+(?:\\*\\s+)?FROM|REPLACE\\s+INTO)\\s+[\\[\"]?(\\w+)"),
+        QStringLiteral("^\\s*(?:(?:INSERT|REPLACE)(?:\\s+OR\\s+\\w+)?\\s+INTO|UPDATE(?:\\s+OR\\s+\\w+)?"
+                       "|DELETE\\s+(?:\\*\\s+)?FROM)\\s+(?:[\\[\"]?\\w+[\\]\"]?\\s*\\.\\s*)?[\\[\"]?(\\w+)"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression readOnly(
-        QStringLiteral("^\\s*(?:SELECT|WITH|PRAGMA|BEGIN|COMMIT|END|SAVEPOINT|RELEASE)\\b"),
+        QStringLiteral("^\\s*(?:SELECT|PRAGMA|BEGIN|COMMIT|END|SAVEPOINT|RELEASE)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     const auto m = write.match(sql);
     if (m.hasMatch())
@@ -232,7 +234,20 @@ void Database::commit()
             m_wroteInTransaction = false;
             throw DbError(QStringLiteral("The transaction was rolled back by an inner failure."));
         }
-        exec(QStringLiteral("COMMIT"));
+        try {
+            exec(QStringLiteral("COMMIT"));
+        } catch (const DbError&) {
+            // A commit that could not get the file (another client still
+            // reading past the busy timeout) leaves the transaction open and
+            // the write lock held; give it up so that the connection is usable
+            // and nothing half-done stays behind.
+            QSqlQuery q(m_db);
+            q.exec(QStringLiteral("ROLLBACK"));
+            noteWriteAll();
+            m_wroteInTransaction = false;
+            throw;
+        }
+        m_wroteInTransaction = false;
     }
 }
 

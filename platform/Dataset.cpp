@@ -623,7 +623,7 @@ void Dataset::post()
     const QString base = baseTable();
     // Our own write keeps a whole-table snapshot true to the file; a query's
     // rows may stop matching its condition, so a query reads again later.
-    const bool keepCurrent = isTable() && snapshotCurrent();
+    bool keepCurrent = isTable() && snapshotCurrent();
 
     QStringList cols;
     QVariantList vals;
@@ -669,6 +669,11 @@ void Dataset::post()
         r.rowid = id;
         r.values = readRow(id);
         const int at = qBound(0, m_insertAt, static_cast<int>(m_rows.size()));
+        // The file gives a new row the highest row id, so a fresh read lists
+        // it last; a row shown anywhere else makes the snapshot differ from
+        // the file, and the next requery must read it again.
+        if (at != static_cast<int>(m_rows.size()))
+            keepCurrent = false;
         m_rows.insert(m_rows.begin() + at, std::move(r));
         m_current = at;
     }

@@ -430,3 +430,44 @@ TEST_F(BookingTest, AnItemsWeekComesWithDaysAndPeriodOrders)
         }
     }
 }
+
+TEST_F(BookingTest, TheDateRuleCountsWholeDaysFromToday)
+{
+    const auto allowed = [](const QString& period, const QDateTime& date) {
+        return BookingDateAllowed(CurrentUser, period, date);
+    };
+    Clock::freeze(QDateTime(QDate(2026, 3, 4), QTime(8, 0)));   // before the first period
+    EXPECT_TRUE(allowed(QStringLiteral("nosuch"), day(0))) << "nothing of today has begun";
+    EXPECT_TRUE(allowed(QStringLiteral("1"), day(0)));
+    Clock::freeze(QDateTime(QDate(2026, 3, 4), QTime(8, 50, 0, 1)));
+    EXPECT_FALSE(allowed(QStringLiteral("nosuch"), day(0))) << "an unknown period once today has begun";
+    EXPECT_TRUE(allowed(QStringLiteral("1"), day(0))) << "the period in progress";
+    EXPECT_TRUE(allowed(QStringLiteral("nosuch"), day(1)));
+    EXPECT_FALSE(allowed(QStringLiteral("4"), QDateTime(QDate(2026, 3, 3), QTime(23, 59))));
+    db().exec(QStringLiteral("UPDATE config SET enableBookingLimit = 1, BookingLimitDays = 2"));
+    dm->ConfigTable.requery();
+    Clock::freeze(QDateTime(QDate(2026, 3, 4), QTime(23, 59)));
+    EXPECT_TRUE(allowed(QStringLiteral("1"), QDateTime(day(2).date(), QTime(12, 0))))
+        << "the limit day, whatever the hour";
+    EXPECT_FALSE(allowed(QStringLiteral("1"), day(3)));
+    CurrentUser = QStringLiteral("OVERRIDE");
+    EXPECT_TRUE(allowed(QStringLiteral("1"), day(3)));
+    EXPECT_TRUE(allowed(QStringLiteral("1"), day(-30)));
+}
+
+TEST_F(BookingTest, PathsThatWriteNothingAboutTheBookingLeaveTheExistingFields)
+{
+    addBooking(QStringLiteral("HALL"), day(1).date(), QStringLiteral("1"), QStringLiteral("HEAD"), QStringLiteral("Assembly"));
+    addBooking(QStringLiteral("ROOM1"), day(1).date(), QStringLiteral("2"), QStringLiteral("PUPIL"), QStringLiteral("Chess"));
+    ASSERT_EQ(book(QStringLiteral("HALL"), QStringLiteral("1"), 1, QStringLiteral("x"), false), -2);
+    // A failed overwrite is no overwrite: the slot's booking is not reported.
+    EXPECT_EQ(book(QStringLiteral("ROOM1"), QStringLiteral("2"), 1, QString(151, QLatin1Char('x'))), -1);
+    EXPECT_EQ(LastBookingResult.existingBookedBy, QStringLiteral("HEAD"));
+    EXPECT_EQ(LastBookingResult.existingReason, QStringLiteral("Assembly"));
+    // Neither is a replaceable booking that a broken authcode stops.
+    db().exec(QStringLiteral("UPDATE Users SET AuthCode = '' WHERE username = 'TEACHER'"));
+    EXPECT_EQ(book(QStringLiteral("ROOM1"), QStringLiteral("2"), 1), -1);
+    EXPECT_EQ(LastBookingResult.message, M::AuthFailure);
+    EXPECT_EQ(LastBookingResult.existingBookedBy, QStringLiteral("HEAD"));
+    EXPECT_EQ(LastBookingResult.code, -1);
+}

@@ -190,6 +190,14 @@ TEST_F(LookupsTest, AMissingOrderIsNeverInProgress)
     EXPECT_EQ(CurrentPeriodOrder(), 2);
 }
 
+TEST_F(LookupsTest, APeriodNamedLikeTheMissingMarkIsStillAPeriod)
+{
+    db().exec(QStringLiteral("UPDATE periods SET period = '[NONE]' WHERE \"order\" = 3"));
+    dm->PeriodsTable.requery();
+    Clock::freeze(QDateTime(QDate(2026, 3, 4), QTime(9, 45)));
+    EXPECT_EQ(CurrentPeriodOrder(), 3);
+}
+
 TEST_F(LookupsTest, AccountExpiresAfterItsLastDay)
 {
     CurrentUser = QStringLiteral("PUPIL");
@@ -202,4 +210,22 @@ TEST_F(LookupsTest, AccountExpiresAfterItsLastDay)
     EXPECT_FALSE(CurrentUserExpired());
     CurrentUser = QStringLiteral("GHOST");
     EXPECT_FALSE(CurrentUserExpired());
+}
+
+TEST_F(LookupsTest, EachLookUpLeavesItsTableOnTheRowItFound)
+{
+    db().exec(QStringLiteral("INSERT INTO catergories VALUES ('Rooms', 'Teaching rooms')"));
+    db().exec(QStringLiteral("INSERT INTO catergories VALUES ('Sport', 'Fields')"));
+    EXPECT_EQ(FindItem(QStringLiteral("laptops")), 2);
+    EXPECT_EQ(dm->itemstable.asString(QStringLiteral("ItemName")), QStringLiteral("LAPTOPS"));
+    EXPECT_EQ(FindCategory(QStringLiteral("rooms")), 1);
+    EXPECT_EQ(dm->catergoriestable.asString(QStringLiteral("Description")), QStringLiteral("Teaching rooms"));
+    EXPECT_EQ(FindPeriod(QStringLiteral("3")), 3);
+    EXPECT_EQ(dm->PeriodsTable.asInteger(QStringLiteral("order")), 3);
+    EXPECT_EQ(PeriodNameAt(2), QStringLiteral("2"));
+    EXPECT_EQ(dm->PeriodsTable.recNo(), 2) << "the table stays on the row found by order";
+    EXPECT_EQ(PeriodNameAt(13), QStringLiteral("[NONE]"));
+    EXPECT_EQ(dm->PeriodsTable.recNo(), 2) << "no row of that order: the position stays";
+    UserCanMakeBookings(QStringLiteral("pupil"));
+    EXPECT_EQ(dm->UserTable.asString(QStringLiteral("username")), QStringLiteral("PUPIL"));
 }

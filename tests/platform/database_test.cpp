@@ -174,3 +174,29 @@ TEST_F(Transactions, AWriterWaitsForTheLockAndTimesOutCleanly)
     b.commit();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 2);
 }
+
+TEST_F(Transactions, ACommitThatCannotGetTheFileGivesUpAndLeavesTheConnectionUsable)
+{
+    Database a;
+    a.setBusyTimeout(100);
+    a.open(path);
+    // Another client reading inside its own transaction keeps the file shared.
+    Database reader;
+    reader.open(path);
+    reader.exec(QStringLiteral("BEGIN"));
+    reader.scalar(QStringLiteral("SELECT count(*) FROM Users"));
+
+    a.begin();
+    a.exec(QStringLiteral("INSERT INTO Users (username) VALUES ('LOST')"));
+    EXPECT_THROW(a.commit(), DbError);
+    EXPECT_EQ(a.transactionDepth(), 0);
+
+    reader.exec(QStringLiteral("COMMIT"));
+    EXPECT_EQ(reader.scalar(QStringLiteral("SELECT count(*) FROM Users")).toInt(), 0)
+        << "the failed commit left nothing behind and holds no lock";
+    a.begin();
+    a.exec(QStringLiteral("INSERT INTO Users (username) VALUES ('KEPT')"));
+    a.commit();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT username FROM Users")).toString(), QStringLiteral("KEPT"));
+}

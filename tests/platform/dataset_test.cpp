@@ -205,3 +205,85 @@ TEST_F(DatasetTest, ClosedDatasetRefusesReads)
     q.open();
     EXPECT_EQ(q.asInteger(QStringLiteral("Total")), 3);
 }
+
+TEST_F(DatasetTest, RequeryAfterAnInsertBeforeTheCurrentRowReadsTheFilesOrder)
+{
+    users().setRecNo(2);
+    users().insert();
+    users().setValue(QStringLiteral("username"), QStringLiteral("ZED"));
+    users().post();
+    EXPECT_EQ(users().recNo(), 2) << "the new row stands where it was inserted";
+    users().requery();
+    QStringList order;
+    for (users().first(); !users().eof(); users().next())
+        order << users().asString(QStringLiteral("username"));
+    EXPECT_EQ(order, (QStringList{QStringLiteral("ADMIN"), QStringLiteral("BROWN"), QStringLiteral("JONES"),
+                                  QStringLiteral("ZED")}))
+        << "a re-read gives the rows as any other client reads them";
+
+    // Appending keeps the snapshot true to the file's order.
+    users().append();
+    users().setValue(QStringLiteral("username"), QStringLiteral("LAST"));
+    users().post();
+    users().requery();
+    EXPECT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("last")));
+    EXPECT_EQ(users().recNo(), 5);
+}
+
+TEST_F(DatasetTest, RequerySeesOwnStatementsInEveryForm)
+{
+    const auto fullName = [this](const char* user) {
+        users().requery();
+        users().locate(QStringLiteral("username"), QString::fromLatin1(user));
+        return users().asString(QStringLiteral("FullName"));
+    };
+    fullName("ADMIN");   // a snapshot to keep or drop
+    db().exec(QStringLiteral("UPDATE OR REPLACE Users SET FullName = 'Replaced' WHERE username = 'ADMIN'"));
+    EXPECT_EQ(fullName("ADMIN"), QStringLiteral("Replaced"));
+    db().exec(QStringLiteral("UPDATE main.Users SET FullName = 'Schema' WHERE username = 'BROWN'"));
+    EXPECT_EQ(fullName("BROWN"), QStringLiteral("Schema"));
+    db().exec(QStringLiteral("WITH w AS (SELECT 'JONES' AS n) "
+                             "UPDATE Users SET FullName = 'With' WHERE username IN (SELECT n FROM w)"));
+    EXPECT_EQ(fullName("JONES"), QStringLiteral("With"));
+    db().exec(QStringLiteral("DELETE FROM \"main\".\"Users\" WHERE username = 'JONES'"));
+    users().requery();
+    EXPECT_EQ(users().recordCount(), 2);
+}
+
+TEST_F(DatasetTest, EndsAndDeletionsMoveAsTheBrowsingControlsExpect)
+{
+    users().last();
+    EXPECT_TRUE(users().eof());
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("JONES")) << "the last row stays current";
+    users().next();
+    EXPECT_EQ(users().recNo(), 3);
+    users().first();
+    users().prior();
+    EXPECT_TRUE(users().bof());
+    EXPECT_EQ(users().recNo(), 1);
+
+    users().setRecNo(2);
+    users().deleteCurrent();
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("JONES")) << "the next row follows";
+    users().deleteCurrent();
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("ADMIN")) << "the last gone, the one before";
+    users().deleteCurrent();
+    EXPECT_TRUE(users().isEmpty());
+    EXPECT_TRUE(users().eof() && users().bof());
+    EXPECT_EQ(users().recNo(), -1);
+    users().insert();
+    users().setValue(QStringLiteral("username"), QStringLiteral("FIRST"));
+    users().post();
+    EXPECT_EQ(users().recNo(), 1) << "an insert into an empty table makes row 1";
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
+}
+
+TEST_F(DatasetTest, RefreshAfterAnotherClientDeletedTheCurrentRowStaysInPlace)
+{
+    users().setRecNo(2);   // BROWN
+    second().ADOConnection.exec(QStringLiteral("DELETE FROM Users WHERE username = 'BROWN'"));
+    users().refresh();
+    EXPECT_EQ(users().recordCount(), 2);
+    EXPECT_EQ(users().recNo(), 2);
+    EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("JONES"));
+}
