@@ -112,10 +112,12 @@ bool DeleteBooking(const QString& item, const QString& period, const QDateTime& 
     DataModule& dm = DM();
     try {
         WriteTransaction tx(dm.ADOConnection);
-        if (FindBooking(item, period, date) == -1)
+        // A refusal writes nothing: it ends the transaction without failing
+        // any transaction around it.
+        if (FindBooking(item, period, date) == -1 || !mayChange(dm.BookQuery.asString(QStringLiteral("bookedby")), item)) {
+            tx.commit();
             return false;
-        if (!mayChange(dm.BookQuery.asString(QStringLiteral("bookedby")), item))
-            return false;
+        }
         dm.BookQuery.deleteCurrent();
         tx.commit();
         return true;
@@ -131,10 +133,10 @@ bool AlterBooking(const QString& item, const QString& period, const QString& new
     Dataset& q = dm.BookQuery;
     try {
         WriteTransaction tx(dm.ADOConnection);
-        if (FindBooking(item, period, date) == -1)
+        if (FindBooking(item, period, date) == -1 || !mayChange(q.asString(QStringLiteral("bookedby")), item)) {
+            tx.commit();
             return false;
-        if (!mayChange(q.asString(QStringLiteral("bookedby")), item))
-            return false;
+        }
         q.edit();
         q.setValue(QStringLiteral("Bookedby"), newBookedBy);
         q.setValue(QStringLiteral("forreason"), reason);
@@ -259,11 +261,13 @@ BookingResultCode PlaceBooking(const QString& item, const QString& period, const
             if (!force) {
                 fail(-2, M::SlotTaken);
                 noteExisting(q);
+                tx.commit();
                 return r.code;
             }
             if (!UserCanModifyBookings(actingUser)) {
                 fail(-3, M::CannotReplace);
                 noteExisting(q);
+                tx.commit();
                 return r.code;
             }
             const QString existing = q.asString(QStringLiteral("bookedby"));
@@ -271,10 +275,13 @@ BookingResultCode PlaceBooking(const QString& item, const QString& period, const
                   || IsItemManager(actingUser, item))) {
                 fail(-3, M::CannotReplace);
                 noteExisting(q);
+                tx.commit();
                 return r.code;
             }
-            if (authFailed)
+            if (authFailed) {
+                tx.commit();
                 return r.code;
+            }
             const QString oldBookedBy = existing;
             const QString oldReason = q.asString(QStringLiteral("forReason"));
             q.edit();
@@ -286,8 +293,10 @@ BookingResultCode PlaceBooking(const QString& item, const QString& period, const
             r.existingReason = oldReason;
             return r.code;
         }
-        if (authFailed)
+        if (authFailed) {
+            tx.commit();
             return r.code;
+        }
         q.insert();
         writeBookingFields(q, item, date, period, bookedFor, reason, authCode, isPermanent);
         q.post();

@@ -151,6 +151,17 @@ QString Dataset::selectText() const
     return text;
 }
 
+QVariant Dataset::paramFor(const QString& name) const
+{
+    auto it = m_params.constFind(name);
+    if (it != m_params.constEnd())
+        return *it;
+    for (auto i = m_params.constBegin(); i != m_params.constEnd(); ++i)
+        if (i.key().compare(name, Qt::CaseInsensitive) == 0)
+            return i.value();
+    return QVariant();
+}
+
 void Dataset::open()
 {
     if (isActive())
@@ -226,11 +237,20 @@ void Dataset::load()
     // The statement is prepared once for as long as its text stays the same.
     const QString text = selectText();
     QSqlQuery& q = m_db->cachedQuery(text);
-    for (auto it = m_params.constBegin(); it != m_params.constEnd(); ++it) {
-        const QString ph = QLatin1Char(':') + it.key();
-        if (text.contains(ph, Qt::CaseInsensitive))
-            q.bindValue(ph, it.value());
+    // Every placeholder gets a value each time (NULL when none was set), so
+    // nothing is left over from the statement's previous use.
+    if (text != m_placeholderText) {
+        static const QRegularExpression named(QStringLiteral("(?<![:\\w]):([A-Za-z_]\\w*)"));
+        m_placeholders.clear();
+        for (auto it = named.globalMatch(text); it.hasNext();) {
+            const QString name = it.next().captured(1);
+            if (!m_placeholders.contains(name))
+                m_placeholders << name;
+        }
+        m_placeholderText = text;
     }
+    for (const QString& name : std::as_const(m_placeholders))
+        q.bindValue(QLatin1Char(':') + name, paramFor(name));
     Database::check(q, q.exec());
 
     // The shape of the result is read once per statement text.

@@ -156,6 +156,7 @@ private:
     void newRow(bool atEnd);
     void putRecord(const QVariantList& values, bool atEnd);
     QString quotedField(int column) const;
+    QVariant paramFor(const QString& name) const;
 
     Database* m_db = nullptr;
     QString m_table;
@@ -168,6 +169,8 @@ private:
     QStringList m_fields;
     QHash<QString, int> m_fieldIndex;   // lower-cased name -> column
     QHash<QString, int> m_spellings;    // name as callers spell it -> column
+    QString m_placeholderText;           // the statement the placeholders below were read from
+    QStringList m_placeholders;
     QString m_shapeText;                 // the statement the columns below were read for
     int m_idColumn = -1;
     std::vector<int> m_columns;

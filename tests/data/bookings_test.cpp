@@ -471,3 +471,15 @@ TEST_F(BookingTest, PathsThatWriteNothingAboutTheBookingLeaveTheExistingFields)
     EXPECT_EQ(LastBookingResult.existingBookedBy, QStringLiteral("HEAD"));
     EXPECT_EQ(LastBookingResult.code, -1);
 }
+
+TEST_F(BookingTest, ARefusalInsideAnOuterTransactionDoesNotSpoilIt)
+{
+    addBooking(QStringLiteral("ROOM1"), day(1).date(), QStringLiteral("2"), QStringLiteral("PUPIL"));
+    WriteTransaction outer(db());
+    EXPECT_EQ(book(QStringLiteral("ROOM1"), QStringLiteral("2"), 1, QStringLiteral("x"), false), -2);
+    EXPECT_FALSE(DeleteBooking(QStringLiteral("ROOM1"), QStringLiteral("4"), day(1)));
+    EXPECT_FALSE(AlterBooking(QStringLiteral("ROOM1"), QStringLiteral("4"), QStringLiteral("A"), QStringLiteral("B"), day(1)));
+    EXPECT_EQ(book(QStringLiteral("ROOM1"), QStringLiteral("3"), 1), 0);
+    EXPECT_NO_THROW(outer.commit());
+    EXPECT_EQ(rows(), 2);
+}

@@ -287,3 +287,20 @@ TEST_F(DatasetTest, RefreshAfterAnotherClientDeletedTheCurrentRowStaysInPlace)
     EXPECT_EQ(users().recNo(), 2);
     EXPECT_EQ(users().asString(QStringLiteral("username")), QStringLiteral("JONES"));
 }
+
+TEST_F(DatasetTest, APlaceholderWithoutAValueIsNullNotTheLastValue)
+{
+    Dataset a(&db()), b(&db());
+    const QStringList sql = {QStringLiteral("select username from Users where username = :who")};
+    a.setSql(sql);
+    a.setParam(QStringLiteral("who"), QStringLiteral("BROWN"));
+    a.open();
+    EXPECT_EQ(a.recordCount(), 1);
+    b.setSql(sql);   // the same prepared statement, no value given
+    b.open();
+    EXPECT_EQ(b.recordCount(), 0);
+    b.close();
+    b.setParam(QStringLiteral("WHO"), QStringLiteral("jones"));   // names match without regard to case
+    b.open();
+    EXPECT_EQ(b.recordCount(), 1);
+}
