@@ -44,8 +44,7 @@ CREATE TABLE "items" (
   "Manager"              TEXT COLLATE NOCASE CHECK (length("Manager") <= 50),
   "Catergory"            TEXT COLLATE NOCASE CHECK (length("Catergory") <= 50),
   "minSecurity"          INTEGER NOT NULL DEFAULT 0 CHECK ("minSecurity" BETWEEN 0 AND 65535),
-  -- a new item is offered for booking until someone says otherwise
-  "isAvailable"          INTEGER NOT NULL DEFAULT 1,
+  "isAvailable"          INTEGER NOT NULL DEFAULT 0,
   "Circulated"           INTEGER NOT NULL DEFAULT 0,
   "BarCode"              TEXT CHECK (length("BarCode") <= 20),
   "AuthCode"             TEXT CHECK (length("AuthCode") <= 50),

@@ -78,8 +78,8 @@ protected:
                  const QString& category = QStringLiteral("Miscellaneous"),
                  const QString& authCode = QStringLiteral("123456"))
     {
-        db().exec(QStringLiteral("INSERT INTO items (ItemName, Manager, Catergory, minSecurity, AuthCode) "
-                                 "VALUES (?, ?, ?, ?, ?)"),
+        db().exec(QStringLiteral("INSERT INTO items (ItemName, Manager, Catergory, minSecurity, AuthCode, isAvailable) "
+                                 "VALUES (?, ?, ?, ?, ?, 1)"),
                   {name, manager, category, minSecurity, authCode});
     }
 

@@ -122,7 +122,7 @@ TEST_F(LookupsTest, AddItemStoresUpperCasedNamesBarcodeAndAuthcode)
     EXPECT_EQ(t.asString(QStringLiteral("Manager")), QStringLiteral("JSMITH"));
     EXPECT_EQ(t.asString(QStringLiteral("Catergory")), QStringLiteral("Transport"));
     EXPECT_EQ(t.asInteger(QStringLiteral("minSecurity")), 20);
-    EXPECT_TRUE(t.asBoolean(QStringLiteral("isAvailable")));
+    EXPECT_FALSE(t.asBoolean(QStringLiteral("isAvailable"))) << "other fields keep the table's defaults";
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\*1234\\d{6}\\*$"))
                     .match(t.asString(QStringLiteral("BarCode"))).hasMatch());
     EXPECT_EQ(t.asString(QStringLiteral("AuthCode")).size(), 6);
