@@ -1,4 +1,5 @@
 // The booking client: start-up, log-on, then the main window's event loop.
+#include "DisplayCheck.h"
 #include "MainWindowHost.h"
 #include "Session.h"
 #include "Startup.h"
@@ -7,24 +8,12 @@
 
 #include <cstdio>
 
-namespace {
-
-// A windowing program needs a screen; say so plainly instead of letting the
-// toolkit abort.
-bool displayAvailable()
-{
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty())
-        return true;
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    if (!displayAvailable()) {
-        std::fprintf(stderr, "plaxon: no display found (DISPLAY is not set); run it under a desktop or xvfb-run\n");
+    // A windowing program needs a screen; say so plainly instead of letting
+    // the toolkit abort.
+    if (!DisplayUsable()) {
+        std::fprintf(stderr, "plaxon: no display found (DISPLAY is not set, or the windowing platform has no screen); run it under a desktop or xvfb-run\n");
         return 2;
     }
     TavrellApplication app(argc, argv);

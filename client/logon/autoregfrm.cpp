@@ -69,10 +69,12 @@ bool RegisterAccount(const QString& name, const QString& fullName, const QString
     Database& db = DM().ADOConnection;
     try {
         WriteTransaction tx(db);
-        // The account without the template's rights would be a half-made
-        // one: both are stored, or neither.
-        if (!AddUser(name, fullName, password) || !ApplyProfileToUser(name))
+        if (!AddUser(name, fullName, password))
             return false;
+        // A database that has no template user gives the account the table's
+        // defaults. A failure while copying the template's values undoes the
+        // account too: both are stored, or neither.
+        ApplyProfileToUser(name);
         tx.commit();
         return true;
     } catch (const DbError&) {

@@ -35,5 +35,7 @@ Tautoregfrm* AutoRegForm();
 // Answers the dialog's result (1 when an account was made).
 int ShowAutoRegistration(bool nameEditable);
 
-// Stores a new account with the template user's values, all or nothing.
+// Stores a new account with the template user's values (the table's
+// defaults when there is no template user); a database error stores
+// nothing at all.
 bool RegisterAccount(const QString& name, const QString& fullName, const QString& password);

@@ -178,6 +178,7 @@ Tmainfrm::Tmainfrm(QWidget* parent) : QMainWindow(parent)
     connect(ColourNowTimer, &QTimer::timeout, this, &Tmainfrm::ColourNowTimerTimer);
 
     resize(855, 584 + menuBar()->sizeHint().height());
+    CentreOnScreen(this);
     placeControls();
     LayoutSheet();
 }
@@ -188,6 +189,9 @@ Tmainfrm::~Tmainfrm()
         qApp->removeEventFilter(this);
     if (MainWindow() == this)
         SetMainWindow(nullptr);
+    // The data routines must not reach a data module that is gone.
+    if (HasDM() && &DM() == &data)
+        SetDM(nullptr);
 }
 
 void Tmainfrm::setBackgroundPicture(const QPixmap& picture)

@@ -105,6 +105,7 @@ public:
         if (CurrentUserExpired())
             return stop(StartupOutcome::AccountExpired, {M::AccountExpired});
         MarkUserOnline(CurrentUser);
+        m_online = true;
         m_host.initMainWindow();
         if (ProgramEnding)
             return finish(StartupOutcome::Ended);
@@ -275,21 +276,37 @@ private:
             ShowAlert(M::ReportsMissing);
     }
 
+public:
+    // True once the logged-on user has been marked online.
+    bool markedOnline() const { return m_online; }
+
+private:
     StartupHost& m_host;
     StartupOutcome m_outcome = StartupOutcome::Failed;
+    bool m_online = false;
 };
 
 } // namespace
 
 StartupOutcome RunStartup(StartupHost& host, const QStringList& arguments)
 {
+    Startup startup(host);
     try {
-        return Startup(host).run(arguments);
+        return startup.run(arguments);
     } catch (const std::exception& e) {
-        // An error no step expected: shown, and nothing later runs.
+        // An error no step expected: shown, and nothing later runs. A user
+        // already marked online goes offline again, as when the window
+        // closes, since this client will not run.
         HideSplash();
         if (!ProgramEnding)
             ShowAlert(ErrorText(e));
+        if (startup.markedOnline()) {
+            try {
+                MarkUserOffline(CurrentUser);
+            } catch (const std::exception&) {
+                // The database that failed may refuse this too.
+            }
+        }
         return StartupOutcome::Failed;
     }
 }

@@ -343,6 +343,19 @@ TEST_F(LogonTest, FailedTemplateCopyLeavesNoHalfMadeAccount)
     EXPECT_EQ(users(QStringLiteral("EVE")), 1);
 }
 
+TEST_F(LogonTest, RegistrationWithoutATemplateUserStoresTheAccountWithDefaults)
+{
+    db().exec(QStringLiteral("DELETE FROM Users WHERE username = ?"), {ProfileUserName});
+    ui->answer(registration(QStringLiteral("fay"), QStringLiteral("Fay"), QStringLiteral("abcde"),
+                            QStringLiteral("abcde")));
+    EXPECT_EQ(ShowAutoRegistration(true), mrOk);
+    EXPECT_TRUE(ui->alerts.isEmpty());
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users WHERE username = 'FAY' AND FullName = 'Fay' "
+                                   "AND accesslevel = 0 AND canMakeBookings = 0")),
+              1);
+    EXPECT_TRUE(CheckPassword(QStringLiteral("FAY"), QStringLiteral("ABCDE")));
+}
+
 TEST_F(LogonTest, DialogLayout)
 {
     Tlogonfrm* f = LogonForm();

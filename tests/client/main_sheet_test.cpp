@@ -341,6 +341,20 @@ TEST_F(MainSheet, WindowCarriesTheControlsTimersAndLookOfTheClient)
     EXPECT_EQ(win->ColourNowTimer->interval(), 60000);
 }
 
+TEST_F(MainSheet, WindowStartsCentredAndLeavesNoDataModuleBehind)
+{
+    SetDM(dm.get());
+    auto other = std::make_unique<Tmainfrm>();
+    const QRect area = other->screen()->availableGeometry();
+    EXPECT_LE(std::abs(other->geometry().center().x() - area.center().x()), 1);
+    EXPECT_LE(std::abs(other->geometry().center().y() - area.center().y()), 1);
+
+    // A window whose data module the routines use takes it along when it goes.
+    SetDM(&other->data);
+    other.reset();
+    EXPECT_FALSE(HasDM());
+}
+
 } // namespace
 
 namespace {

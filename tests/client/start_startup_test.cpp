@@ -1,6 +1,7 @@
 // The client's start-up from the command line to the shown main window:
 // its refusals and their messages, the control row, the schema check, the
 // seeding of a new database, the reports decision and the log-on outcomes.
+#include "DbError.h"
 #include "Lookups.h"
 #include "InstallSettings.h"
 #include "Seeding.h"
@@ -347,6 +348,23 @@ TEST_F(StartUp, ShutdownDuringTheLogonDialogEndsWithoutGoingOnline)
     EXPECT_FALSE(LoggedIn);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users WHERE Online = 1")), 0);
     EXPECT_FALSE(win->isVisible());
+}
+
+TEST_F(StartUp, AnErrorFillingTheMainWindowLeavesTheUserOffline)
+{
+    seedDefaults();
+    // The main window cannot be filled: the error is shown, the window
+    // stays hidden and the user who was just marked online goes offline.
+    class FailingHost : public MainWindowHost {
+    public:
+        using MainWindowHost::MainWindowHost;
+        void initMainWindow() override { throw DbError(QStringLiteral("disk I/O error")); }
+    } failing(*win);
+    ui->answer(logon(QStringLiteral("ADMIN"), QStringLiteral("secret")));
+    EXPECT_EQ(RunStartup(failing, {}), StartupOutcome::Failed);
+    EXPECT_EQ(ui->alerts, QStringList{QStringLiteral("disk I/O error")});
+    EXPECT_FALSE(win->isVisible());
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users WHERE Online = 1")), 0);
 }
 
 TEST(DefaultPeriods, ClockTimes)
