@@ -295,6 +295,31 @@ TEST_F(DialogsTest, SaveCopiesTheReportBytesAndPrintWritesAPdf)
     EXPECT_TRUE(ui.alerts.isEmpty());
 }
 
+TEST_F(DialogsTest, WithReportsOffSaveStoresTheEmptyPageNotAnOldReport)
+{
+    writeReport(QStringLiteral("an earlier run's report"));
+    ReportsEnabled = false;
+    const QString target = dir.filePath(QStringLiteral("saved.htm"));
+    QString shown = QStringLiteral("<not shown>");
+    UiScript ui;
+    ui.answer([&](QDialog& d) {
+        auto& viewer = static_cast<Treporterfrm&>(d);
+        shown = viewer.web->toPlainText();
+        ui.answer([&](QDialog& fd) {
+            static_cast<QFileDialog&>(fd).selectFile(target);
+            return int(QDialog::Accepted);
+        });
+        QTest::mouseClick(viewer.ToolButton1, Qt::LeftButton);
+        return mrCancel;
+    });
+    ShowReportViewer();
+    EXPECT_EQ(shown, QString());
+    QFile saved(target);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(saved.readAll().contains("earlier run"));
+    EXPECT_TRUE(ui.alerts.isEmpty());
+}
+
 // ------------------------------------------------------------------ progress window
 
 TEST_F(DialogsTest, ProgressWindowCountsTicksAndShowsTheEstimate)
