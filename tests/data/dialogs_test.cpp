@@ -386,6 +386,22 @@ TEST_F(DialogsTest, OtherWindowsTakeNoInputWhileTheProgressWindowShowsButTimersR
     EXPECT_NE(QApplication::activeModalWidget(), StatusForm());
 }
 
+TEST_F(DialogsTest, OnlyStatusEndTakesTheProgressWindowAway)
+{
+    StatusBegin(QStringLiteral("Working"), 3);
+    TStatusFrm* f = StatusForm();
+    QTest::keyClick(f, Qt::Key_Escape);
+    EXPECT_TRUE(f->isVisible());
+    QTest::keyClick(f, Qt::Key_Return);
+    EXPECT_TRUE(f->isVisible());
+    f->close();   // the window manager's close (Alt+F4)
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), f);
+    EXPECT_TRUE(f->StatusTimer->isActive());
+    StatusEnd();
+    EXPECT_FALSE(f->isVisible());
+}
+
 // ------------------------------------------------------------------ splash
 
 TEST_F(DialogsTest, SplashStartsOffToTheLeftAndSlidesTheTextToTheCentre)
@@ -396,6 +412,9 @@ TEST_F(DialogsTest, SplashStartsOffToTheLeftAndSlidesTheTextToTheCentre)
     EXPECT_EQ(label->text(), QStringLiteral("Starting up...."));
     EXPECT_EQ(label->x(), (label->width() - 400) / 2);
     EXPECT_EQ(label->y(), 251);
+    QTest::keyClick(s, Qt::Key_Escape);   // only HideSplash takes it away
+    s->close();
+    EXPECT_TRUE(s->isVisible());
 
     SplashStatus(QStringLiteral("Connecting to the database"));
     EXPECT_EQ(label->text(), QStringLiteral("Connecting to the database"));
