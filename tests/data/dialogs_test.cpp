@@ -390,6 +390,7 @@ TEST_F(DialogsTest, OnlyStatusEndTakesTheProgressWindowAway)
 {
     StatusBegin(QStringLiteral("Working"), 3);
     TStatusFrm* f = StatusForm();
+    ASSERT_TRUE(f->isVisible());
     QTest::keyClick(f, Qt::Key_Escape);
     EXPECT_TRUE(f->isVisible());
     QTest::keyClick(f, Qt::Key_Return);
