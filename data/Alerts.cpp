@@ -126,6 +126,10 @@ void Treporterfrm::ToolButton2Click()
     if (ModalSeam::exec(dialog) != QDialog::Accepted)
         return;
     web->document()->print(&printer);
+    // A print that could not start (an output file that cannot be written,
+    // a printer that refused) is said, not passed over.
+    if (printer.printerState() == QPrinter::Error)
+        ShowAlert(QStringLiteral("Unable to print the report"));
 }
 
 // ------------------------------------------------------------------ message box

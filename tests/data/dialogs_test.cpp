@@ -295,6 +295,24 @@ TEST_F(DialogsTest, SaveCopiesTheReportBytesAndPrintWritesAPdf)
     EXPECT_TRUE(ui.alerts.isEmpty());
 }
 
+TEST_F(DialogsTest, APrintThatCannotStartIsSaid)
+{
+    writeReport(QStringLiteral("to print"));
+    UiScript ui;
+    ui.answer([&](QDialog& d) {
+        ui.answer([&](QDialog& pd) {
+            QPrinter* printer = static_cast<QPrintDialog&>(pd).printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(dir.filePath(QStringLiteral("no such folder/printed.pdf")));
+            return int(QDialog::Accepted);
+        });
+        QTest::mouseClick(static_cast<Treporterfrm&>(d).ToolButton2, Qt::LeftButton);
+        return mrCancel;
+    });
+    ShowReportViewer();
+    EXPECT_EQ(ui.alerts, QStringList{QStringLiteral("Unable to print the report")});
+}
+
 TEST_F(DialogsTest, WithReportsOffSaveStoresTheEmptyPageNotAnOldReport)
 {
     writeReport(QStringLiteral("an earlier run's report"));
