@@ -29,13 +29,18 @@ QToolButton* toolButton(QToolBar* bar, const char* name, const QString& text, QS
     return b;
 }
 
-// Copies the report's own bytes, not the view's rewrite of them.
+// Copies the report's own bytes, not the view's rewrite of them. With
+// reports off the viewer shows an empty page, and that is what is saved:
+// never a file an earlier run left.
 void copyReport(const QString& target)
 {
-    QFile in(ReportFilePath());
-    if (!in.open(QIODevice::ReadOnly))
-        throw IoError(QStringLiteral("Unable to read the report: ") + in.errorString());
-    const QByteArray bytes = in.readAll();
+    QByteArray bytes;
+    if (ReportsEnabled) {
+        QFile in(ReportFilePath());
+        if (!in.open(QIODevice::ReadOnly))
+            throw IoError(QStringLiteral("Unable to read the report: ") + in.errorString());
+        bytes = in.readAll();
+    }
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size()
         || !out.flush())
@@ -121,6 +126,10 @@ void Treporterfrm::ToolButton2Click()
     if (ModalSeam::exec(dialog) != QDialog::Accepted)
         return;
     web->document()->print(&printer);
+    // A print that could not start (an output file that cannot be written,
+    // a printer that refused) is said, not passed over.
+    if (printer.printerState() == QPrinter::Error)
+        ShowAlert(QStringLiteral("Unable to print the report"));
 }
 
 // ------------------------------------------------------------------ message box

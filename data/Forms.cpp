@@ -22,7 +22,8 @@ int TFormBase::showModal() { return ModalSeam::exec(*this); }
 void TFormBase::reject()
 {
     // Qt rejects on the frame's close button; that is neither OK nor Cancel.
-    done(mrClosed);
+    if (!m_programClosedOnly)
+        done(mrClosed);
 }
 
 void TFormBase::paintEvent(QPaintEvent* event)
@@ -37,7 +38,8 @@ void TFormBase::paintEvent(QPaintEvent* event)
 void TFormBase::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        done(m_escapeResult);
+        if (!m_programClosedOnly)
+            done(m_escapeResult);
         return;
     }
     QDialog::keyPressEvent(event);
@@ -45,6 +47,10 @@ void TFormBase::keyPressEvent(QKeyEvent* event)
 
 void TFormBase::closeEvent(QCloseEvent* event)
 {
+    if (m_programClosedOnly) {
+        event->ignore();
+        return;
+    }
     if (isVisible())
         done(mrClosed);
     event->accept();

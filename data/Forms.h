@@ -27,6 +27,10 @@ public:
     void setEscapeResult(int result) { m_escapeResult = result; }
     int escapeResult() const { return m_escapeResult; }
 
+    // A window that only the program takes away (the progress window, the
+    // splash): Escape and the frame's close do nothing to it.
+    void setProgramClosedOnly(bool on) { m_programClosedOnly = on; }
+
     // Every modal showing of a form goes through here (see ModalSeam).
     int showModal();
 
@@ -39,6 +43,7 @@ protected:
 
 private:
     int m_escapeResult = mrCancel;
+    bool m_programClosedOnly = false;
 };
 
 // The one instance of a form, made on first use and kept until the program

@@ -53,6 +53,9 @@ TStatusFrm::TStatusFrm(QWidget* parent) : TFormBase(parent)
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(315, 101);
+    // A key or the window manager must not end the window mid-run: that
+    // would also give the other windows their input back.
+    setProgramClosedOnly(true);
 
     Frames = new TCoolImages(this);
     Frames->setObjectName(QStringLiteral("Frames"));
@@ -176,6 +179,7 @@ TSplashFrm::TSplashFrm(QWidget* parent) : TFormBase(parent)
     setObjectName(QStringLiteral("SplashFrm"));
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setFixedSize(400, 300);
+    setProgramClosedOnly(true);
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, 400, 300);

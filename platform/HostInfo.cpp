@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <pwd.h>
@@ -41,18 +42,17 @@ QString systemUserName()
     return QString::fromLocal8Bit(found->pw_name);
 }
 
-bool isLoopback(const in_addr& a) { return (ntohl(a.s_addr) >> 24) == 127; }
+bool isLoopback(quint32 a) { return (a >> 24) == 127; }
 
-QString dotted(const in_addr& a)
+QString dotted(quint32 v)
 {
-    const quint32 v = ntohl(a.s_addr);
     return QStringLiteral("%1.%2.%3.%4").arg(v >> 24).arg((v >> 16) & 0xff).arg((v >> 8) & 0xff).arg(v & 0xff);
 }
 
 // The IPv4 addresses the host's own name resolves to, in the resolver's order.
-std::vector<in_addr> resolvedAddresses(const QByteArray& host)
+std::vector<quint32> resolvedAddresses(const QByteArray& host)
 {
-    std::vector<in_addr> out;
+    std::vector<quint32> out;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
@@ -61,22 +61,22 @@ std::vector<in_addr> resolvedAddresses(const QByteArray& host)
         return out;
     for (addrinfo* p = list; p; p = p->ai_next) {
         if (p->ai_family == AF_INET && p->ai_addr)
-            out.push_back(reinterpret_cast<const sockaddr_in*>(p->ai_addr)->sin_addr);
+            out.push_back(ntohl(reinterpret_cast<const sockaddr_in*>(p->ai_addr)->sin_addr.s_addr));
     }
     freeaddrinfo(list);
     return out;
 }
 
 // The IPv4 addresses of the interfaces that are up.
-std::vector<in_addr> interfaceAddresses()
+std::vector<quint32> interfaceAddresses()
 {
-    std::vector<in_addr> out;
+    std::vector<quint32> out;
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0)
         return out;
     for (ifaddrs* p = list; p; p = p->ifa_next) {
-        if (p->ifa_addr && p->ifa_addr->sa_family == AF_INET)
-            out.push_back(reinterpret_cast<const sockaddr_in*>(p->ifa_addr)->sin_addr);
+        if (p->ifa_addr && p->ifa_addr->sa_family == AF_INET && (p->ifa_flags & IFF_UP))
+            out.push_back(ntohl(reinterpret_cast<const sockaddr_in*>(p->ifa_addr)->sin_addr.s_addr));
     }
     freeifaddrs(list);
     return out;
@@ -90,26 +90,24 @@ HostInfo::HostAddress systemHostAndAddress()
         return result;
     result.host = QString::fromLocal8Bit(name);
 
-    // Many systems resolve their own name to a loopback address; the first
-    // real address wins, from the name first and then from the interfaces.
-    const std::vector<in_addr> named = resolvedAddresses(QByteArray(name));
-    std::vector<in_addr> candidates = named;
-    const std::vector<in_addr> up = interfaceAddresses();
-    candidates.insert(candidates.end(), up.begin(), up.end());
-    for (const in_addr& a : candidates) {
-        if (!isLoopback(a)) {
-            result.address = dotted(a);
-            return result;
-        }
-    }
-    if (!named.empty())
-        result.address = dotted(named.front());
+    result.address = HostInfo::chooseAddress(resolvedAddresses(QByteArray(name)), interfaceAddresses());
     return result;
 }
 
 } // namespace
 
 namespace HostInfo {
+
+QString chooseAddress(const std::vector<quint32>& named, const std::vector<quint32>& interfaces)
+{
+    // Many systems resolve their own name to a loopback address; the first
+    // real address wins, from the name first and then from the interfaces.
+    for (const auto* list : {&named, &interfaces})
+        for (const quint32 a : *list)
+            if (!isLoopback(a))
+                return dotted(a);
+    return named.empty() ? QString() : dotted(named.front());
+}
 
 QString userName()
 {

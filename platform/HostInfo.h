@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <functional>
+#include <vector>
 
 // What the operating system says about the running program's user and the
 // computer it runs on.
@@ -18,6 +19,12 @@ struct HostAddress {
     QString address;
 };
 HostAddress hostAndAddress();
+
+// The address reported, from the addresses the host's name resolves to and
+// those of its interfaces that are up (IPv4, host byte order, in the order
+// found): the first that is not a loopback address; else the name's first;
+// else "".
+QString chooseAddress(const std::vector<quint32>& named, const std::vector<quint32>& interfaces);
 
 // Tests may stand in for the system: an empty function restores it.
 void setUserNameSource(std::function<QString()> source);

@@ -298,6 +298,35 @@ TEST_F(AccountsTest, ATwentyCharacterPasswordStoresAndChecks)
     }
 }
 
+TEST_F(AccountsTest, KeyZeroAndWrappedCodesSurviveTheTableAndLaterEdits)
+{
+    ASSERT_TRUE(AddUser(QStringLiteral("amy"), QStringLiteral("Amy"), QStringLiteral("aaaaa")));
+    // Key 0 puts a NUL first; with key 127, code 129 wraps to NUL inside.
+    const QString wrapsToNul = QStringLiteral("ab") + QChar(129) + QStringLiteral("cd");
+    for (const auto& [key, pw] : {std::pair{0, QStringLiteral("Zero1")}, std::pair{127, wrapsToNul}}) {
+        UiScript ui;
+        ui.answer([&](QDialog& d) {
+            auto& f = static_cast<Tchgpassfrm&>(d);
+            EXPECT_EQ(d.focusWidget(), f.pass1);
+            f.pass1->setText(pw);
+            f.pass2->setText(pw);
+            nextKey(key);
+            QTest::mouseClick(f.Button1, Qt::LeftButton);
+            return mrClosed;
+        });
+        ChangePassword(QStringLiteral("amy"), true);
+        const QString s = stored(QStringLiteral("AMY"));
+        ASSERT_EQ(s.size(), pw.size() + 1) << key;
+        EXPECT_TRUE(s.contains(QChar(0))) << key;
+        // Another write to the same row keeps the stored form whole.
+        ASSERT_TRUE(MarkUserOnline(QStringLiteral("amy")));
+        ASSERT_TRUE(MarkUserOffline(QStringLiteral("amy")));
+        EXPECT_EQ(stored(QStringLiteral("AMY")), s) << key;
+        EXPECT_TRUE(CheckPassword(QStringLiteral("amy"), pw)) << key;
+        EXPECT_FALSE(CheckPassword(QStringLiteral("amy"), pw.left(2))) << key;
+    }
+}
+
 TEST_F(AccountsTest, ChangePasswordFindsTheUserAgainAfterTheDialog)
 {
     ASSERT_TRUE(AddUser(QStringLiteral("bob"), QStringLiteral("Bob"), QStringLiteral("bobpass")));

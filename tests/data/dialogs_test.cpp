@@ -295,6 +295,49 @@ TEST_F(DialogsTest, SaveCopiesTheReportBytesAndPrintWritesAPdf)
     EXPECT_TRUE(ui.alerts.isEmpty());
 }
 
+TEST_F(DialogsTest, APrintThatCannotStartIsSaid)
+{
+    writeReport(QStringLiteral("to print"));
+    UiScript ui;
+    ui.answer([&](QDialog& d) {
+        ui.answer([&](QDialog& pd) {
+            QPrinter* printer = static_cast<QPrintDialog&>(pd).printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(dir.filePath(QStringLiteral("no such folder/printed.pdf")));
+            return int(QDialog::Accepted);
+        });
+        QTest::mouseClick(static_cast<Treporterfrm&>(d).ToolButton2, Qt::LeftButton);
+        return mrCancel;
+    });
+    ShowReportViewer();
+    EXPECT_EQ(ui.alerts, QStringList{QStringLiteral("Unable to print the report")});
+}
+
+TEST_F(DialogsTest, WithReportsOffSaveStoresTheEmptyPageNotAnOldReport)
+{
+    writeReport(QStringLiteral("an earlier run's report"));
+    ReportsEnabled = false;
+    const QString target = dir.filePath(QStringLiteral("saved.htm"));
+    QString shown = QStringLiteral("<not shown>");
+    UiScript ui;
+    ui.answer([&](QDialog& d) {
+        auto& viewer = static_cast<Treporterfrm&>(d);
+        shown = viewer.web->toPlainText();
+        ui.answer([&](QDialog& fd) {
+            static_cast<QFileDialog&>(fd).selectFile(target);
+            return int(QDialog::Accepted);
+        });
+        QTest::mouseClick(viewer.ToolButton1, Qt::LeftButton);
+        return mrCancel;
+    });
+    ShowReportViewer();
+    EXPECT_EQ(shown, QString());
+    QFile saved(target);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(saved.readAll().contains("earlier run"));
+    EXPECT_TRUE(ui.alerts.isEmpty());
+}
+
 // ------------------------------------------------------------------ progress window
 
 TEST_F(DialogsTest, ProgressWindowCountsTicksAndShowsTheEstimate)
@@ -361,6 +404,23 @@ TEST_F(DialogsTest, OtherWindowsTakeNoInputWhileTheProgressWindowShowsButTimersR
     EXPECT_NE(QApplication::activeModalWidget(), StatusForm());
 }
 
+TEST_F(DialogsTest, OnlyStatusEndTakesTheProgressWindowAway)
+{
+    StatusBegin(QStringLiteral("Working"), 3);
+    TStatusFrm* f = StatusForm();
+    ASSERT_TRUE(f->isVisible());
+    QTest::keyClick(f, Qt::Key_Escape);
+    EXPECT_TRUE(f->isVisible());
+    QTest::keyClick(f, Qt::Key_Return);
+    EXPECT_TRUE(f->isVisible());
+    f->close();   // the window manager's close (Alt+F4)
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), f);
+    EXPECT_TRUE(f->StatusTimer->isActive());
+    StatusEnd();
+    EXPECT_FALSE(f->isVisible());
+}
+
 // ------------------------------------------------------------------ splash
 
 TEST_F(DialogsTest, SplashStartsOffToTheLeftAndSlidesTheTextToTheCentre)
@@ -371,6 +431,9 @@ TEST_F(DialogsTest, SplashStartsOffToTheLeftAndSlidesTheTextToTheCentre)
     EXPECT_EQ(label->text(), QStringLiteral("Starting up...."));
     EXPECT_EQ(label->x(), (label->width() - 400) / 2);
     EXPECT_EQ(label->y(), 251);
+    QTest::keyClick(s, Qt::Key_Escape);   // only HideSplash takes it away
+    s->close();
+    EXPECT_TRUE(s->isVisible());
 
     SplashStatus(QStringLiteral("Connecting to the database"));
     EXPECT_EQ(label->text(), QStringLiteral("Connecting to the database"));

@@ -87,6 +87,21 @@ TEST(Utilities, LocalAddressIsDottedOrEmpty)
     HostInfo::setAddressSource(nullptr);
 }
 
+TEST(Utilities, TheAddressIsTheFirstRealOneBeforeAnyLoopback)
+{
+    const auto ip = [](quint32 a, quint32 b, quint32 c, quint32 d) { return a << 24 | b << 16 | c << 8 | d; };
+    // The name resolves to loopback only (common on Debian): an interface's address.
+    EXPECT_EQ(HostInfo::chooseAddress({ip(127, 0, 1, 1)}, {ip(127, 0, 0, 1), ip(10, 0, 0, 5), ip(10, 0, 0, 6)}),
+              QStringLiteral("10.0.0.5"));
+    // A real address of the name comes before the interfaces'.
+    EXPECT_EQ(HostInfo::chooseAddress({ip(127, 0, 1, 1), ip(192, 168, 1, 20)}, {ip(10, 0, 0, 5)}),
+              QStringLiteral("192.168.1.20"));
+    // Loopback only: the name's first; nothing at all: empty.
+    EXPECT_EQ(HostInfo::chooseAddress({ip(127, 0, 1, 1)}, {ip(127, 0, 0, 1)}), QStringLiteral("127.0.1.1"));
+    EXPECT_EQ(HostInfo::chooseAddress({}, {}), QString());
+    EXPECT_EQ(HostInfo::chooseAddress({}, {ip(255, 254, 0, 9)}), QStringLiteral("255.254.0.9"));
+}
+
 TEST(Utilities, UserNameComesFromTheAccountDatabase)
 {
     const QByteArray env = qgetenv("USER");
