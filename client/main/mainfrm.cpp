@@ -28,6 +28,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTextCharFormat>
 #include <QTimer>
@@ -219,10 +220,18 @@ void Tmainfrm::buildControls()
     DBitemlist->setObjectName(QStringLiteral("DBitemlist"));
     DBitemlist->setUniformItemSizes(true);
     DBitemlist->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Every click on the list re-reads the sheet, also one on the item that
+    // is already selected: that is how a user sees what other clients have
+    // booked meanwhile. A change of the current row by the keyboard or by the
+    // program re-reads it too; a click that changed the row re-reads once.
     connect(DBitemlist, &QListWidget::currentRowChanged, this, [this] {
-        if (!m_filling && !RunActive())
-            DBItemListClick();
+        if (m_filling || RunActive())
+            return;
+        if (m_listPressed)
+            m_listPressServed = true;
+        DBItemListClick();
     });
+    DBitemlist->viewport()->installEventFilter(this);
 
     desclabel = new TCoolScrollingText(client);
     desclabel->setObjectName(QStringLiteral("desclabel"));
@@ -771,6 +780,18 @@ void Tmainfrm::SheetClick() { ShowCellInfo(); }
 
 bool Tmainfrm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (DBitemlist && watched == DBitemlist->viewport() && m_runDepth == 0) {
+        if (event->type() == QEvent::MouseButtonPress
+            && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            m_listPressed = true;
+            m_listPressServed = false;
+        } else if (event->type() == QEvent::MouseButtonRelease
+                   && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && m_listPressed) {
+            m_listPressed = false;
+            if (!m_listPressServed && !m_filling)
+                DBItemListClick();
+        }
+    }
     if (m_runDepth > 0 && watched->isWidgetType()) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

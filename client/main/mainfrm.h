@@ -182,6 +182,10 @@ private:
     bool m_inWatch = false;
     bool m_closed = false;
     bool m_filling = false;
+    // A mouse press on the item list is going on, and whether the change of
+    // the current row it caused has already re-read the sheet.
+    bool m_listPressed = false;
+    bool m_listPressServed = false;
     std::function<void()> m_commandLineOptions;
     std::function<void()> m_about;
 };

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 
 namespace {
 
@@ -376,3 +377,43 @@ TEST_F(MainSheet, SnapshotWhenAskedFor)
 }
 
 } // namespace
+
+namespace {
+
+// A left click with the mouse on row `row` of the item list.
+void clickItemRow(QListWidget* list, int row)
+{
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+} // namespace
+
+TEST_F(MainSheet, ClickingTheSelectedItemAgainShowsWhatOthersBookedMeanwhile)
+{
+    const QString item = QStringLiteral("PROJECTOR");
+    addItem(QStringLiteral("SCREEN"));
+    win->InitMainWindow();
+    QListWidget* list = win->DBitemlist;
+    ASSERT_EQ(win->SelectedItem(), item);
+    EXPECT_EQ(cell(2, 4), QString());
+
+    // Another client books; a click on the item that is already selected
+    // re-reads the week.
+    addBooking(item, monday.addDays(1), QStringLiteral("4"), QStringLiteral("DEE"), QStringLiteral("other"));
+    clickItemRow(list, list->currentRow());
+    EXPECT_EQ(win->SelectedItem(), item);
+    EXPECT_EQ(cell(2, 4), QStringLiteral("DEE\rother"));
+
+    // And a deletion there disappears at the next click.
+    second().ADOConnection.exec(QStringLiteral("DELETE FROM bookings WHERE BookedBy = 'DEE'"));
+    clickItemRow(list, list->currentRow());
+    EXPECT_EQ(cell(2, 4), QString());
+
+    // A click on another item shows that item's week.
+    addBooking(QStringLiteral("SCREEN"), monday, QStringLiteral("2"), QStringLiteral("EVE"), QStringLiteral("screen"));
+    const int screen = list->row(list->findItems(QStringLiteral("SCREEN"), Qt::MatchExactly).value(0));
+    clickItemRow(list, screen);
+    EXPECT_EQ(win->SelectedItem(), QStringLiteral("SCREEN"));
+    EXPECT_EQ(cell(1, 2), QStringLiteral("EVE\rscreen"));
+}
