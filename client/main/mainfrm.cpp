@@ -492,6 +492,11 @@ void Tmainfrm::LayoutSheet()
 {
     Sheet->setCells(0, 0, QStringLiteral("Day/Period"));
     Sheet->setRowCount(HasDM() && DM().ADOConnection.isOpen() ? HighestPeriodOrder() + 1 : 1);
+    // A sheet of one row (no periods yet, or a layout before the database
+    // is open) cannot keep its fixed row; as soon as it has rows again the
+    // headers are fixed once more, so they are never selected as cells.
+    if (Sheet->rowCount() > 1 && Sheet->fixedRows() != 1)
+        Sheet->setFixedRows(1);
     if (HasDM() && DM().ADOConnection.isOpen()) {
         Dataset& t = DM().PeriodsTable;
         if (!t.isActive())
@@ -504,6 +509,8 @@ void Tmainfrm::LayoutSheet()
         }
     }
     Sheet->setColCount(8);
+    if (Sheet->fixedCols() != 1)
+        Sheet->setFixedCols(1);
     for (int c = 1; c <= 7; ++c)
         Sheet->setCells(c, 0, QString::fromLatin1(DayHeaders[c - 1]));
     Sheet->setDefaultColWidth(int(RoundHalfEven(Sheet->width() / (Sheet->colCount() + 0.5))));

@@ -8,11 +8,13 @@
 #include "Lookups.h"
 #include "Utilities.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QTest>
 
 namespace {
@@ -416,4 +418,46 @@ TEST_F(MainSheet, ClickingTheSelectedItemAgainShowsWhatOthersBookedMeanwhile)
     clickItemRow(list, screen);
     EXPECT_EQ(win->SelectedItem(), QStringLiteral("SCREEN"));
     EXPECT_EQ(cell(1, 2), QStringLiteral("EVE\rscreen"));
+}
+
+
+TEST_F(MainSheet, TheHeadersStayFixedWhenTheWindowWasLaidOutBeforeTheDatabaseOpened)
+{
+    // As at start-up: the window is created, and sized, before its data
+    // module has a connection; the sheet is laid out then with no periods.
+    win.reset();
+    win = std::make_unique<Tmainfrm>();
+    SetDM(&win->data);
+    win->show();
+    win->resize(win->width() + 40, win->height() + 30);
+    QCoreApplication::processEvents();
+    win->data.connectTo(path);
+    win->data.openTables();
+    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("1"), QStringLiteral("DEE"), QStringLiteral("first"));
+    addBooking(QStringLiteral("PROJECTOR"), monday.addDays(1), QStringLiteral("1"), QStringLiteral("DEE"), QStringLiteral("second"));
+    win->InitMainWindow();
+
+    TCoolStringGrid* sheet = win->Sheet;
+    EXPECT_EQ(sheet->fixedRows(), 1);
+    EXPECT_EQ(sheet->fixedCols(), 1);
+
+    // A press on a day header is no click on a cell: the current cell stays.
+    QWidget* vp = sheet->viewport();
+    QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, sheet->cellRect(1, 1).center());
+    ASSERT_EQ(sheet->selection(), (GridRect{1, 1, 1, 1}));
+    QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, sheet->cellRect(2, 0).center());
+    EXPECT_EQ(sheet->selection(), (GridRect{1, 1, 1, 1}));
+    EXPECT_EQ(win->bookedby->text(), QStringLiteral("Booked by: "));   // DEE has no account
+
+    // A drag from a cell up over the headers selects cells only, and the
+    // information line describes the selection's top-left cell.
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, sheet->cellRect(2, 2).center());
+    for (const QPoint& p : {sheet->cellRect(2, 0).center(), sheet->cellRect(1, 0).center()}) {
+        QMouseEvent move(QEvent::MouseMove, p, vp->mapToGlobal(p), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &move);
+    }
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, sheet->cellRect(1, 0).center());
+    EXPECT_EQ(sheet->selection(), (GridRect{1, 1, 2, 2}));
+    EXPECT_EQ(win->bookedby->text(), QStringLiteral("Booked by: "));
+    EXPECT_EQ(win->forreason->text(), QStringLiteral("For Reason: first"));
 }
