@@ -3,7 +3,9 @@
 #include "ReportLog.h"
 #include "SmallDialogs.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPrintDialog>
@@ -45,6 +47,21 @@ void copyReport(const QString& target)
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size()
         || !out.flush())
         throw IoError(QStringLiteral("Unable to save the report as \"%1\": %2").arg(target, out.errorString()));
+    out.close();
+
+    // The report shows the logo by its bare name, from the folder it lies
+    // in: a copy saved elsewhere takes the logo with it, so it shows as it
+    // did in the viewer. A file of that name already there is left alone.
+    if (!ReportsEnabled)
+        return;
+    const QDir targetDir = QFileInfo(target).absoluteDir();
+    const QString logoName = QStringLiteral("reportlogo.jpg");
+    const QString logo = ReportsFolder() + logoName;
+    if (targetDir == QDir(ReportsFolder()) || targetDir.exists(logoName) || !QFileInfo(logo).isFile())
+        return;
+    if (!QFile::copy(logo, targetDir.filePath(logoName)))
+        throw IoError(QStringLiteral("The report was saved, but its logo could not be copied to \"%1\"")
+                          .arg(targetDir.path()));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "UiScript.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -336,6 +337,48 @@ TEST_F(DialogsTest, WithReportsOffSaveStoresTheEmptyPageNotAnOldReport)
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_FALSE(saved.readAll().contains("earlier run"));
     EXPECT_TRUE(ui.alerts.isEmpty());
+}
+
+TEST_F(DialogsTest, ASavedReportTakesItsLogoAlongAndLeavesAnExistingOneAlone)
+{
+    writeReport(QStringLiteral("with logo"));
+    QFile logo(ReportsFolder() + QStringLiteral("reportlogo.jpg"));
+    ASSERT_TRUE(logo.open(QIODevice::ReadOnly));
+    const QByteArray logoBytes = logo.readAll();
+    QFile report(ReportFilePath());
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(report.readAll().contains("src=\"reportlogo.jpg\""));
+
+    QDir(dir.path()).mkpath(QStringLiteral("elsewhere/kept"));
+    const QString target = dir.filePath(QStringLiteral("elsewhere/saved.htm"));
+    const QString second = dir.filePath(QStringLiteral("elsewhere/kept/saved.htm"));
+    {
+        QFile own(dir.filePath(QStringLiteral("elsewhere/kept/reportlogo.jpg")));
+        ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+        own.write("the user's own picture");
+    }
+    UiScript ui;
+    ui.answer([&](QDialog& d) {
+        auto& viewer = static_cast<Treporterfrm&>(d);
+        for (const QString& t : {target, second}) {
+            ui.answer([t](QDialog& fd) {
+                static_cast<QFileDialog&>(fd).selectFile(t);
+                return int(QDialog::Accepted);
+            });
+            QTest::mouseClick(viewer.ToolButton1, Qt::LeftButton);
+        }
+        return mrCancel;
+    });
+    ShowReportViewer();
+    EXPECT_TRUE(ui.alerts.isEmpty());
+
+    QFile copied(dir.filePath(QStringLiteral("elsewhere/reportlogo.jpg")));
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copied.readAll(), logoBytes);
+    QFile kept(dir.filePath(QStringLiteral("elsewhere/kept/reportlogo.jpg")));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("the user's own picture"));
+    EXPECT_TRUE(QFileInfo(second).isFile());
 }
 
 // ------------------------------------------------------------------ progress window
