@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace M = UsersOnlineMessages;
@@ -44,6 +45,7 @@ Tusersonlinefrm::Tusersonlinefrm(QWidget* parent) : TFormBase(parent), OnlineUse
     // A list to look at: no titles (the label above heads the columns), no
     // editing, whole rows selected.
     userslist->SetOptions(dgColLines | dgRowLines | dgRowSelect | dgAlwaysShowSelection);
+    userslist->setScrollBars(CoolGridBase::ScrollStyle::Vertical);
     // The computer column starts under "Computer" of the header.
     const int firstWidth = QFontMetrics(Label1->font()).horizontalAdvance(M::Header.left(M::Header.indexOf(u'C')));
     TColumn user;
@@ -51,7 +53,8 @@ Tusersonlinefrm::Tusersonlinefrm(QWidget* parent) : TFormBase(parent), OnlineUse
     user.Width = firstWidth;
     TColumn computer;
     computer.FieldName = QStringLiteral("lastcomputer");
-    computer.Width = ListWidth - firstWidth - 4;
+    // The computer column fills the rest beside the vertical scroll bar.
+    computer.Width = ListWidth - firstWidth - userslist->verticalScrollBar()->sizeHint().width() - 4;
     userslist->SetColumns({user, computer});
     userslist->SetDataSource(&OnlineUsersSource);
     userslist->installEventFilter(this);
