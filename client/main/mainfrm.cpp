@@ -15,6 +15,7 @@
 #include "SmallDialogs.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
+#include "usersonlinefrm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -371,6 +372,10 @@ void Tmainfrm::buildMenu()
     Administrator1 = menu("Administrator1", QStringLiteral("Administration"));
     Maintanence1 = entry(Administrator1, "Maintanence1", QStringLiteral("Run Maintanence"),
                          &Tmainfrm::Maintanence1Click);
+    Administrator1->addSeparator();
+    ForceLogoff1 = entry(Administrator1, "ForceLogoff1", QStringLiteral("Force Logoff"), &Tmainfrm::ForceLogoff1Click);
+    ListPeopleOnline1 = entry(Administrator1, "ListPeopleOnline1", QStringLiteral("List People Online"),
+                              &Tmainfrm::ListPeopleOnline1Click);
 
     Help1 = menu("Help1", QStringLiteral("Help"));
     CommandLineOptions1 = Help1->addAction(QStringLiteral("Command Line Options"));
@@ -849,6 +854,17 @@ void Tmainfrm::ExitSystem1Click() { close(); }
 void Tmainfrm::ChangePassword1Click() { ChangePassword(CurrentUser, false); }
 
 void Tmainfrm::Maintanence1Click() { ShowAlert(MainMessages::Maintenance); }
+
+void Tmainfrm::ForceLogoff1Click()
+{
+    if (!UserCanForceShutdown(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    ShowUsersOnline(true);
+}
+
+void Tmainfrm::ListPeopleOnline1Click() { ShowUsersOnline(false); }
 
 // ------------------------------------------------------------------ timers
 

@@ -103,6 +103,8 @@ public:
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
     QAction* Maintanence1 = nullptr;
+    QAction* ForceLogoff1 = nullptr;
+    QAction* ListPeopleOnline1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* CommandLineOptions1 = nullptr;
     QAction* AboutTavrell1 = nullptr;
@@ -154,6 +156,8 @@ public:
     void ExitSystem1Click();
     void ChangePassword1Click();
     void Maintanence1Click();
+    void ForceLogoff1Click();
+    void ListPeopleOnline1Click();
 
     // Starts the shutdown watch (the start-up does, before log-on); a
     // running watch keeps its countdown.

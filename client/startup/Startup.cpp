@@ -21,6 +21,7 @@
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
 #include "logonfrm.h"
+#include "usersonlinefrm.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -39,13 +40,15 @@ void CreateClientForms()
     QuestionForm();
     InputForm();
     StatusForm();
+    UsersOnlineForm();
 }
 
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
 {
     host.setBackgroundPicture(picture);
     const QList<TFormBase*> forms = {AlertForm(), ChgPassForm(), LogonForm(),    AutoRegForm(),
-                                     QuestionForm(), InputForm(), StatusForm(), ReporterForm()};
+                                     QuestionForm(), InputForm(), StatusForm(), ReporterForm(),
+                                     UsersOnlineForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
 }

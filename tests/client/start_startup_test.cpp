@@ -6,6 +6,7 @@
 #include "InstallSettings.h"
 #include "Seeding.h"
 #include "StartFixture.h"
+#include "usersonlinefrm.h"
 
 #include <QImage>
 
@@ -289,6 +290,7 @@ TEST_F(StartUp, BackgroundPicture)
     EXPECT_FALSE(win->bg.isNull());
     EXPECT_FALSE(LogonForm()->bg.isNull());
     EXPECT_FALSE(AlertForm()->bg.isNull());
+    EXPECT_FALSE(UsersOnlineForm()->bg.isNull());
 
     win->hide();
     win->ForceShutdownWatchDog->stop();
