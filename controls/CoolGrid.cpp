@@ -501,7 +501,10 @@ void TCoolStringGrid::measureCells(const std::vector<int>& cols, const std::vect
                 const TCellWrapper* cw = FindCell(c, r);
                 const TAlignment align =
                     cw ? cw->Alignment : (isFixedCell(c, r) ? m_fixedTextAlign : m_textAlign);
-                const QRect m = CoolCalcRect(cw ? cw->Font : font(), QRect(0, 0, colWidth(c), 0), text,
+                // Measured in the width the text is drawn in (the cell less
+                // its margins), so a wrapped text never loses its last line.
+                const int drawWidth = std::max(1, colWidth(c) - m_marginLeft + m_marginRight);
+                const QRect m = CoolCalcRect(cw ? cw->Font : font(), QRect(0, 0, drawWidth, 0), text,
                                              TextFormat(align) | DT_CALCRECT);
                 if (colWidth(c) < m.width()) {
                     setColWidth(c, m.width() + 10);

@@ -220,7 +220,9 @@ TEST(CoolStringGrid, ColumnsAndRowsGrowToFitTheirTextAndNeverShrink)
     makeSheet(g);
     const QString word = "ABCDEFGHIJKLMNOPQRSTUV";   // one unbreakable word
     g.setCells(2, 2, word);
-    const QRect need = CoolCalcRect(g.font(), QRect(0, 0, 90, 0), word, DT_WORDBREAK | DT_CALCRECT);
+    // measured in the width the text is drawn in: the cell less its margins
+    const int drawWidth = 90 - g.CellMarginLeft() + g.CellMarginRight();
+    const QRect need = CoolCalcRect(g.font(), QRect(0, 0, drawWidth, 0), word, DT_WORDBREAK | DT_CALCRECT);
     ASSERT_GT(need.width(), 90);
     grab(g);
     EXPECT_EQ(g.colWidth(2), need.width() + 10);
@@ -228,7 +230,7 @@ TEST(CoolStringGrid, ColumnsAndRowsGrowToFitTheirTextAndNeverShrink)
 
     // A text of more lines than the row holds raises the row.
     g.setCells(4, 4, "one two three four five six seven eight nine ten eleven twelve");
-    const QRect lines = CoolCalcRect(g.font(), QRect(0, 0, 90, 0), g.cells(4, 4), DT_WORDBREAK | DT_CALCRECT);
+    const QRect lines = CoolCalcRect(g.font(), QRect(0, 0, drawWidth, 0), g.cells(4, 4), DT_WORDBREAK | DT_CALCRECT);
     ASSERT_GT(lines.height(), 40);
     grab(g);
     EXPECT_EQ(g.rowHeight(4), lines.height() + 10);
@@ -252,6 +254,29 @@ TEST(CoolStringGrid, ColumnsAndRowsGrowToFitTheirTextAndNeverShrink)
     g.GetCellFont(5, 5).setPointSize(8);
     grab(g);
     EXPECT_EQ(g.rowHeight(5), 40);
+}
+
+TEST(CoolStringGrid, AWrappedTextKeepsItsLastLine)
+{
+    // A text that wraps to one line more in the drawing width (the cell less
+    // its margins) than in the whole cell width gets a row for every line.
+    TCoolStringGrid g;
+    makeSheet(g);
+    const int drawWidth = 90 - g.CellMarginLeft() + g.CellMarginRight();
+    QString text;
+    for (int n = 1; n < 400 && text.isEmpty(); ++n) {
+        QString candidate = QString("W").repeated(n / 10) + " " + QString("i").repeated(n % 10 + 1);
+        const QRect whole = CoolCalcRect(g.font(), QRect(0, 0, 90, 0), candidate, DT_WORDBREAK | DT_CALCRECT);
+        const QRect drawn = CoolCalcRect(g.font(), QRect(0, 0, drawWidth, 0), candidate, DT_WORDBREAK | DT_CALCRECT);
+        if (drawn.height() > whole.height() && whole.width() <= 90 && drawn.width() <= drawWidth) {
+            text = candidate + "\rx\ry";
+        }
+    }
+    ASSERT_FALSE(text.isEmpty()) << "no text wraps differently in the two widths";
+    g.setCells(3, 3, text);
+    grab(g);
+    const QRect drawn = CoolCalcRect(g.font(), QRect(0, 0, drawWidth, 0), text, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_GE(g.rowHeight(3) - g.CellMarginTop(), drawn.height());
 }
 
 // Paints of the grid's viewport, as their rectangles.
