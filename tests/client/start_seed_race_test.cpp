@@ -5,10 +5,7 @@
 #include "Seeding.h"
 #include "TestSupport.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
-#include <QThread>
 
 #include <cstdio>
 
@@ -27,13 +24,8 @@ int seedingClient(const QStringList& args)
         dm.connectTo(path);
         dm.openTables();
         SetDM(&dm);
-        QElapsedTimer waited;
-        waited.start();
-        while (!QFile::exists(go)) {
-            if (waited.elapsed() > 30000)
-                return 3;
-            QThread::usleep(500);
-        }
+        if (!testsupport::waitForStartSignal(go))
+            return 3;
         const int results[] = {static_cast<int>(SeedAdministrator()), static_cast<int>(SeedProfileUser()),
                                static_cast<int>(SeedPeriods()), static_cast<int>(SeedMiscellaneous())};
         std::printf("%d %d %d %d\n", results[0], results[1], results[2], results[3]);
@@ -54,17 +46,12 @@ using SeedRace = DataFixture;
 
 TEST_F(SeedRace, EachDefaultRowIsMadeOnce)
 {
-    const QString go = dir.filePath(QStringLiteral("go"));
-    std::vector<std::unique_ptr<QProcess>> clients;
-    for (int c = 0; c < kClients; ++c) {
-        auto p = std::make_unique<QProcess>();
-        p->start(testsupport::selfPath(), {QStringLiteral("--child"), QStringLiteral("seed"), path, go});
-        ASSERT_TRUE(p->waitForStarted());
-        clients.push_back(std::move(p));
-    }
-    QFile(go).open(QIODevice::WriteOnly);
+    testsupport::ChildRace race(dir.filePath(QStringLiteral("go")));
+    for (int c = 0; c < kClients; ++c)
+        ASSERT_TRUE(race.start(QStringLiteral("seed"), {path}));
+    race.release();
     int created[4] = {0, 0, 0, 0};
-    for (auto& p : clients) {
+    for (auto& p : race.children()) {
         ASSERT_TRUE(p->waitForFinished(60000));
         ASSERT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
         const QStringList fields = QString::fromLatin1(p->readAllStandardOutput()).simplified().split(QLatin1Char(' '));

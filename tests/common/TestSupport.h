@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+#include <vector>
+
+#include <QProcess>
 
 namespace testsupport {
 
@@ -18,5 +22,24 @@ int runChildMode(const QString& name, const QStringList& args);
 
 // Path of the running test binary (for re-launching it as a child).
 QString selfPath();
+
+// Children that start together: each copy of this binary runs the child mode
+// with its own arguments followed by the path of a start-signal file, and
+// waits (waitForStartSignal) until release() makes that file.
+class ChildRace {
+public:
+    explicit ChildRace(const QString& startSignalFile) : m_go(startSignalFile) {}
+    // Starts one child; false when it could not be started.
+    bool start(const QString& mode, const QStringList& args);
+    void release();
+    std::vector<std::unique_ptr<QProcess>>& children() { return m_children; }
+
+private:
+    QString m_go;
+    std::vector<std::unique_ptr<QProcess>> m_children;
+};
+
+// In a child: waits for the start signal; false after timeoutMs.
+bool waitForStartSignal(const QString& startSignalFile, int timeoutMs = 30000);
 
 } // namespace testsupport

@@ -6,10 +6,7 @@
 #include "DbError.h"
 #include "TestSupport.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
-#include <QThread>
 
 #include <cstdio>
 
@@ -36,13 +33,8 @@ int bookingClient(const QStringList& args)
         CurrentUser = userOf(client);
         const bool force = client % 2 == 0;
         // Wait for the start signal so that every client begins together.
-        QElapsedTimer waited;
-        waited.start();
-        while (!QFile::exists(go)) {
-            if (waited.elapsed() > 30000)
-                return 3;
-            QThread::usleep(500);
-        }
+        if (!testsupport::waitForStartSignal(go))
+            return 3;
         const QDate first = Clock::today().addDays(1);
         for (int d = 0; d < kDays; ++d) {
             for (int p = 1; p <= kPeriods; ++p) {
@@ -78,19 +70,13 @@ TEST_F(Concurrency, EverySlotEndsWithExactlyOneBooking)
     addItem(QStringLiteral("ROOM1"), 1);
     addPeriods(kPeriods);
 
-    const QString go = dir.filePath(QStringLiteral("go"));
-    std::vector<std::unique_ptr<QProcess>> clients;
-    for (int c = 0; c < kClients; ++c) {
-        auto p = std::make_unique<QProcess>();
-        p->start(testsupport::selfPath(),
-                 {QStringLiteral("--child"), QStringLiteral("book"), path, QString::number(c), go});
-        ASSERT_TRUE(p->waitForStarted());
-        clients.push_back(std::move(p));
-    }
-    QFile(go).open(QIODevice::WriteOnly);
+    testsupport::ChildRace race(dir.filePath(QStringLiteral("go")));
+    for (int c = 0; c < kClients; ++c)
+        ASSERT_TRUE(race.start(QStringLiteral("book"), {path, QString::number(c)}));
+    race.release();
 
     int inserted = 0, overwritten = 0, refused = 0, failed = 0;
-    for (auto& p : clients) {
+    for (auto& p : race.children()) {
         ASSERT_TRUE(p->waitForFinished(120000));
         ASSERT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
         const QStringList lines = QString::fromUtf8(p->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
