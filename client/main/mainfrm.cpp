@@ -687,15 +687,21 @@ void Tmainfrm::ShowCellInfo()
     }
 }
 
-void Tmainfrm::BookSelection()
+bool Tmainfrm::selectionToWorkOn(QString& item, int& left, int& top, int& right, int& bottom)
 {
-    const QString item = SelectedItem();
+    item = SelectedItem();
     if (item.isEmpty()) {
         ShowAlert(MainMessages::NoItems);
-        return;
+        return false;
     }
+    return sheetSelection(left, top, right, bottom);
+}
+
+void Tmainfrm::BookSelection()
+{
+    QString item;
     int left, top, right, bottom;
-    if (!sheetSelection(left, top, right, bottom))
+    if (!selectionToWorkOn(item, left, top, right, bottom))
         return;
     const QString reason = InputText(MainMessages::ReasonPrompt, QString());
     if (ProgramEnding)
@@ -735,13 +741,9 @@ void Tmainfrm::BookSelection()
 
 void Tmainfrm::CancelSelection()
 {
-    const QString item = SelectedItem();
-    if (item.isEmpty()) {
-        ShowAlert(MainMessages::NoItems);
-        return;
-    }
+    QString item;
     int left, top, right, bottom;
-    if (!sheetSelection(left, top, right, bottom))
+    if (!selectionToWorkOn(item, left, top, right, bottom))
         return;
     const bool yes = AskQuestion(MainMessages::ConfirmCancel);
     if (ProgramEnding || !yes)

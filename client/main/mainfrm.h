@@ -180,6 +180,9 @@ private:
     void showMonday(const QDate& monday);
     // The selection when it covers only sheet cells, else false.
     bool sheetSelection(int& left, int& top, int& right, int& bottom) const;
+    // The selected item and the selection a run works on; with no item it
+    // says so and answers false.
+    bool selectionToWorkOn(QString& item, int& left, int& top, int& right, int& bottom);
 
     QDate m_shownMonday;
     int m_runDepth = 0;
