@@ -6,7 +6,7 @@
 #include "Alerts.h"
 #include "Bookings.h"
 #include "CoolGrid.h"
-#include "DataFixture.h"
+#include "ClientFixture.h"
 #include "ProgramEnd.h"
 #include "ReportLog.h"
 #include "SmallDialogs.h"
@@ -18,15 +18,11 @@
 #include <QFile>
 #include <QLineEdit>
 
-class MainFixture : public DataFixture {
+class MainFixture : public ClientFixture {
 protected:
     void SetUp() override
     {
-        DataFixture::SetUp();
-        ResetProgramEnd();
-        SetEndProgramSeam([this] { ++programEnds; });
-        ResetReportLog();
-        AppFolder = dir.path() + QLatin1Char('/');
+        ClientFixture::SetUp();
         QDir(dir.path()).mkpath(QStringLiteral("reports"));
         writeFile(QStringLiteral("reports/header.htm"), "<html><body><h1>~TITLE~</h1><p>~USER~</p>\n");
         writeFile(QStringLiteral("reports/footer.htm"), "<p>end of report</p></body></html>\n");
@@ -49,19 +45,7 @@ protected:
     {
         PlaceBookingAfterFindHook = nullptr;
         StatusEnd();
-        ui.reset();
-        SetDM(dm.get());
-        win.reset();
-        ResetProgramEnd();
-        ResetReportLog();
-        DataFixture::TearDown();
-    }
-
-    void writeFile(const QString& name, const QByteArray& text)
-    {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
+        ClientFixture::TearDown();
     }
 
     QString reportText()
@@ -93,7 +77,4 @@ protected:
 
     QString cell(int col, int row) const { return win->Sheet->cells(col, row); }
 
-    int programEnds = 0;
-    std::unique_ptr<Tmainfrm> win;
-    std::unique_ptr<UiScript> ui = std::make_unique<UiScript>();
 };

@@ -5,7 +5,7 @@
 // the settings store lives in the temporary folder, and ending the program
 // raises the flag without leaving the test's event loops.
 #include "Accounts.h"
-#include "DataFixture.h"
+#include "ClientFixture.h"
 #include "HostInfo.h"
 #include "MainWindowHost.h"
 #include "Pause.h"
@@ -28,15 +28,11 @@
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
-class StartFixture : public DataFixture {
+class StartFixture : public ClientFixture {
 protected:
     void SetUp() override
     {
-        DataFixture::SetUp();
-        ResetProgramEnd();
-        SetEndProgramSeam([this] { ++programEnds; });
-        ResetReportLog();
-        AppFolder = dir.path() + QLatin1Char('/');
+        ClientFixture::SetUp();
         settingsDir = dir.path() + QStringLiteral("/settings");
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir);
         SetPauseSource([this](int ms) { pauses << ms; });
@@ -51,14 +47,10 @@ protected:
     void TearDown() override
     {
         ui.reset();
-        SetDM(dm.get());
         host.reset();
-        win.reset();
         HostInfo::setUserNameSource(nullptr);
         SetPauseSource(nullptr);
-        ResetProgramEnd();
-        ResetReportLog();
-        DataFixture::TearDown();
+        ClientFixture::TearDown();
     }
 
     void installReportFiles()
@@ -66,13 +58,6 @@ protected:
         QDir(dir.path()).mkpath(QStringLiteral("reports"));
         for (const char* f : {"header.htm", "footer.htm", "reportlogo.jpg"})
             writeFile(QStringLiteral("reports/") + QLatin1String(f), "x");
-    }
-
-    void writeFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
     }
 
     // ADMIN, the template user, the periods and "Miscellaneous" as a first
@@ -143,9 +128,6 @@ protected:
     QString osUser = QStringLiteral("jsmith");
     QString settingsDir;
     QList<int> pauses;
-    int programEnds = 0;
     StartupOutcome outcome = StartupOutcome::Failed;
-    std::unique_ptr<Tmainfrm> win;
     std::unique_ptr<MainWindowHost> host;
-    std::unique_ptr<UiScript> ui = std::make_unique<UiScript>();
 };
