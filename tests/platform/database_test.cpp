@@ -200,3 +200,93 @@ TEST_F(Transactions, ACommitThatCannotGetTheFileGivesUpAndLeavesTheConnectionUsa
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT username FROM Users")).toString(), QStringLiteral("KEPT"));
 }
+
+TEST_F(Transactions, AnInnerFailureUndoesTheInnerScopeOnlyAndTheOuterStillCommits)
+{
+    {
+        WriteTransaction outer(db());
+        addUser({QStringLiteral("A")});
+        try {
+            WriteTransaction inner(db());
+            addUser({QStringLiteral("B")});
+            addUser({QStringLiteral("A")});   // the unique name refuses it
+            inner.commit();
+            FAIL() << "the duplicate name was taken";
+        } catch (const DbError&) {
+        }
+        {
+            WriteTransaction inner(db());
+            addUser({QStringLiteral("C")});
+            inner.commit();
+        }
+        {
+            WriteTransaction dropped(db());
+            addUser({QStringLiteral("D")});
+            // left without commit: undone
+        }
+        EXPECT_EQ(db().transactionDepth(), 1);
+        outer.commit();
+    }
+    EXPECT_EQ(db().transactionDepth(), 0);
+    Database other;
+    other.open(path);
+    EXPECT_EQ(other.scalar(QStringLiteral("SELECT group_concat(username, ',') FROM "
+                                          "(SELECT username FROM Users ORDER BY username)"))
+                  .toString(),
+              QStringLiteral("A,C"));
+}
+
+TEST_F(Transactions, WhenTheEngineEndsTheWholeTransactionTheOuterCommitSaysSo)
+{
+    addUser({QStringLiteral("A")});
+    {
+        WriteTransaction outer(db());
+        addUser({QStringLiteral("B")});
+        {
+            WriteTransaction inner(db());
+            // "OR ROLLBACK" makes the engine end the whole transaction.
+            EXPECT_THROW(db().exec(QStringLiteral("INSERT OR ROLLBACK INTO Users (username) VALUES ('A')")),
+                         DbError);
+            EXPECT_TRUE(db().transactionLost());
+            EXPECT_THROW(addUser({QStringLiteral("C")}), DbError) << "no write escapes outside the scope";
+            EXPECT_THROW(inner.commit(), DbError);
+        }
+        EXPECT_THROW(
+            {
+                WriteTransaction again(db());
+            },
+            DbError);
+        try {
+            outer.commit();
+            FAIL() << "the outer commit succeeded";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.text().contains(QStringLiteral("ended the transaction"))) << e.what();
+        }
+    }
+    EXPECT_EQ(db().transactionDepth(), 0);
+    EXPECT_FALSE(db().transactionLost());
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
+    WriteTransaction tx(db());
+    addUser({QStringLiteral("D")});
+    tx.commit();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 2);
+}
+
+TEST_F(Transactions, ASnapshotOfRowsAnInnerScopeWroteIsReadAgainAfterItsRollback)
+{
+    Dataset& users = dm->UserTable;
+    users.requery();
+    {
+        WriteTransaction outer(db());
+        {
+            WriteTransaction inner(db());
+            users.append();
+            users.setValue(QStringLiteral("username"), QStringLiteral("GONE"));
+            users.post();
+            EXPECT_EQ(users.recordCount(), 1);
+        }
+        users.requery();
+        EXPECT_EQ(users.recordCount(), 0);
+        outer.commit();
+    }
+}
