@@ -3,6 +3,7 @@
 #include "DbError.h"
 
 #include <QAtomicInt>
+#include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -13,6 +14,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 QAtomicInt g_connectionSerial;
 
@@ -20,6 +23,17 @@ const QString kTransactionLost = QStringLiteral(
     "The database ended the transaction after an error; nothing written in it was kept.");
 
 QString savepointName(int depth) { return QStringLiteral("scope_%1").arg(depth); }
+
+QAtomicInteger<quint64> g_busyFailures;
+
+// The engine's "busy" and "locked" results (primary codes, extended ones
+// folded in): another connection holds the lock.
+bool isBusyError(const QSqlError& e)
+{
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok) & 0xff;
+    return ok && (code == 5 || code == 6);
+}
 }
 
 Database::Database()
@@ -119,8 +133,25 @@ void Database::check(const QSqlQuery& q, bool ok)
             text = e.text();
         if (text.isEmpty())
             text = QStringLiteral("Database error");
+        if (isBusyError(e))
+            g_busyFailures.fetchAndAddRelaxed(1);
         throw DbError(text);
     }
+}
+
+quint64 Database::busyFailures()
+{
+    return g_busyFailures.loadRelaxed();
+}
+
+void Database::setWaitForLock(bool on)
+{
+    const int before = m_noWaitDepth;
+    m_noWaitDepth = std::max(0, m_noWaitDepth + (on ? -1 : 1));
+    if ((before == 0) == (m_noWaitDepth == 0) || !isOpen())
+        return;
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_noWaitDepth > 0 ? 0 : m_busyTimeout));
 }
 
 QSqlQuery Database::prepare(const QString& sql, const QVariantList& values)
