@@ -358,13 +358,28 @@ void Tmainfrm::buildMenu()
 
     Bookings1 = menu("Bookings1", QStringLiteral("Item"));
     Bookitem1 = entry(Bookings1, "Bookitem1", QStringLiteral("Book Item"), &Tmainfrm::Bookitem1Click);
+    MoveBooking1 = entry(Bookings1, "MoveBooking1", QStringLiteral("&Move Booking"), &Tmainfrm::MoveBooking1Click);
+    AlterSelectedPeriods1 = entry(Bookings1, "AlterSelectedPeriods1", QStringLiteral("Alter Booking"),
+                                  &Tmainfrm::AlterSelectedPeriods1Click);
     CancelSelectedPeriods1 = entry(Bookings1, "CancelSelectedPeriods1", QStringLiteral("Cancel Booking"),
                                    &Tmainfrm::CancelSelectedPeriods1Click);
     Bookings1->addSeparator();
+    CreateaPermanentBooking1 = entry(Bookings1, "CreateaPermanentBooking1", QStringLiteral("Create a Permanent Booking"),
+                                     &Tmainfrm::CreateaPermanentBooking1Click);
     FlushAllBookings1 = entry(Bookings1, "FlushAllBookings1", QStringLiteral("Flush All Bookings"),
                               &Tmainfrm::FlushAllBookings1Click);
+    ReplicateCurrentSheetAcrossmanyfutureweeks1 =
+        entry(Bookings1, "ReplicateCurrentSheetAcrossmanyfutureweeks1", QStringLiteral("Replicate Booking Sheet"),
+              &Tmainfrm::ReplicateCurrentSheetAcrossmanyfutureweeks1Click);
+    CancelBookinswithCriteria1 = entry(Bookings1, "CancelBookinswithCriteria1",
+                                       QStringLiteral("Cancel Bookings with Criteria"),
+                                       &Tmainfrm::CancelBookinswithCriteria1Click);
     Bookings1->addSeparator();
     ExitSystem1 = entry(Bookings1, "ExitSystem1", QStringLiteral("Exit System"), &Tmainfrm::ExitSystem1Click);
+
+    Find1 = menu("Find1", QStringLiteral("Find"));
+    Findwhenselecteditemisspare1 = entry(Find1, "Findwhenselecteditemisspare1", QStringLiteral("Find Vacancy"),
+                                         &Tmainfrm::Findwhenselecteditemisspare1Click);
 
     User1 = menu("User1", QStringLiteral("User"));
     ChangePassword1 = entry(User1, "ChangePassword1", QStringLiteral("Change Password"),
@@ -406,9 +421,12 @@ void Tmainfrm::SetHelpDialogs(std::function<void()> commandLineOptions, std::fun
 }
 
 namespace {
-// The toolbar's pictures, drawn here: a tick for booking, a cross for
-// cancelling.
-QIcon toolIcon(bool tick)
+// The toolbar's pictures, drawn here: a tick for booking, a pencil for
+// changing, an arrow for moving, a cross for cancelling and a magnifying
+// glass for finding.
+enum class ToolPicture { Book, Change, Move, Cancel, Find };
+
+QIcon toolIcon(ToolPicture picture)
 {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
@@ -417,13 +435,41 @@ QIcon toolIcon(bool tick)
     p.setBrush(ColorToQColor(TextColour));
     p.setPen(QPen(QColor(0, 0, 64), 1));
     p.drawRoundedRect(QRectF(2.5, 2.5, 27, 27), 5, 5);
-    p.setPen(QPen(tick ? QColor(0, 128, 0) : QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
-    if (tick) {
+    const QColor dark(0, 0, 64);
+    switch (picture) {
+    case ToolPicture::Book:
+        p.setPen(QPen(QColor(0, 128, 0), 4, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(8, 17), QPointF(14, 23));
         p.drawLine(QPointF(14, 23), QPointF(24, 9));
-    } else {
+        break;
+    case ToolPicture::Change:
+        p.setPen(QPen(QColor(200, 120, 0), 5, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(11, 21), QPointF(22, 10));
+        p.setPen(QPen(dark, 1.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8, 24), QPointF(11, 21));
+        p.drawLine(QPointF(8, 24), QPointF(12, 23));
+        break;
+    case ToolPicture::Move: {
+        p.setPen(QPen(QColor(0, 74, 149), 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(7, 16), QPointF(21, 16));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 74, 149));
+        const QPointF head[] = {QPointF(19, 9), QPointF(26, 16), QPointF(19, 23)};
+        p.drawPolygon(head, 3);
+        break;
+    }
+    case ToolPicture::Cancel:
+        p.setPen(QPen(QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(9, 9), QPointF(23, 23));
         p.drawLine(QPointF(23, 9), QPointF(9, 23));
+        break;
+    case ToolPicture::Find:
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(dark, 3));
+        p.drawEllipse(QPointF(13.5, 13.5), 6, 6);
+        p.setPen(QPen(dark, 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(18, 18), QPointF(24, 24));
+        break;
     }
     return QIcon(pm);
 }
@@ -431,16 +477,22 @@ QIcon toolIcon(bool tick)
 
 void Tmainfrm::buildToolBar()
 {
-    auto button = [this](const char* name, const QString& caption, bool tick, QAction* runs) {
-        QAction* a = ToolBar1->addAction(toolIcon(tick), caption);
+    auto button = [this](const char* name, const QString& caption, ToolPicture picture, QAction* runs) {
+        QAction* a = ToolBar1->addAction(toolIcon(picture), caption);
         connect(a, &QAction::triggered, runs, &QAction::trigger);
         auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a));
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoRaise(true);
         return b;
     };
-    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), true, Bookitem1);
-    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), false, CancelSelectedPeriods1);
+    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), ToolPicture::Book, Bookitem1);
+    ToolButton2 = button("ToolButton2", QStringLiteral("Change"), ToolPicture::Change, AlterSelectedPeriods1);
+    ToolButton7 = button("ToolButton7", QStringLiteral("Move"), ToolPicture::Move, MoveBooking1);
+    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), ToolPicture::Cancel, CancelSelectedPeriods1);
+    ToolButton4 = ToolBar1->addSeparator();
+    ToolButton4->setObjectName(QStringLiteral("ToolButton4"));
+    ToolButton5 = button("ToolButton5", QStringLiteral("Find Spare"), ToolPicture::Find,
+                         Findwhenselecteditemisspare1);
 }
 
 void Tmainfrm::placeControls()

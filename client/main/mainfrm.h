@@ -94,15 +94,26 @@ public:
     QLabel* infopermanent = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;   // "Book"
+    QToolButton* ToolButton2 = nullptr;   // "Change"
+    QToolButton* ToolButton7 = nullptr;   // "Move"
     QToolButton* ToolButton3 = nullptr;   // "Cancel"
+    QAction* ToolButton4 = nullptr;       // separator
+    QToolButton* ToolButton5 = nullptr;   // "Find Spare"
 
     // ---- menu
     QMenuBar* MainMenu1 = nullptr;
     QMenu* Bookings1 = nullptr;            // "Item"
     QAction* Bookitem1 = nullptr;
+    QAction* MoveBooking1 = nullptr;
+    QAction* AlterSelectedPeriods1 = nullptr;
     QAction* CancelSelectedPeriods1 = nullptr;
+    QAction* CreateaPermanentBooking1 = nullptr;
     QAction* FlushAllBookings1 = nullptr;
+    QAction* ReplicateCurrentSheetAcrossmanyfutureweeks1 = nullptr;
+    QAction* CancelBookinswithCriteria1 = nullptr;
     QAction* ExitSystem1 = nullptr;
+    QMenu* Find1 = nullptr;
+    QAction* Findwhenselecteditemisspare1 = nullptr;
     QMenu* User1 = nullptr;
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
@@ -132,6 +143,8 @@ public:
     void ShowCellInfo();
     void BookSelection();
     void CancelSelection();
+    // Changes the booked-by user and reason of the selection's bookings.
+    void AlterSelection();
 
     // The selected item of the whole client ("" when the list is empty).
     QString SelectedItem() const;
@@ -163,8 +176,14 @@ public:
 
     // ---- menu commands
     void Bookitem1Click();
+    void MoveBooking1Click();
+    void AlterSelectedPeriods1Click();
     void CancelSelectedPeriods1Click();
+    void CreateaPermanentBooking1Click();
     void FlushAllBookings1Click();
+    void ReplicateCurrentSheetAcrossmanyfutureweeks1Click();
+    void CancelBookinswithCriteria1Click();
+    void Findwhenselecteditemisspare1Click();
     void ExitSystem1Click();
     void ChangePassword1Click();
     void Maintanence1Click();
