@@ -91,6 +91,21 @@ void salvageAfterError(DayBatch& batch)
     }
 }
 
+// Walks the days of a run with their bookings batched; after an error what
+// can be stored is stored, the day lost named, and the error goes on.
+template <class Walk>
+void walkInDayBatches(Walk walk)
+{
+    DayBatch batch(DM().ADOConnection);
+    try {
+        walk(batch);
+        batch.commit();
+    } catch (...) {
+        salvageAfterError(batch);
+        throw;
+    }
+}
+
 void reportHeading(const QString& item, const QString& bookedFor, const QString& reason)
 {
     ReportLine(QStringLiteral("*** Item: ") + HtmlEscape(item) + QStringLiteral(" ***"));
@@ -120,8 +135,7 @@ void PermanentBookingRun(Tmainfrm& w, const QString& item, const QString& booked
         MainRun run(w, QStringLiteral("Creating Permanent Booking"), int(from.daysTo(to)));
         run.beginReport(QStringLiteral("Permanent Booking Report"), HtmlEscape(user));
         reportHeading(item, bookedFor, reason);
-        DayBatch batch(DM().ADOConnection);
-        try {
+        walkInDayBatches([&](DayBatch& batch) {
             for (QDate d = from; d <= to && !ProgramEnding; d = d.addDays(1)) {
                 batch.beginDay(d);
                 for (const QString& period : periodsOfDay(periods, d)) {
@@ -136,11 +150,7 @@ void PermanentBookingRun(Tmainfrm& w, const QString& item, const QString& booked
                 QCoreApplication::processEvents();
                 batch.endDay();
             }
-            batch.commit();
-        } catch (...) {
-            salvageAfterError(batch);
-            throw;
-        }
+        });
         if (ProgramEnding)
             return;
         run.endReport();
@@ -165,8 +175,7 @@ bool ReplicationRun(Tmainfrm& w, const QString& item, const QDate& from, const Q
         ReportLine(QStringLiteral("*** To   :") + FormatShortDate(to) + QStringLiteral(" ***"));
         ReportLine(QString());
         Dataset& found = DM().BookQuery;
-        DayBatch batch(DM().ADOConnection);
-        try {
+        walkInDayBatches([&](DayBatch& batch) {
             const QDate lastSource = to.addDays(-7);
             for (QDate d = from; d <= lastSource && !ProgramEnding; d = d.addDays(1)) {
                 batch.beginDay(d);
@@ -198,11 +207,7 @@ bool ReplicationRun(Tmainfrm& w, const QString& item, const QDate& from, const Q
                 StatusStep();
                 batch.endDay();
             }
-            batch.commit();
-        } catch (...) {
-            salvageAfterError(batch);
-            throw;
-        }
+        });
         if (ProgramEnding)
             return true;
         run.endReport();

@@ -1,14 +1,5 @@
 #pragma once
-#include "BookingRuns.h"
 #include "permanentfrm.h"
-
-class QCheckBox;
-class QComboBox;
-class QDateEdit;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
 
 // "Find spare booking": the criteria of the vacancy search, and the search.
 class TFindBookingFrm : public TBookingRangeForm {
