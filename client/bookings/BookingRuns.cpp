@@ -233,8 +233,10 @@ QList<FreeSlot> VacancySearch(Tmainfrm& w, const QStringList& items, const QDate
     QList<FreeSlot> found;
     const qint64 estimate = from.daysTo(to) * items.size() * (tickedCount / 5);
     MainRun run(w, QStringLiteral("Searching"), int(std::min<qint64>(estimate, INT_MAX)));
-    ReadTransaction reads(DM().ADOConnection);
     for (const QString& item : items) {
+        // One item's look-ups share a read lock; other clients can write
+        // between items.
+        ReadTransaction reads(DM().ADOConnection);
         for (QDate d = from; d <= to; d = d.addDays(1)) {
             for (const QString& p : periodsOfDay(periods, d)) {
                 if (ProgramEnding)
