@@ -201,6 +201,21 @@ TEST_F(Permanent, ATransactionTheDatabaseEndedNamesTheFirstDayNotStored)
     EXPECT_FALSE(StatusForm()->isVisible());
 }
 
+TEST_F(Permanent, ARunStoppedByTheProgramEndingKeepsWhatItPlacedAndSaysNothing)
+{
+    int calls = 0;
+    PlaceBookingAfterFindHook = [&] {
+        if (++calls == 2)
+            ProgramEnding = true;
+    };
+    PermanentBookingRun(*win, QStringLiteral("SCREEN"), QStringLiteral("BOB"), QStringLiteral("r"), QDate(2026, 3, 9),
+                        QDate(2026, 3, 13), periods({{1, {"1"}}, {2, {"1"}}, {3, {"1"}}}));
+    EXPECT_EQ(rows(), (QStringList{"2026-03-09 1 SCREEN BOB r 1", "2026-03-10 1 SCREEN BOB r 1"}));
+    EXPECT_TRUE(ui->alerts.isEmpty());
+    EXPECT_FALSE(StatusForm()->isVisible());
+    EXPECT_FALSE(win->RunActive());
+}
+
 // ------------------------------------------------------------------ replication
 
 class Replicate : public Permanent {};
