@@ -203,6 +203,11 @@ int Database::exec(const QString& sql, const QVariantList& values)
     // write to the file on its own, outside any scope.
     requireLiveTransaction();
     QSqlQuery q = prepare(sql, values);
+    return runWrite(q, sql);
+}
+
+int Database::runWrite(QSqlQuery& q, const QString& sql)
+{
     const bool ok = q.exec();
     noteWrite(writtenTable(sql));
     check(q, ok);
@@ -221,12 +226,7 @@ int Database::exec(const QString& sql, const QVariantHash& values)
             throw DbError(QStringLiteral("Parameter '%1' has no value.").arg(name));
         q.bindValue(QLatin1Char(':') + name, DateValue::toStorage(*it));
     }
-    const bool ok = q.exec();
-    noteWrite(writtenTable(sql));
-    check(q, ok);
-    const int n = q.numRowsAffected();
-    q.finish();
-    return n;
+    return runWrite(q, sql);
 }
 
 QStringList Database::placeholderNames(const QString& sql)

@@ -101,6 +101,7 @@ private:
     int m_depth = 0;
     int m_busyTimeout = DefaultBusyTimeoutMs;
     sqlite3* m_raw = nullptr;
+    int runWrite(QSqlQuery& q, const QString& sql);
     bool m_wroteInTransaction = false;
     quint64 m_globalSerial = 1;
     QHash<QString, quint64> m_tableSerial;
