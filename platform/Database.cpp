@@ -82,7 +82,7 @@ QSqlQuery& Database::cachedQuery(const QString& sql)
     auto it = m_statements.find(sql);
     if (it != m_statements.end())
         return *it->second;
-    if (m_statements.size() >= 64)
+    if (m_statements.size() >= 256)
         m_statements.clear();
     auto q = std::make_unique<QSqlQuery>(prepare(sql));
     QSqlQuery& ref = *q;
@@ -103,6 +103,12 @@ void Database::close()
     m_path.clear();
     m_depth = 0;
     m_raw = nullptr;
+    m_changes.clear();
+    m_changesVersion = -2;
+    m_changesDirty = true;
+    m_hasChangeTable = -1;
+    m_caselessIndex.clear();
+    m_widths.clear();
 }
 
 bool Database::isOpen() const
@@ -169,6 +175,74 @@ qint64 Database::dataVersion()
     return v;
 }
 
+qint64 Database::tableChanges(const QString& table)
+{
+    const qint64 version = dataVersion();
+    if (version != m_changesVersion || m_changesDirty) {
+        m_changes.clear();
+        if (m_hasChangeTable < 0)
+            m_hasChangeTable =
+                scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'TableChanges'"))
+                    .toInt();
+        if (m_hasChangeTable > 0) {
+            QSqlQuery& q = cachedQuery(QStringLiteral("SELECT lower(TableName), Changes FROM TableChanges"));
+            const bool ok = q.exec();
+            while (ok && q.next())
+                m_changes.insert(q.value(0).toString(), q.value(1).toLongLong());
+            q.finish();
+            check(q, ok);
+        }
+        m_changesVersion = version;
+        m_changesDirty = false;
+    }
+    const auto it = m_changes.constFind(table.toLower());
+    return it != m_changes.constEnd() ? *it : version;
+}
+
+bool Database::hasCaselessIndex(const QString& table, const QString& column)
+{
+    const QString key = table.toLower() + QLatin1Char('.') + column.toLower();
+    const auto known = m_caselessIndex.constFind(key);
+    if (known != m_caselessIndex.constEnd())
+        return *known;
+    bool found = false;
+    QSqlQuery list = prepare(QStringLiteral("SELECT name, partial FROM pragma_index_list(?)"), {table});
+    check(list, list.exec());
+    QStringList indexes;
+    while (list.next())
+        if (list.value(1).toInt() == 0)
+            indexes << list.value(0).toString();
+    list.finish();
+    for (const QString& index : std::as_const(indexes)) {
+        QSqlQuery info = prepare(QStringLiteral("SELECT name, coll FROM pragma_index_xinfo(?) WHERE seqno = 0"), {index});
+        check(info, info.exec());
+        if (info.next() && info.value(0).toString().compare(column, Qt::CaseInsensitive) == 0
+            && info.value(1).toString().compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) == 0)
+            found = true;
+        info.finish();
+    }
+    m_caselessIndex.insert(key, found);
+    return found;
+}
+
+const QHash<QString, int>& Database::textWidths(const QString& table)
+{
+    const QString key = table.toLower();
+    auto it = m_widths.find(key);
+    if (it != m_widths.end())
+        return *it;
+    QHash<QString, int> widths;
+    const QString sql = scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"),
+                               {table})
+                            .toString();
+    static const QRegularExpression width(QStringLiteral("length\\(\"(\\w+)\"\\)\\s*<=\\s*(\\d+)"));
+    for (auto m = width.globalMatch(sql); m.hasNext();) {
+        const auto hit = m.next();
+        widths.insert(hit.captured(1).toLower(), hit.captured(2).toInt());
+    }
+    return *m_widths.insert(key, widths);
+}
+
 quint64 Database::writeSerial(const QString& table) const
 {
     return m_globalSerial + m_tableSerial.value(table.toLower(), 0);
@@ -178,6 +252,7 @@ void Database::noteWrite(const QString& table)
 {
     if (table.isEmpty())
         return;
+    m_changesDirty = true;
     if (m_depth > 0)
         m_wroteInTransaction = true;
     if (table == QLatin1String("*"))
@@ -204,6 +279,25 @@ int Database::exec(const QString& sql, const QVariantList& values)
     requireLiveTransaction();
     QSqlQuery q = prepare(sql, values);
     return runWrite(q, sql);
+}
+
+int Database::execCached(const QString& sql, const QVariantList& values, const QString& table)
+{
+    requireLiveTransaction();
+    QSqlQuery& q = cachedQuery(sql);
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    const bool ok = q.exec();
+    noteWrite(table);
+    check(q, ok);
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
+}
+
+qint64 Database::lastInsertRowId() const
+{
+    return m_raw ? sqlite3_last_insert_rowid(m_raw) : -1;
 }
 
 int Database::runWrite(QSqlQuery& q, const QString& sql)
