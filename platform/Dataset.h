@@ -90,6 +90,8 @@ public:
     int execSql(const QString& sql, const QVariantHash& params);
     int execSql(const QString& sql, const QVariantList& values);
     bool isActive() const { return m_state != State::Inactive; }
+    // Whether the rows have been read (a table is read on first use).
+    bool isLoaded() const { return m_loaded; }
     State state() const { return m_state; }
 
     // Re-read from the file; the position goes to the first row.
