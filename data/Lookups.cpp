@@ -182,16 +182,18 @@ int PeriodOrderOf(const QString& name)
 
 PeriodOrders PeriodOrders::read()
 {
+    // A statement of its own: the periods table is not moved.
     PeriodOrders o;
-    Dataset& t = DM().PeriodsTable;
-    t.requery();
-    const int n = t.recordCount();
-    for (int i = 0; i < n; ++i) {
-        const RowRef row(t, i);
-        const QString key = Text::upper(row.asString(QStringLiteral("period")));
+    QSqlQuery& q = DM().ADOConnection.cachedQuery(
+        QStringLiteral("SELECT period, \"order\" FROM periods ORDER BY rowid"));
+    const bool ok = q.exec();
+    Database::check(q, ok);
+    while (q.next()) {
+        const QString key = Text::upper(q.value(0).toString());
         if (!o.m_orders.contains(key))
-            o.m_orders.insert(key, row.asInteger(QStringLiteral("order")));
+            o.m_orders.insert(key, q.value(1).toInt());
     }
+    q.finish();
     return o;
 }
 

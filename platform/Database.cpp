@@ -377,7 +377,7 @@ void Database::execScript(const QString& script)
 void Database::begin()
 {
     if (m_depth == 0) {
-        exec(QStringLiteral("BEGIN IMMEDIATE"));
+        execCached(QStringLiteral("BEGIN IMMEDIATE"), {}, QString());
         m_wroteInTransaction = false;
     } else {
         exec(QStringLiteral("SAVEPOINT ") + savepointName(m_depth));
@@ -403,7 +403,7 @@ void Database::commit()
         return;
     }
     try {
-        exec(QStringLiteral("COMMIT"));
+        execCached(QStringLiteral("COMMIT"), {}, QString());
     } catch (const DbError&) {
         // A commit that could not get the file (another client still
         // reading past the busy timeout) leaves the transaction open and
@@ -444,7 +444,7 @@ void Database::rollback()
 ReadTransaction::ReadTransaction(Database& db) : m_db(db)
 {
     if (m_db.transactionDepth() == 0 && m_db.isOpen()) {
-        m_db.exec(QStringLiteral("BEGIN"));
+        m_db.execCached(QStringLiteral("BEGIN"), {}, QString());
         m_own = true;
     }
 }
@@ -452,7 +452,9 @@ ReadTransaction::ReadTransaction(Database& db) : m_db(db)
 ReadTransaction::~ReadTransaction()
 {
     if (m_own && m_db.isOpen()) {
-        QSqlQuery q(m_db.handle());
-        q.exec(QStringLiteral("COMMIT"));
+        try {
+            m_db.execCached(QStringLiteral("COMMIT"), {}, QString());
+        } catch (const DbError&) {
+        }
     }
 }

@@ -538,9 +538,11 @@ bool Dataset::locatesByIndex(const QString& field)
 bool Dataset::locateByIndex(int column, const QVariant& value)
 {
     ensureLoaded();
-    QSqlQuery& q = m_db->cachedQuery(QStringLiteral("SELECT rowid, * FROM %1 WHERE %2 = ? ORDER BY rowid LIMIT 1")
-                                         .arg(quoteIdent(m_table), quotedField(column)));
+    const QString sql = QStringLiteral("SELECT rowid, * FROM %1 WHERE %2 = ? ORDER BY rowid LIMIT 1")
+                            .arg(quoteIdent(m_table), quotedField(column));
     const auto find = [&](Row& row) {
+        // Fetched at each use: posting in between may add statements.
+        QSqlQuery& q = m_db->cachedQuery(sql);
         q.bindValue(0, DateValue::toStorage(value));
         const bool ok = q.exec();
         const bool found = ok && q.next();
