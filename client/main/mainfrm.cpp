@@ -898,15 +898,11 @@ void Tmainfrm::ForceShutdownWatchDogTimer()
     bool force = false;
     QString user, reason;
     try {
-        Dataset& t = DM().SystemTable;
-        if (!t.isActive())
-            t.open();
-        t.requery();
-        t.first();
         // An empty table reads as flags clear.
-        force = t.asBoolean(QStringLiteral("forceshutdown"));
-        user = t.asString(QStringLiteral("user"));
-        reason = t.asString(QStringLiteral("reason"));
+        const ShutdownOrder order = ReadShutdownOrder();
+        force = order.force;
+        user = order.user;
+        reason = order.reason;
     } catch (const std::exception&) {
         // Unreadable now (locked, unreachable): no change; the next tick
         // reads again. No message, so an outage stacks no boxes.
