@@ -107,7 +107,7 @@ QDate MondayOf(const QDate& date)
 // one was begun, the report are ended however the run ends.
 class MainRun {
 public:
-    MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w)
+    MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w), m_busyStart(Database::busyFailures())
     {
         if (m_w.m_runDepth++ == 0)
             qApp->installEventFilter(&m_w);
@@ -135,6 +135,27 @@ public:
     MainRun& operator=(const MainRun&) = delete;
 
     void reportBegun() { m_reportOpen = true; }
+    // The file was found locked by another program since the run began. The
+    // statement that found it waited the busy timeout, the one wait of the
+    // run: its work stops there, and cells not yet done are left alone.
+    bool lockedOut() const { return Database::busyFailures() != m_busyStart; }
+    // Runs one data call unless the run is locked out; a database error
+    // that comes from the locked file ends the call quietly (false), any
+    // other travels on.
+    template <class Call>
+    bool attempt(Call&& call)
+    {
+        if (lockedOut())
+            return false;
+        try {
+            call();
+            return true;
+        } catch (const DbError&) {
+            if (!lockedOut())
+                throw;
+            return false;
+        }
+    }
     void endReport()
     {
         m_reportOpen = false;
@@ -148,6 +169,7 @@ private:
             qApp->removeEventFilter(&m_w);
     }
     Tmainfrm& m_w;
+    quint64 m_busyStart;
     bool m_reportOpen = false;
 };
 
@@ -522,12 +544,29 @@ void Tmainfrm::LayoutSheet()
         Sheet->setFixedCols(1);
     for (int c = 1; c <= 7; ++c)
         Sheet->setCells(c, 0, QString::fromLatin1(DayHeaders[c - 1]));
+    sizeSheet();
+}
+
+void Tmainfrm::sizeSheet()
+{
     Sheet->setDefaultColWidth(int(RoundHalfEven(Sheet->width() / (Sheet->colCount() + 0.5))));
     Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
 }
 
 void Tmainfrm::ColourNow()
 {
+    // The current period is read first: when the file cannot be read now
+    // (another program holds it, it is unreachable) the period marked last
+    // stays marked, and the next tick reads again. No message: a long outage
+    // must not stack a box a minute.
+    int order = m_markedPeriodOrder;
+    if (HasDM() && DM().ADOConnection.isOpen()) {
+        try {
+            order = CurrentPeriodOrder();
+            m_markedPeriodOrder = order;
+        } catch (const DbError&) {
+        }
+    }
     const TColor fixed = Sheet->FixedColor();
     for (int c = 1; c <= 7; ++c)
         Sheet->SetCellColor(c, 0, fixed);
@@ -538,7 +577,7 @@ void Tmainfrm::ColourNow()
     if (MondayOf(today) != MondayOf(SelectDate->selectedDate()))
         return;
     Sheet->SetCellColor(today.dayOfWeek(), 0, MarkerColour);
-    const int o = HasDM() && DM().ADOConnection.isOpen() ? CurrentPeriodOrder() : -1;
+    const int o = order;
     const int row = o <= 1 ? 1 : (o <= HighestSheetOrder ? o : HighestSheetOrder);
     Sheet->SetCellColor(0, row, MarkerColour);
 }
@@ -576,6 +615,22 @@ void Tmainfrm::RefreshSheet()
         return;
     }
     Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
+}
+
+void Tmainfrm::refreshAfterRun(bool lockedOut)
+{
+    if (!lockedOut) {
+        RefreshSheet();
+        return;
+    }
+    // The file was held: the sheet is read again only if that can be done at
+    // once; else it stays as it was, which shows nothing as booked that the
+    // run did not book.
+    NoLockWait noWait(DM().ADOConnection);
+    try {
+        RefreshSheet();
+    } catch (const DbError&) {
+    }
 }
 
 void Tmainfrm::fillItemList()
@@ -718,6 +773,7 @@ void Tmainfrm::BookSelection()
         return;
     }
     bool failed = false;
+    bool busy = false;
     {
         const QString user = CurrentUser;
         MainRun run(*this, QStringLiteral("Booking Item"), (right - left + 1) * (bottom - top + 1));
@@ -730,8 +786,17 @@ void Tmainfrm::BookSelection()
         for (int c = left; c <= right && !ProgramEnding; ++c) {
             for (int r = top; r <= bottom && !ProgramEnding; ++r) {
                 const SheetSlot slot = CellToSlot(c, r);
-                const BookingResultCode code =
-                    PlaceBooking(item, slot.period, user, slot.date, reason, true, user, false);
+                BookingResultCode code = -1;
+                run.attempt([&] { code = PlaceBooking(item, slot.period, user, slot.date, reason, true, user, false); });
+                if (code != 0 && run.lockedOut()) {
+                    // Not booked, for the file was held: said so in the report.
+                    LastBookingResult = TLastBookingResult();
+                    LastBookingResult.code = code = -1;
+                    LastBookingResult.message = MainMessages::CellNotBooked;
+                    LastBookingResult.date = slot.date;
+                    LastBookingResult.period = slot.period;
+                    LastBookingResult.item = item;
+                }
                 ReportBookingResult(code);
                 if (code < 0)
                     failed = true;
@@ -739,10 +804,15 @@ void Tmainfrm::BookSelection()
             }
         }
         if (!ProgramEnding)
-            RefreshSheet();
+            refreshAfterRun(run.lockedOut());
         run.endReport();
+        busy = run.lockedOut();
     }
-    if (failed && !ProgramEnding)
+    if (ProgramEnding)
+        return;
+    if (busy)
+        ShowAlertWithReport(MainMessages::BookingsBusy, true);
+    else if (failed)
         ShowAlertWithReport(MainMessages::BookingsFailed, true);
 }
 
@@ -756,20 +826,28 @@ void Tmainfrm::CancelSelection()
     if (ProgramEnding || !yes)
         return;
     bool failed = false;
+    bool busy = false;
     {
         MainRun run(*this, QStringLiteral("Cancelling Booking"), (right - left + 1) * (bottom - top + 1));
         for (int c = left; c <= right && !ProgramEnding; ++c) {
             for (int r = top; r <= bottom && !ProgramEnding; ++r) {
                 const SheetSlot slot = CellToSlot(c, r);
-                if (!DeleteBooking(item, slot.period, slot.date))
+                bool deleted = false;
+                run.attempt([&] { deleted = DeleteBooking(item, slot.period, slot.date); });
+                if (!deleted || run.lockedOut())
                     failed = true;
                 StatusStep();
             }
         }
         if (!ProgramEnding)
-            RefreshSheet();
+            refreshAfterRun(run.lockedOut());
+        busy = run.lockedOut();
     }
-    if (failed && !ProgramEnding)
+    if (ProgramEnding)
+        return;
+    if (busy)
+        ShowAlert(MainMessages::CancelBusy);
+    else if (failed)
         ShowAlert(MainMessages::CancelFailed);
 }
 
@@ -850,12 +928,16 @@ void Tmainfrm::FlushAllBookings1Click()
     const bool yes = AskQuestion(MainMessages::FlushWarning);
     if (ProgramEnding || !yes)
         return;
+    bool busy = false;
     {
         MainRun run(*this, QStringLiteral("Flushing All Bookings"), 1);
-        DeleteAllBookingsOfItem(item);
+        run.attempt([&] { DeleteAllBookingsOfItem(item); });
         StatusStep();
+        busy = run.lockedOut();
     }
-    RefreshSheet();
+    refreshAfterRun(busy);
+    if (busy && !ProgramEnding)
+        ShowAlert(MainMessages::FlushBusy);
 }
 
 void Tmainfrm::ExitSystem1Click() { close(); }
@@ -898,6 +980,8 @@ void Tmainfrm::ForceShutdownWatchDogTimer()
     bool force = false;
     QString user, reason;
     try {
+        // A tick never waits for a file another program holds.
+        NoLockWait noWait(DM().ADOConnection);
         Dataset& t = DM().SystemTable;
         if (!t.isActive())
             t.open();
@@ -922,7 +1006,15 @@ void Tmainfrm::ForceShutdownWatchDogTimer()
 
 void Tmainfrm::ShutDownTimerTimer() { close(); }
 
-void Tmainfrm::ColourNowTimerTimer() { ColourNow(); }
+void Tmainfrm::ColourNowTimerTimer()
+{
+    if (HasDM()) {
+        NoLockWait noWait(DM().ADOConnection);
+        ColourNow();
+    } else {
+        ColourNow();
+    }
+}
 
 // ------------------------------------------------------------------ closing
 
@@ -968,6 +1060,18 @@ void Tmainfrm::closeEvent(QCloseEvent* event)
 void Tmainfrm::FormResize()
 {
     placeControls();
-    LayoutSheet();
+    if (!HasDM()) {
+        LayoutSheet();
+        ColourNow();
+        return;
+    }
+    // A resize neither waits for the file nor reports it unreadable: the
+    // sheet keeps its rows and headers and only takes the new size.
+    NoLockWait noWait(DM().ADOConnection);
+    try {
+        LayoutSheet();
+    } catch (const DbError&) {
+        sizeSheet();
+    }
     ColourNow();
 }
