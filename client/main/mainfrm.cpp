@@ -320,20 +320,18 @@ void Tmainfrm::buildControls()
     Sheet->SetFixedTextAlign(taCenter);
     Sheet->SetFixedColor(WindowColour);
     Sheet->SetColor(clWhite);
-    Sheet->setFont(windowFont(12));
     {
         QPalette sp = Sheet->palette();
         sp.setColor(QPalette::Text, Qt::black);
         Sheet->setPalette(sp);
     }
-    // The headers carry the window's text colour over their own colour.
-    Sheet->onDrawCell = [this](QPainter& p, int col, int row, const QRect& rect, CoolGridBase::DrawState) {
-        if (col > 0 && row > 0)
-            return;
-        p.fillRect(rect, ColorToQColor(Sheet->GetCellColor(col, row)));
-        p.setPen(ColorToQColor(TextColour));
-        p.drawText(rect, Qt::AlignCenter, Sheet->cells(col, row));
-    };
+    Sheet->SetFont(TFont(windowFont(12), clBlack));
+    // The headers' fonts carry the window's text colour; their records are
+    // made now, with the sheet's font, for every header the sheet can have.
+    for (int c = 0; c <= 7; ++c)
+        Sheet->GetCellFont(c, 0).Color = TextColour;
+    for (int r = 1; r <= HighestSheetOrder; ++r)
+        Sheet->GetCellFont(0, r).Color = TextColour;
     connect(Sheet, &CoolGridBase::clicked, this, [this] {
         if (!RunActive())
             SheetClick();

@@ -7,6 +7,7 @@
 #include "CoolCtrls.h"
 #include "Lookups.h"
 #include "Utilities.h"
+#include "../controls/GridTestSupport.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -495,4 +496,26 @@ TEST_F(MainSheet, StoredTextsShowAsTheyAreNeverAsMarkup)
     // Drawn as plain text the reason is a single line of label height.
     EXPECT_LE(win->forreason->sizeHint().height(), 20);
     EXPECT_EQ(win->bookedby->text(), QStringLiteral("Booked by: <i>Bob</i>"));
+}
+
+TEST_F(MainSheet, HeadersAreDrawnInTheirFontsColourAndWrapLikeAnyCell)
+{
+    win->InitMainWindow();
+    win->Sheet->viewport()->repaint();
+    const QImage img = win->Sheet->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // The brightest ink of a header is the window's text colour.
+    auto brightest = [&img](const QRect& r) {
+        QRgb best = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (qRed(img.pixel(x, y)) + qGreen(img.pixel(x, y)) > qRed(best) + qGreen(best))
+                    best = img.pixel(x, y);
+        return best;
+    };
+    EXPECT_EQ(brightest(win->Sheet->cellRect(1, 0)), qRgb(251, 245, 179));
+    EXPECT_EQ(brightest(win->Sheet->cellRect(0, 3)), qRgb(251, 245, 179));
+    EXPECT_EQ(win->Sheet->GetCellFont(4, 0).Color, TColor(11793915));
+    // "Day/Period" does not fit the first column's width: two lines.
+    EXPECT_EQ(gridtest::inkBands(img, win->Sheet->cellRect(0, 0)), 2);
+    EXPECT_FALSE(win->Sheet->onDrawCell);
 }
