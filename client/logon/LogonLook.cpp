@@ -44,8 +44,7 @@ void ApplyLogonLook(QWidget* dialog)
         pal.setColor(role, kText);
     dialog->setPalette(pal);
     dialog->setAutoFillBackground(true);
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
+    QFont f = QApplication::font();
     f.setPixelSize(16);
     f.setBold(true);
     dialog->setFont(f);

@@ -53,10 +53,8 @@ const char* const DayHeaders[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN
 
 QFont windowFont(int pixels)
 {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"),
-                   QStringLiteral("Liberation Sans")});
+    // The application's family, bold, at the size asked for.
+    QFont f = QApplication::font();
     f.setBold(true);
     f.setPixelSize(pixels);
     return f;

@@ -139,10 +139,14 @@ TEST_F(MainWatch, AShutdownEndsARealModalLoop)
     ui->answer([&](QDialog& d) {
         QTimer::singleShot(0, win.get(), [&] { win->ForceShutdownWatchDogTimer(); });
         // Safety net: should the close not end the loop, end it here and fail.
-        QTimer::singleShot(5000, &d, [&] {
+        // It goes with the loop, so it never fires into a later test.
+        QTimer safety;
+        safety.setSingleShot(true);
+        QObject::connect(&safety, &QTimer::timeout, &d, [&] {
             ADD_FAILURE() << "the modal loop outlived the shutdown";
             d.done(mrCancel);
         });
+        safety.start(5000);
         d.exec();
         returned = true;
         return d.result();
