@@ -359,7 +359,17 @@ void Tmainfrm::buildMenu()
     MainMenu1->setFont(QApplication::font());
     MainMenu1->setAutoFillBackground(true);
     {
-        QPalette mp = QApplication::palette();
+        // The platform's ordinary menu colours, not the window's: every
+        // colour is set on the bar itself, for a palette merely equal to the
+        // application's would let the window's dark blue through.
+        const QPalette app = QApplication::palette();
+        QPalette mp;
+        for (int g = 0; g < QPalette::NColorGroups; ++g)
+            for (int r = 0; r < QPalette::NColorRoles; ++r) {
+                const auto group = QPalette::ColorGroup(g);
+                const auto role = QPalette::ColorRole(r);
+                mp.setColor(group, role, app.color(group, role));
+            }
         MainMenu1->setPalette(mp);
     }
     auto entry = [this](QMenu* menu, const char* name, const QString& caption, void (Tmainfrm::*handler)()) {
