@@ -56,7 +56,7 @@ void MakeLogonButtonsFlat(QWidget* dialog)
     for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
         b->setFlat(true);
         b->setStyleSheet(QStringLiteral(
-            "QPushButton { border: 1px solid rgb(251, 245, 179); background: transparent; }"
+            "QPushButton { color: rgb(251, 245, 179); border: 1px solid rgb(251, 245, 179); background: transparent; }"
             "QPushButton:default { border-width: 2px; }"
             "QPushButton:pressed { background: rgb(0, 0, 64); }"
             "QPushButton:focus { border-style: dotted; }"));

@@ -46,6 +46,8 @@ constexpr TColor CalendarTitle = 4194304;   // RGB 0, 0, 64
 constexpr TColor MarkerColour = 255;        // red
 constexpr int HighestSheetOrder = 12;
 constexpr int ListWidth = 217;
+// The calendar's frame is as tall as the window's default size leaves it.
+constexpr int CalendarHeight = 224;
 // The most characters a booking's reason holds in the file.
 constexpr int ReasonWidth = 150;
 
@@ -292,9 +294,18 @@ void Tmainfrm::buildControls()
         head.setForeground(ColorToQColor(TextColour));
         head.setBackground(ColorToQColor(CalendarTitle));
         SelectDate->setHeaderTextFormat(head);
+        // The title's buttons keep the title's colours when hovered or
+        // pressed (only a frame shows), and the month button leaves room for
+        // its drop-down arrow after the month's name.
         SelectDate->setStyleSheet(QStringLiteral(
             "#qt_calendar_navigationbar { background-color: rgb(0, 0, 64); }"
-            "#qt_calendar_navigationbar QToolButton { color: rgb(251, 245, 179); }"
+            "#qt_calendar_navigationbar QToolButton { color: rgb(251, 245, 179); background-color: rgb(0, 0, 64);"
+            " border: 1px solid transparent; padding: 1px 3px; }"
+            "#qt_calendar_navigationbar QToolButton:hover { border-color: rgb(251, 245, 179); }"
+            "#qt_calendar_navigationbar QToolButton:pressed { background-color: rgb(0, 74, 149); }"
+            "QToolButton#qt_calendar_monthbutton { padding-right: 14px; }"
+            "QToolButton#qt_calendar_monthbutton::menu-indicator { subcontrol-origin: padding;"
+            " subcontrol-position: right center; right: 2px; }"
             "#qt_calendar_calendarview { background-color: rgb(0, 74, 149); color: rgb(251, 245, 179); }"));
     }
     connect(SelectDate, &QCalendarWidget::selectionChanged, this, [this] {
@@ -489,8 +500,10 @@ void Tmainfrm::placeControls()
     desclabel->setGeometry(x, 289, ListWidth, 25);
     Label3->setGeometry(x, 314, ListWidth, 20);
     mondayof->setGeometry(x + 4, 334, 209, 20);
+    // The calendar keeps its size at the bottom left; it moves down with a
+    // taller window and never rises over the labels above it.
     const int calTop = 356;
-    Shape1->setGeometry(x, calTop, ListWidth, std::max(160, h - 4 - calTop));
+    Shape1->setGeometry(x, std::max(calTop, h - 4 - CalendarHeight), ListWidth, CalendarHeight);
     SelectDate->setGeometry(1, 1, Shape1->width() - 2, Shape1->height() - 2);
 
     // The sheet, the information line under it and the toolbar under that

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -550,4 +551,21 @@ TEST_F(MainSheet, AtTheDefaultSizeABookedWeekShowsAllTwelvePeriods)
         // A booked cell shows its two lines, no more.
         EXPECT_EQ(gridtest::inkBands(img, win->Sheet->cellRect(3, r)), 2) << r;
     }
+}
+
+TEST_F(MainSheet, TheCalendarKeepsItsSizeAtTheBottomLeft)
+{
+    win->InitMainWindow();
+    EXPECT_EQ(win->Shape1->geometry(), QRect(8, 356, 217, 224));
+    win->resize(1100, 800);
+    QApplication::processEvents();
+    const int h = win->centralWidget()->height();
+    EXPECT_EQ(win->Shape1->size(), QSize(217, 224));
+    EXPECT_EQ(win->Shape1->geometry().bottom(), h - 5);
+    EXPECT_EQ(win->Shape1->x(), 8);
+    // The month's button has room for the longest name and its arrow.
+    auto* month = win->SelectDate->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    ASSERT_NE(month, nullptr);
+    month->setText(QStringLiteral("September"));
+    EXPECT_GE(month->sizeHint().width(), QFontMetrics(month->font()).horizontalAdvance(month->text()) + 14);
 }
