@@ -636,6 +636,11 @@ void Tmainfrm::RefreshSheet()
     Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
 }
 
+std::unique_ptr<NoLockWait> Tmainfrm::noLockWait()
+{
+    return HasDM() ? std::make_unique<NoLockWait>(DM().ADOConnection) : nullptr;
+}
+
 void Tmainfrm::refreshAfterRun(bool lockedOut)
 {
     if (!lockedOut) {
@@ -1027,12 +1032,8 @@ void Tmainfrm::ShutDownTimerTimer() { close(); }
 
 void Tmainfrm::ColourNowTimerTimer()
 {
-    if (HasDM()) {
-        NoLockWait noWait(DM().ADOConnection);
-        ColourNow();
-    } else {
-        ColourNow();
-    }
+    const auto noWait = noLockWait();
+    ColourNow();
 }
 
 // ------------------------------------------------------------------ closing
@@ -1079,14 +1080,9 @@ void Tmainfrm::closeEvent(QCloseEvent* event)
 void Tmainfrm::FormResize()
 {
     placeControls();
-    if (!HasDM()) {
-        LayoutSheet();
-        ColourNow();
-        return;
-    }
     // A resize neither waits for the file nor reports it unreadable: the
     // sheet keeps its rows and headers and only takes the new size.
-    NoLockWait noWait(DM().ADOConnection);
+    const auto noWait = noLockWait();
     try {
         LayoutSheet();
     } catch (const DbError&) {

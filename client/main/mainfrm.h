@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCalendarWidget;
@@ -191,6 +192,9 @@ private:
     // Re-reads the sheet at the end of a run; after the run found the file
     // held by another program, only when it can be read without waiting.
     void refreshAfterRun(bool lockedOut);
+    // While the answer lives, the client's statements do not wait for a file
+    // another program holds (none without a data module).
+    std::unique_ptr<NoLockWait> noLockWait();
     // Column widths and row heights that share the sheet's size out.
     void sizeSheet();
     // The selection when it covers only sheet cells, else false.
