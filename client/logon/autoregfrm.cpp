@@ -49,6 +49,7 @@ Tautoregfrm::Tautoregfrm(QWidget* parent) : TFormBase(parent)
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(248, 320, 225, 25);
     Button2->setAutoDefault(false);
+    MakeLogonButtonsFlat(this);
     connect(Button1, &QPushButton::clicked, this, &Tautoregfrm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Tautoregfrm::Button2Click);
 }
