@@ -254,5 +254,7 @@ Tsetperfrm* SetPeriodsForm() { return SharedForm<Tsetperfrm>(); }
 
 void RenamePeriodInBookings(const QString& oldName, const QString& newName)
 {
-    DM().ADOConnection.exec(QStringLiteral("UPDATE bookings SET Period = ? WHERE Period = ?"), {newName, oldName});
+    Dataset& q = DM().UpdateQuery;
+    q.close();
+    q.execSql(QStringLiteral("UPDATE bookings SET Period = ?\nWHERE Period = ?"), QVariantList{newName, oldName});
 }
