@@ -32,7 +32,7 @@ Tadmusersfrm::Tadmusersfrm(QWidget* parent) : TFormBase(parent)
 {
     setObjectName(QStringLiteral("admusersfrm"));
     setWindowTitle(M::Caption);
-    setFixedSize(712, 498);
+    setFixedSize(744, 498);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Users"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -50,7 +50,7 @@ Tadmusersfrm::Tadmusersfrm(QWidget* parent) : TFormBase(parent)
 
     detailsbox = new QGroupBox(QStringLiteral("Details"), this);
     detailsbox->setObjectName(QStringLiteral("detailsbox"));
-    detailsbox->setGeometry(196, 8, 508, 448);
+    detailsbox->setGeometry(196, 8, 540, 448);
     QWidget* d = detailsbox;
 
     auto label = [d](const QString& text, int x, int y, int w) {
@@ -68,7 +68,7 @@ Tadmusersfrm::Tadmusersfrm(QWidget* parent) : TFormBase(parent)
     label(QStringLiteral("Full Name:"), 8, 26, 80);
     fullname = new QLineEdit(d);
     fullname->setObjectName(QStringLiteral("fullname"));
-    fullname->setGeometry(92, 24, 404, 24);
+    fullname->setGeometry(92, 24, 436, 24);
     fullname->setMaxLength(50);
 
     usertype = new TRadioGroup(d);
@@ -102,7 +102,7 @@ Tadmusersfrm::Tadmusersfrm(QWidget* parent) : TFormBase(parent)
     label(QStringLiteral("Comfirm:"), 264, 148, 70);
     password2 = new QLineEdit(d);
     password2->setObjectName(QStringLiteral("password2"));
-    password2->setGeometry(338, 146, 158, 24);
+    password2->setGeometry(338, 146, 190, 24);
     for (QLineEdit* e : {password1, password2}) {
         MaskPassword(e);
         e->setMaxLength(20);
@@ -115,23 +115,23 @@ Tadmusersfrm::Tadmusersfrm(QWidget* parent) : TFormBase(parent)
 
     Label3 = label(QStringLiteral("User Rights:"), 8, 204, 120);
     Label3->setObjectName(QStringLiteral("Label3"));
-    makebookings = box("makebookings", QStringLiteral("Make Bookings"), 8, 228, 300);
+    makebookings = box("makebookings", QStringLiteral("Make Bookings"), 8, 228, 330);
     canModifyBookings = box("canModifyBookings", QStringLiteral("Modify bookings of people on lower security level"),
-                            8, 252, 300);
-    makepermanentbookings = box("makepermanentbookings", QStringLiteral("Make Permanent Bookings"), 8, 276, 300);
-    canFlushBookings = box("canFlushBookings", QStringLiteral("Delete Bookings in Mass"), 8, 300, 300);
-    canModifyItems = box("canModifyItems", QStringLiteral("Add/Edit/Remove Inventory"), 8, 324, 300);
-    canModifyCatergories = box("canModifyCatergories", QStringLiteral("Add/Edit/Remove Catergories"), 8, 348, 300);
-    canAdministerUsers = box("canAdministerUsers", QStringLiteral("Administer Users"), 312, 228, 190);
-    modifyPeriods = box("modifyPeriods", QStringLiteral("Modify Periods"), 312, 252, 190);
-    forceshutdown = box("forceshutdown", QStringLiteral("Force a Shutdown"), 312, 276, 190);
-    canRunMaintaince = box("canRunMaintaince", QStringLiteral("Run Maintenance"), 312, 300, 190);
-    overidebookinglimit = box("overidebookinglimit", QStringLiteral("Overide Booking Limit"), 312, 324, 190);
-    isAdmin = box("isAdmin", QStringLiteral("Administer System Functions"), 312, 348, 190);
+                            8, 252, 330);
+    makepermanentbookings = box("makepermanentbookings", QStringLiteral("Make Permanent Bookings"), 8, 276, 330);
+    canFlushBookings = box("canFlushBookings", QStringLiteral("Delete Bookings in Mass"), 8, 300, 330);
+    canModifyItems = box("canModifyItems", QStringLiteral("Add/Edit/Remove Inventory"), 8, 324, 330);
+    canModifyCatergories = box("canModifyCatergories", QStringLiteral("Add/Edit/Remove Catergories"), 8, 348, 330);
+    canAdministerUsers = box("canAdministerUsers", QStringLiteral("Administer Users"), 344, 228, 192);
+    modifyPeriods = box("modifyPeriods", QStringLiteral("Modify Periods"), 344, 252, 192);
+    forceshutdown = box("forceshutdown", QStringLiteral("Force a Shutdown"), 344, 276, 192);
+    canRunMaintaince = box("canRunMaintaince", QStringLiteral("Run Maintenance"), 344, 300, 192);
+    overidebookinglimit = box("overidebookinglimit", QStringLiteral("Overide Booking Limit"), 344, 324, 192);
+    isAdmin = box("isAdmin", QStringLiteral("Administer System Functions"), 344, 348, 192);
 
     Button3 = new QPushButton(QStringLiteral("Apply Changes"), d);
     Button3->setObjectName(QStringLiteral("Button3"));
-    Button3->setGeometry(376, 410, 120, 27);
+    Button3->setGeometry(408, 410, 120, 27);
 
     auto button = [this](const char* objectName, const QString& caption, int x, int w) {
         auto* b = new QPushButton(caption, this);
@@ -143,7 +143,7 @@ Tadmusersfrm::Tadmusersfrm(QWidget* parent) : TFormBase(parent)
     Button1 = button("Button1", QStringLiteral("Add a new user"), 8, 130);
     Button4 = button("Button4", QStringLiteral("Rename User"), 146, 110);
     Button5 = button("Button5", QStringLiteral("Delete User"), 264, 110);
-    Button2 = button("Button2", QStringLiteral("Close"), 624, 80);
+    Button2 = button("Button2", QStringLiteral("Close"), 656, 80);
     Button3->setAutoDefault(false);
     connect(Button1, &QPushButton::clicked, this, &Tadmusersfrm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Tadmusersfrm::Button2Click);

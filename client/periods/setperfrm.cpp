@@ -25,9 +25,9 @@ constexpr int ColumnLeft[] = {8, 220, 432};
 constexpr int SlotTop = 112;
 constexpr int SlotHeight = 58;
 
-// The periods table as it stands, one text per row in the order the rows
-// were made.
-QStringList readPeriodRows()
+} // namespace
+
+QStringList ReadPeriodRows()
 {
     Dataset& t = DM().PeriodsTable;
     t.requery();
@@ -41,6 +41,8 @@ QStringList readPeriodRows()
     }
     return rows;
 }
+
+namespace {
 
 // Names that stand for bookings while a rename is under way: unlike any
 // period name, and within the column's width.
@@ -70,9 +72,31 @@ void applyRenames(const QList<std::pair<QString, QString>>& pairs)
         RenamePeriodInBookings(passingName(i), pairs.at(i).second);
 }
 
-class StaleDialog : public std::exception {};
-
 } // namespace
+
+void StorePeriods(const QList<PeriodSlot>& periodSlots, const QList<std::pair<QString, QString>>& renames,
+                  const QStringList& readRows)
+{
+    Database& db = DM().ADOConnection;
+    struct Reread {
+        ~Reread()
+        {
+            try {
+                DM().PeriodsTable.requery();
+            } catch (...) {
+            }
+        }
+    } reread;
+    WriteTransaction tx(db);
+    if (ReadPeriodRows() != readRows)
+        throw PeriodsChanged();
+    db.exec(QStringLiteral("DELETE FROM periods"));
+    for (int k = 0; k < periodSlots.size(); ++k)
+        db.exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES (?, ?, ?)"),
+                {periodSlots.at(k).name, k + 1, DateValue::timeText(periodSlots.at(k).start)});
+    applyRenames(renames);
+    tx.commit();
+}
 
 Tsetperfrm::Tsetperfrm(QWidget* parent) : TFormBase(parent)
 {
@@ -98,12 +122,16 @@ Tsetperfrm::Tsetperfrm(QWidget* parent) : TFormBase(parent)
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setGeometry(8, 8, 624, 96);
+    QFont smaller = font();
+    smaller.setPixelSize(14);
+    Label1->setFont(smaller);
 
     for (int k = 0; k < Slots; ++k) {
         const int left = ColumnLeft[k / 4];
         const int top = SlotTop + (k % 4) * SlotHeight;
         auto* caption = new QLabel(QStringLiteral("Per. %1 Name/Start Time").arg(k + 1), this);
         caption->setGeometry(left, top, 204, 20);
+        caption->setFont(timeFont);
 
         auto* name = new QLineEdit(this);
         name->setObjectName(QStringLiteral("Per%1Name").arg(k + 1));
@@ -150,7 +178,7 @@ void Tsetperfrm::FormShow()
         PerName[k]->clear();
         PerTime[k]->setText(QLatin1String(ClearTimes[k]));
     }
-    m_readRows = readPeriodRows();
+    m_readRows = ReadPeriodRows();
     Dataset& t = DM().PeriodsTable;
     for (t.first(); !t.eof(); t.next()) {
         const int k = t.asInteger(QStringLiteral("order"));
@@ -183,7 +211,7 @@ bool Tsetperfrm::save()
         ++stored;
 
     // Everything that will be stored is checked before anything is written.
-    QList<QTime> times;
+    QList<PeriodSlot> periodSlots;
     for (int k = 0; k < stored; ++k) {
         const QTime t = ParseTimeText(PerTime[k]->text());
         if (!t.isValid()) {
@@ -191,7 +219,7 @@ bool Tsetperfrm::save()
             PerTime[k]->setFocus();
             return false;
         }
-        times << t;
+        periodSlots.append({PerName[k]->text(), t});
     }
     for (int a = 0; a < stored; ++a) {
         for (int b = a + 1; b < stored; ++b) {
@@ -212,31 +240,19 @@ bool Tsetperfrm::save()
             renames.append({OldNames.value(k), now});
     }
 
-    Database& db = DM().ADOConnection;
-    bool renaming = false;
     try {
-        WriteTransaction tx(db);
-        if (readPeriodRows() != m_readRows)
-            throw StaleDialog();
-        db.exec(QStringLiteral("DELETE FROM periods"));
-        for (int k = 0; k < stored; ++k)
-            db.exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES (?, ?, ?)"),
-                    {PerName[k]->text(), k + 1, DateValue::timeText(times.at(k))});
-        renaming = true;
-        applyRenames(renames);
-        tx.commit();
-    } catch (const StaleDialog&) {
-        DM().PeriodsTable.requery();
+        StorePeriods(periodSlots, renames, m_readRows);
+    } catch (const PeriodsChanged&) {
         ShowAlert(M::Stale);
         return false;
     } catch (const DbError& e) {
-        DM().PeriodsTable.requery();
+        // A slot clash can only come from a rename: the stored names differ.
         const QString why = e.text();
-        ShowAlert(renaming && why.contains(QLatin1String("UNIQUE"), Qt::CaseInsensitive) ? M::Collision
-                                                                                         : M::SaveFailed.arg(why));
+        ShowAlert(why.contains(QLatin1String("UNIQUE constraint failed: bookings"), Qt::CaseInsensitive)
+                      ? M::Collision
+                      : M::SaveFailed.arg(why));
         return false;
     }
-    DM().PeriodsTable.requery();
     return true;
 }
 

@@ -3,6 +3,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTime>
+
+#include <exception>
 
 #include <array>
 
@@ -73,6 +76,24 @@ private:
 };
 
 Tsetperfrm* SetPeriodsForm();
+
+// The periods of the day as stored: the name and start time of order 1, 2, ...
+struct PeriodSlot {
+    QString name;
+    QTime start;
+};
+// Another client changed the periods since they were read.
+class PeriodsChanged : public std::exception {};
+// The text of every periods row, in the order the rows were made, to tell
+// later whether the table is still as it was read.
+QStringList ReadPeriodRows();
+// Rewrites the periods table with the given periods (orders 1, 2, ...) and gives the
+// bookings of every old name of the pairs its new name, each booking changed
+// at most once; all in one write transaction. Throws PeriodsChanged when the
+// table no longer holds readRows, DbError when the database refuses any
+// part; either way nothing is changed.
+void StorePeriods(const QList<PeriodSlot>& periodSlots, const QList<std::pair<QString, QString>>& renames,
+                  const QStringList& readRows);
 
 // Gives every booking of the period oldName (in any letter case) the name newName.
 void RenamePeriodInBookings(const QString& oldName, const QString& newName);
