@@ -1,5 +1,6 @@
 #pragma once
 #include "DataModule.h"
+#include "DbError.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -7,6 +8,7 @@
 #include <QPixmap>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCalendarWidget;
@@ -51,6 +53,16 @@ inline const QString FlushWarning = QStringLiteral(
 inline const QString Maintenance = QStringLiteral(
     "Maintenance is now run by an external program. Run QVKMAINT.EXE from the command prompt");
 inline const QString AccessDenied = QStringLiteral("Access Denied. You are not allowed to use this function");
+inline const QString BookingsBusy = QStringLiteral(
+    "The database is in use by another program, so some or all of your bookings were not made. "
+    "Try again in a moment");
+inline const QString CancelBusy = QStringLiteral(
+    "The database is in use by another program, so some or all of the selected bookings were not "
+    "cancelled. Try again in a moment");
+inline const QString FlushBusy = QStringLiteral(
+    "The database is in use by another program, so the bookings were not deleted. Try again in a moment");
+// A cell's line in the booking report when the file was held.
+inline const QString CellNotBooked = QStringLiteral("Not booked: the database is in use by another program");
 } // namespace MainMessages
 
 // The client's main window: category and item choice, the month calendar,
@@ -117,6 +129,8 @@ public:
     QMenu* User1 = nullptr;
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
+    QAction* EditUsers1 = nullptr;
+    QAction* SetupPeriods1 = nullptr;
     QAction* Maintanence1 = nullptr;
     QAction* ForceLogoff1 = nullptr;
     QAction* ListPeopleOnline1 = nullptr;
@@ -186,6 +200,8 @@ public:
     void Findwhenselecteditemisspare1Click();
     void ExitSystem1Click();
     void ChangePassword1Click();
+    void EditUsers1Click();
+    void SetupPeriods1Click();
     void Maintanence1Click();
     void ForceLogoff1Click();
     void ListPeopleOnline1Click();
@@ -208,12 +224,22 @@ private:
     void buildToolBar();
     void placeControls();
     void showMonday(const QDate& monday);
+    // Re-reads the sheet at the end of a run; after the run found the file
+    // held by another program, only when it can be read without waiting.
+    void refreshAfterRun(bool lockedOut);
+    // While the answer lives, the client's statements do not wait for a file
+    // another program holds (none without a data module).
+    std::unique_ptr<NoLockWait> noLockWait();
+    // Column widths and row heights that share the sheet's size out.
+    void sizeSheet();
     // The selection when it covers only sheet cells, else false.
     bool sheetSelection(int& left, int& top, int& right, int& bottom) const;
 
     QDate m_shownMonday;
     int m_runDepth = 0;
     bool m_inWatch = false;
+    // The period order the sheet marked last (-1 before any was read).
+    int m_markedPeriodOrder = -1;
     bool m_closed = false;
     bool m_filling = false;
     // A mouse press on the item list is going on, and whether the change of
@@ -240,11 +266,36 @@ public:
 
     // Begins the report; the footer follows when the run ends.
     void beginReport(const QString& title, const QString& user);
+    // Tells the run a report was begun; the footer follows when it ends.
+    void reportBegun() { m_reportOpen = true; }
     // Ends the report now.
     void endReport();
+
+    // The file was found locked by another program since the run began. The
+    // statement that found it waited the busy timeout, the one wait of the
+    // run: its work stops there, and cells not yet done are left alone.
+    bool lockedOut() const;
+    // Runs one data call unless the run is locked out; a database error
+    // that comes from the locked file ends the call quietly (false), any
+    // other travels on.
+    template <class Call>
+    bool attempt(Call&& call)
+    {
+        if (lockedOut())
+            return false;
+        try {
+            call();
+            return true;
+        } catch (const DbError&) {
+            if (!lockedOut())
+                throw;
+            return false;
+        }
+    }
 
 private:
     void leave();
     Tmainfrm& m_w;
+    quint64 m_busyStart;
     bool m_reportOpen = false;
 };
