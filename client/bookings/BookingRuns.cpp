@@ -254,12 +254,15 @@ void PlaceFreeSlots(Tmainfrm& w, const QList<FreeSlot>& found, const QString& bo
 {
     BookingFailureSeen = false;
     const QString user = CurrentUser;
+    bool busy = false;
     {
         MainRun run(w, QStringLiteral("Placing Bookings"), int(found.size()));
         run.beginReport(QStringLiteral("Search Booking Placement"), HtmlEscape(user));
         for (const FreeSlot& s : found) {
-            if (ProgramEnding)
-                return;
+            // A file held by another program stops the placement at the
+            // line that found it so (each line would wait for it again).
+            if (ProgramEnding || run.lockedOut())
+                break;
             if (s.ticked) {
                 const BookingResultCode code =
                     PlaceBooking(s.item, s.period, bookedFor, dayOf(s.date), reason, false, user, false);
@@ -267,9 +270,14 @@ void PlaceFreeSlots(Tmainfrm& w, const QList<FreeSlot>& found, const QString& bo
             }
             StatusStep();
         }
+        if (ProgramEnding)
+            return;
         run.endReport();
+        busy = run.lockedOut();
     }
-    if (BookingFailureSeen)
+    if (busy)
+        ShowAlertWithReport(MainMessages::BookingsBusy, true);
+    else if (BookingFailureSeen)
         ShowAlertWithReport(M::PlacementFailed, true);
     else
         ShowAlert(M::Placed);

@@ -102,14 +102,19 @@ void Tmainfrm::AlterSelection()
         for (int c = left; c <= right && !ProgramEnding; ++c) {
             for (int r = top; r <= bottom && !ProgramEnding; ++r) {
                 const SheetSlot slot = CellToSlot(c, r);
-                if (FindBooking(item, slot.period, slot.date) == 1
-                    && !AlterBooking(item, slot.period, newBy, newReason, slot.date))
+                // A file held by another program leaves the rest alone.
+                bool booked = false;
+                run.attempt([&] { booked = FindBooking(item, slot.period, slot.date) == 1; });
+                bool altered = !booked;
+                if (booked)
+                    run.attempt([&] { altered = AlterBooking(item, slot.period, newBy, newReason, slot.date); });
+                if (!altered || run.lockedOut())
                     failed = true;
                 StatusStep();
             }
         }
         if (!ProgramEnding)
-            RefreshSheet();
+            refreshAfterRun(run.lockedOut());
     }
     if (failed && !ProgramEnding)
         ShowAlert(M::CannotAlter);

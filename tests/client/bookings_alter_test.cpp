@@ -6,6 +6,7 @@
 #include "alterfrm.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -320,6 +321,62 @@ TEST_F(Alter, WithoutAnItemNothingOpens)
     win->CancelBookinswithCriteria1->trigger();
     EXPECT_EQ(ui->alerts, QStringList(4, QStringLiteral("No Items in Database, Add Some Items")));
     EXPECT_EQ(ui->shown.size(), 4);
+}
+
+} // namespace
+
+namespace {
+
+// Placing search results and altering a selection on a file another
+// program holds for writing: one wait, then the rest is left alone.
+class HeldFileRuns : public BookingsFixture {
+protected:
+    void SetUp() override
+    {
+        BookingsFixture::SetUp();
+        if (HasFailure())
+            return;
+        win->data.ADOConnection.setBusyTimeout(300);
+        win->data.connectTo(path);
+        win->data.openTables();
+        win->InitMainWindow();
+    }
+    void hold() { db().exec(QStringLiteral("BEGIN IMMEDIATE")); }
+    void release() { db().exec(QStringLiteral("COMMIT")); }
+};
+
+TEST_F(HeldFileRuns, PlacementAndAlterWaitOnceAndChangeNothing)
+{
+    QList<FreeSlot> lines;
+    for (int p = 1; p <= 6; ++p)
+        lines.append({QStringLiteral("SCREEN"), QString::number(p), QDate(2026, 3, 5), true});
+    hold();
+    QElapsedTimer t;
+    t.start();
+    PlaceFreeSlots(*win, lines, QStringLiteral("BOB"), QStringLiteral("club"));
+    EXPECT_LT(t.elapsed(), 1500) << "the placement waited for the file more than once";
+    release();
+    EXPECT_EQ(ui->alerts, QStringList{MainMessages::BookingsBusy});
+    EXPECT_EQ(bookings(), 0);
+    EXPECT_FALSE(StatusForm()->isVisible());
+
+    ui->alerts.clear();
+    for (int day = 0; day < 3; ++day)
+        addBooking(QStringLiteral("laptop"), monday.addDays(day), QStringLiteral("1"), QStringLiteral("BOB"));
+    win->RefreshSheet();
+    select(1, 1, 3, 1);
+    ui->answer([](QDialog& d) {
+        static_cast<Talterbookingfrm&>(d).reason->setText(QStringLiteral("new"));
+        return mrOk;
+    });
+    hold();
+    t.start();
+    win->AlterSelection();
+    EXPECT_LT(t.elapsed(), 1500) << "the alter waited for the file more than once";
+    release();
+    EXPECT_EQ(ui->alerts, QStringList{QStringLiteral("Cannot alter all bookings selected")});
+    EXPECT_EQ(bookings(QStringLiteral("forReason = 'new'")), 0);
+    EXPECT_FALSE(win->RunActive());
 }
 
 } // namespace
