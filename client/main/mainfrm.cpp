@@ -568,8 +568,6 @@ QString Tmainfrm::SelectedItem() const
     return it ? it->text() : QString();
 }
 
-QString Tmainfrm::ChosenCategory() const { return DisplayCatergory->currentText(); }
-
 SheetSlot Tmainfrm::CellToSlot(int col, int row) const
 {
     const QDate monday = MondayOf(SelectDate->selectedDate());

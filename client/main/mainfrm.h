@@ -162,8 +162,6 @@ public:
 
     // The selected item of the whole client ("" when the list is empty).
     QString SelectedItem() const;
-    // The category chosen in the window ("" when there is none).
-    QString ChosenCategory() const;
     // Refills the item list from the chosen category and selects its first
     // entry.
     void fillItemList();

@@ -51,6 +51,18 @@ TEST_F(Permanent, FormShowFillsItsDefaultsFromTheMainWindow)
     EXPECT_EQ(PeriodSelectorForm()->y(), f->Label5->y() + f->Label5->height());
 }
 
+TEST_F(Permanent, WithNoCategoryAtAllTheListsAreEmpty)
+{
+    db().exec(QStringLiteral("DELETE FROM items"));
+    win->InitMainWindow();
+    Tcreatepermanentbookingfrm* f = open();
+    EXPECT_EQ(f->DisplayCatergory->count(), 0);
+    EXPECT_EQ(f->DBitemlist->count(), 0);
+    f->desc->setText(QStringLiteral("x"));
+    f->Continuebtn->click();
+    EXPECT_EQ(ui->alerts, QStringList(QStringLiteral("No item selected. Please choose an item from the list.")));
+}
+
 TEST_F(Permanent, ChecksRunInOrderAndTheFirstFailureAloneIsShown)
 {
     struct Case {
