@@ -10,22 +10,13 @@
 
 namespace {
 
-// Changes the control row as it is in the file now; nothing is caught, but
-// a change that fails is not left pending.
-template <typename Change>
-void changeControlRow(Change change)
+// Changes the control row as it is in the file now; nothing is caught.
+void changeControlRow(const std::function<void(Dataset&)>& change)
 {
     Dataset& t = DM().SystemTable;
     t.requery();
     t.first();
-    t.edit();
-    try {
-        change(t);
-        t.post();
-    } catch (...) {
-        t.cancel();
-        throw;
-    }
+    EditAndPost(t, [&] { change(t); });
 }
 
 void writeBooking(Dataset& q, const QString& item, const QString& period, const QString& bookedFor,
@@ -42,6 +33,18 @@ void writeBooking(Dataset& q, const QString& item, const QString& period, const 
 }
 
 } // namespace
+
+void EditAndPost(Dataset& t, const std::function<void()>& change)
+{
+    t.edit();
+    try {
+        change();
+        t.post();
+    } catch (...) {
+        t.cancel();
+        throw;
+    }
+}
 
 void DenyLogin(const QString& reason)
 {
@@ -111,13 +114,6 @@ bool ImportPlaceBooking(const QString& item, const QString& period, const QStrin
     if (!(OutranksUser(existing) || Text::upper(existing) == Text::upper(CurrentUser)))
         return false;
     // OutranksUser moved nothing in BookQuery: the slot's row is still current.
-    q.edit();
-    try {
-        writeBooking(q, item, period, bookedFor, reason, date);
-        q.post();
-    } catch (...) {
-        q.cancel();
-        throw;
-    }
+    EditAndPost(q, [&] { writeBooking(q, item, period, bookedFor, reason, date); });
     return true;
 }

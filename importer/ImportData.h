@@ -1,6 +1,9 @@
 #pragma once
 #include <QDateTime>
 #include <QString>
+#include <functional>
+
+class Dataset;
 
 // The importer's own data routines: the log-in flags of the control row,
 // its password check, the category insert and the booking writer that
@@ -32,3 +35,7 @@ bool AddCategory(const QString& name, const QString& description);
 // while replacing travels on.
 bool ImportPlaceBooking(const QString& item, const QString& period, const QString& bookedFor,
                         bool overwrite, const QString& reason, const QDateTime& date);
+
+// Edits the dataset's current row, lets change fill it and posts; a change
+// that fails is cancelled before its error travels on.
+void EditAndPost(Dataset& t, const std::function<void()>& change);

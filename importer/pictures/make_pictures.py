@@ -2,9 +2,16 @@
 """Draws the importer's own pictures as small PNG files next to this script:
 the hourglass of the wait window (81 x 81, see-through around it) and the
 wizard's backdrop (800 x 600, a blue fall with pale stripes)."""
+import importlib.util
 import os
-import struct
-import zlib
+
+# The PNG writer of the client's own picture script.
+_here = os.path.dirname(os.path.abspath(__file__))
+_spec = importlib.util.spec_from_file_location(
+    "client_pictures", os.path.join(_here, "..", "..", "client", "pictures", "make_pictures.py"))
+_client = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(_client)
+write_png = _client.write_png
 
 BLUE = (0, 74, 149)
 DARK = (0, 26, 64)
@@ -12,24 +19,6 @@ SAND = (222, 184, 96)
 GLASS = (214, 232, 250)
 WOOD = (120, 72, 30)
 NONE = (0, 0, 0, 0)
-
-
-def rgba(c):
-    return c if len(c) == 4 else c + (255,)
-
-
-def write_png(path, px):
-    h, w = len(px), len(px[0])
-    raw = b"".join(b"\0" + b"".join(bytes(rgba(c)) for c in row) for row in px)
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n")
-        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)))
-        f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
-        f.write(chunk(b"IEND", b""))
 
 
 def hourglass():
