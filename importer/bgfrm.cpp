@@ -1,4 +1,5 @@
 #include "bgfrm.h"
+#include "lockfrm.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,7 +13,7 @@ TBGFrm::TBGFrm(QWidget* parent) : QWidget(parent)
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setScaledContents(true);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/importer/pictures/backdrop.png")));
+    Image1->setPixmap(ImporterPicture(QStringLiteral("backdrop.png")));
 }
 
 void TBGFrm::FormShow()

@@ -23,7 +23,7 @@ Tlockfrm::Tlockfrm(QWidget* parent) : TFormBase(parent)
     Image1->setGeometry(8, 12, 81, 81);
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setAttribute(Qt::WA_TranslucentBackground);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/importer/pictures/hourglass.png")));
+    Image1->setPixmap(ImporterPicture(QStringLiteral("hourglass.png")));
 
     Label1 = new QLabel(GroupBox1);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -38,3 +38,10 @@ Tlockfrm::Tlockfrm(QWidget* parent) : TFormBase(parent)
 }
 
 Tlockfrm* LockForm() { return SharedForm<Tlockfrm>(); }
+
+QPixmap ImporterPicture(const QString& file)
+{
+    // The resources of a static library must be registered by hand.
+    Q_INIT_RESOURCE(importer);
+    return QPixmap(QStringLiteral(":/importer/pictures/") + file);
+}

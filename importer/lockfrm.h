@@ -1,6 +1,8 @@
 #pragma once
 #include "Forms.h"
 
+#include <QPixmap>
+
 class QGroupBox;
 class QLabel;
 
@@ -16,3 +18,6 @@ public:
 };
 
 Tlockfrm* LockForm();
+
+// One of the importer's own pictures ("hourglass.png", "backdrop.png").
+QPixmap ImporterPicture(const QString& file);

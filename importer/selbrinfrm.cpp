@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -49,6 +50,10 @@ QPlainTextEdit* memo(QWidget* parent, const char* name, const QStringList& lines
     m->setPlainText(lines.join(QLatin1Char('\n')));
     m->setReadOnly(true);
     m->setEnabled(false);
+    // Disabled, yet as readable as any text.
+    QPalette palette = m->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
+    m->setPalette(palette);
     m->setFrameShape(QFrame::NoFrame);
     m->setGeometry(at);
     return m;
@@ -266,6 +271,9 @@ TSelbrinFrm::TSelbrinFrm(QWidget* parent) : TFormBase(parent)
     BackBtn = button(BtnGrpBox, "BackBtn", QStringLiteral("<"), QRect(388, 11, 75, 25));
     NextBtn = button(BtnGrpBox, "NextBtn", QStringLiteral(">"), QRect(470, 11, 75, 25));
     NextBtn->setDefault(true);
+    // Return anywhere in the wizard means ">".
+    for (QPushButton* b : {Button1, Button2, Button4, Button5, CloseBtn, BackBtn})
+        b->setAutoDefault(false);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -294,10 +302,8 @@ void TSelbrinFrm::showEvent(QShowEvent* event)
 
 void TSelbrinFrm::FormShow()
 {
-    for (QGroupBox* p : parts) {
+    for (QGroupBox* p : parts)
         p->move(0, 0);
-        p->show();
-    }
     db50path->setText(InstallSettings::readInstallFolder());
     step = 1;
     ShowStep();
@@ -407,8 +413,15 @@ void TSelbrinFrm::ShowStep()
             return;
         }
     }
+    // The step's page in front; the others behind it are hidden, so their
+    // captions do not show through.
     const int page = std::clamp(step, 1, 7) - 1;
+    for (int i = 0; i < 7; ++i)
+        parts[size_t(i)]->setVisible(i == page);
     parts[size_t(page)]->raise();
+    // Typing goes to the step's own entry.
+    if (QLineEdit* entry = step == 2 ? db50path : step == 3 ? pass : step == 4 ? db40path : nullptr)
+        entry->setFocus();
     if (step <= 1) {
         step = 1;
         CloseBtn->setEnabled(true);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -215,6 +216,8 @@ TEST_F(LegacyFilesTest, ReaderWaitsWhileLockedWithTheWaitWindowShown)
     EXPECT_TRUE(shownWhileLocked);
     EXPECT_FALSE(LockForm()->isVisible());
     EXPECT_EQ(LockForm()->windowTitle(), QStringLiteral("Please Wait..."));
+    ASSERT_NE(LockForm()->Image1->pixmap().size(), QSize());
+    EXPECT_EQ(LockForm()->Image1->pixmap().size(), QSize(81, 81));
     ASSERT_EQ(LegacyTables().users.size(), size_t(Legacy::UserCount));
     EXPECT_EQ(LegacyTables().users[0].userName, in.users[0].userName);
     EXPECT_EQ(LegacyTables().users[4].password, in.users[4].password);
