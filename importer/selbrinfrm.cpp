@@ -1,6 +1,8 @@
 #include "selbrinfrm.h"
 #include "Accounts.h"
 #include "Alerts.h"
+#include "Bookings.h"
+#include "BrowseIt.h"
 #include "DataModule.h"
 #include "DbError.h"
 #include "ImportData.h"
@@ -8,10 +10,10 @@
 #include "IoError.h"
 #include "LegacyFiles.h"
 #include "Lookups.h"
-#include "Bookings.h"
 #include "RadioGroup.h"
 #include "Random.h"
 #include "Session.h"
+#include "TavrellApplication.h"
 #include "Text.h"
 #include "Utilities.h"
 
@@ -76,20 +78,11 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
     return b;
 }
 
-QString errorText(const std::exception& e)
-{
-    if (const auto* db = dynamic_cast<const DbError*>(&e))
-        return db->text();
-    if (const auto* io = dynamic_cast<const IoError*>(&e))
-        return io->text();
-    return QString::fromLocal8Bit(e.what());
-}
-
 } // namespace
 
 // The import's writes, committed every BatchSize records. Each record is a
-// savepoint of its own: a record that fails leaves nothing behind, and the
-// records before it stay.
+// write scope of its own inside the batch: a record that fails leaves
+// nothing behind, and the records before it stay.
 class TSelbrinFrm::Batch {
 public:
     explicit Batch(Database& db) : m_db(db) {}
@@ -105,20 +98,15 @@ public:
             m_db.begin();
             m_open = true;
         }
-        m_db.exec(QStringLiteral("SAVEPOINT import_record"));
+        m_db.begin();
     }
     void endRecord()
     {
-        m_db.exec(QStringLiteral("RELEASE import_record"));
+        m_db.commit();
         if (++m_records >= BatchSize)
             commit();
     }
-    void dropRecord()
-    {
-        m_db.exec(QStringLiteral("ROLLBACK TO import_record"));
-        m_db.exec(QStringLiteral("RELEASE import_record"));
-        m_db.noteWriteAll();
-    }
+    void dropRecord() { m_db.rollback(); }
     void commit()
     {
         m_records = 0;
@@ -275,6 +263,11 @@ TSelbrinFrm::TSelbrinFrm(QWidget* parent) : TFormBase(parent)
     for (QPushButton* b : {Button1, Button2, Button4, Button5, CloseBtn, BackBtn})
         b->setAutoDefault(false);
 
+    browse50 = new TBrowseIt(this);
+    browse50->setObjectName(QStringLiteral("browse50"));
+    browse40 = new TBrowseIt(this);
+    browse40->setObjectName(QStringLiteral("browse40"));
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
@@ -282,6 +275,8 @@ TSelbrinFrm::TSelbrinFrm(QWidget* parent) : TFormBase(parent)
     connect(NextBtn, &QPushButton::clicked, this, &TSelbrinFrm::NextBtnClick);
     connect(BackBtn, &QPushButton::clicked, this, &TSelbrinFrm::BackBtnClick);
     connect(CloseBtn, &QPushButton::clicked, this, &TSelbrinFrm::CloseBtnClick);
+    connect(Button4, &QPushButton::clicked, this, &TSelbrinFrm::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TSelbrinFrm::Button5Click);
     connect(Button1, &QPushButton::clicked, this, &TSelbrinFrm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TSelbrinFrm::Button2Click);
     connect(Timer1, &QTimer::timeout, this, &TSelbrinFrm::Timer1Timer);
@@ -339,6 +334,20 @@ void TSelbrinFrm::CloseBtnClick()
         return;
     }
     done(mrCancel);
+}
+
+void TSelbrinFrm::Button4Click()
+{
+    browse50->Execute(this);
+    if (!browse50->Directory.isEmpty())
+        db50path->setText(browse50->Directory);
+}
+
+void TSelbrinFrm::Button5Click()
+{
+    browse40->Execute(this);
+    if (!browse40->Directory.isEmpty())
+        db40path->setText(browse40->Directory);
 }
 
 void TSelbrinFrm::Button1Click()
@@ -558,8 +567,13 @@ void TSelbrinFrm::eachRecord(const QString& file, int count, Body body)
             if (afterRecord)
                 afterRecord(file, i + 1);
         } catch (...) {
-            m_batch->dropRecord();
-            m_batch->commit();
+            // What the batch holds before this record stays, unless the
+            // engine has ended the transaction itself.
+            try {
+                m_batch->dropRecord();
+                m_batch->commit();
+            } catch (...) {
+            }
             log(QStringLiteral("Import stopped at record %1 of %2").arg(i + 1).arg(file));
             throw;
         }
@@ -580,7 +594,7 @@ void TSelbrinFrm::RunImport()
             return;
     } catch (const std::exception& e) {
         // The 5.0 file went away or broke since step 6.
-        failCheck(errorText(e), 2);
+        failCheck(ErrorText(e), 2);
         return;
     }
     // The importer acts as the administrator whose password was given.
@@ -609,7 +623,7 @@ void TSelbrinFrm::RunImport()
     } catch (const Stopped&) {
         stopped = true;
     } catch (const std::exception& e) {
-        error = errorText(e);
+        error = ErrorText(e);
     } catch (...) {
         error = QStringLiteral("An unknown error occurred");
     }

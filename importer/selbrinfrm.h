@@ -15,6 +15,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 class QWidget;
+class TBrowseIt;
 class TRadioGroup;
 
 // The import wizard: seven steps that carry a version 4.x installation into
@@ -54,6 +55,8 @@ public:
     QLabel* timeleft;
     QPushButton* BackBtn;
     QPushButton* NextBtn;
+    TBrowseIt* browse50;
+    TBrowseIt* browse40;
     QTimer* Timer1;
 
     // The window that closes with the wizard (the backdrop), if any.
@@ -67,6 +70,8 @@ public:
     void NextBtnClick();
     void BackBtnClick();
     void CloseBtnClick();
+    void Button4Click();
+    void Button5Click();
     void Button1Click();
     void Button2Click();
     void Timer1Timer();

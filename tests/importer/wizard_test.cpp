@@ -12,6 +12,8 @@
 #include "selbrinfrm.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -145,6 +147,29 @@ TEST_F(WizardTest, NavigationClampsAndSetsTheButtons)
     EXPECT_EQ(ui.alerts, QStringList({"The folder specified for Tavrell 5.0 is invalid."}));
     EXPECT_FALSE(QFile::exists(legacy.filePath(QStringLiteral("data.mdb"))));
     EXPECT_TRUE(form->parts[1]->isVisible());
+}
+
+TEST_F(WizardTest, BrowseButtonsFillTheFolderEntries)
+{
+    // A cancel before any choice leaves the entry; a chosen folder fills it.
+    ui.answer(mrCancel);
+    form->Button4->click();
+    EXPECT_EQ(form->db50path->text(), dir.path());
+    const auto choose = [](const QString& folder) {
+        return [folder](QDialog& d) {
+            auto& dialog = static_cast<QFileDialog&>(d);
+            dialog.setDirectory(folder);
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+            return mrCancel;
+        };
+    };
+    ui.answer(choose(legacy.path()));
+    form->Button4->click();
+    EXPECT_EQ(QDir(form->db50path->text()), QDir(legacy.path()));
+    ui.answer(choose(dir.path()));
+    form->Button5->click();
+    EXPECT_EQ(QDir(form->db40path->text()), QDir(dir.path()));
+    EXPECT_EQ(ui.shown.size(), 3);
 }
 
 TEST_F(WizardTest, PeriodStepAlignsTheFirstPeriodsAndMapsCodes)
