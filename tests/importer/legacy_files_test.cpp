@@ -5,6 +5,7 @@
 #include "LegacyGenerator.h"
 #include "lockfrm.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -186,6 +187,10 @@ TEST(LegacyFormat, CategoryLinesAndLockTexts)
 
 TEST_F(LegacyFilesTest, IsLockedLooksInTheProgramFolderWhateverTheNameCase)
 {
+    LegacySeams::setProgramFolder(QString());
+    EXPECT_EQ(LegacyProgramFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    LegacySeams::setProgramFolder(dir.path() + QLatin1Char('/'));
+
     EXPECT_FALSE(IsLocked('U'));   // missing
     using S = LegacyGen::LockState;
     for (const auto& [state, locked] : std::vector<std::pair<S, bool>>{
@@ -216,6 +221,9 @@ TEST_F(LegacyFilesTest, ReaderWaitsWhileLockedWithTheWaitWindowShown)
     EXPECT_TRUE(shownWhileLocked);
     EXPECT_FALSE(LockForm()->isVisible());
     EXPECT_EQ(LockForm()->windowTitle(), QStringLiteral("Please Wait..."));
+    EXPECT_EQ(LockForm()->size(), QSize(209, 104));
+    EXPECT_FALSE(LockForm()->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(LockForm()->windowFlags() & Qt::WindowStaysOnTopHint);
     ASSERT_NE(LockForm()->Image1->pixmap().size(), QSize());
     EXPECT_EQ(LockForm()->Image1->pixmap().size(), QSize(81, 81));
     ASSERT_EQ(LegacyTables().users.size(), size_t(Legacy::UserCount));
