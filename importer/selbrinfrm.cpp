@@ -574,7 +574,7 @@ void TSelbrinFrm::eachRecord(const QString& file, int count, Body body)
                 m_batch->commit();
             } catch (...) {
             }
-            log(QStringLiteral("Import stopped at record %1 of %2").arg(i + 1).arg(file));
+            m_stoppedAt = QStringLiteral(" at record %1 of %2").arg(i + 1).arg(file);
             throw;
         }
         m_batch->endRecord();
@@ -604,6 +604,7 @@ void TSelbrinFrm::RunImport()
     Timer1->start();
     m_running = true;
     m_closeRequested = false;
+    m_stoppedAt.clear();
     Batch batch(DM().ADOConnection);
     m_batch = &batch;
     bool stopped = false;
@@ -635,6 +636,7 @@ void TSelbrinFrm::RunImport()
         return;
     }
     if (!error.isEmpty()) {
+        log(QStringLiteral("Import stopped") + m_stoppedAt + QStringLiteral(": ") + error);
         // The users stay locked out until a client starts with
         // "/ENABLELOGIN"; the wizard can still be closed.
         CloseBtn->setEnabled(true);

@@ -122,5 +122,6 @@ private:
     int m_refusals = 0;
     bool m_running = false;
     bool m_closeRequested = false;
+    QString m_stoppedAt;   // where an error stopped the record loops
     Batch* m_batch = nullptr;
 };

@@ -317,10 +317,25 @@ TEST_F(WizardTest, AnErrorStopsTheRunKeepingWhatWasImportedAndTheLockOut)
     EXPECT_EQ(ui.alerts, QStringList({"disk I/O error"}));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 3);
     EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
-    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped at record 4 of Booking.IBD"));
+    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped at record 4 of Booking.IBD: disk I/O error"));
     EXPECT_TRUE(form->CloseBtn->isEnabled());
     EXPECT_EQ(form->CloseBtn->text(), QStringLiteral("&Close"));
     EXPECT_FALSE(form->Timer1->isActive());
+}
+
+TEST_F(WizardTest, AnUnreadableFileStopsTheRunNamingIt)
+{
+    write(LegacyGen::generate(2, 2, 2, 2));
+    // Readable at the checks, gone when the user file is read.
+    form->afterRecord = [this](const QString& file, int) {
+        if (file == Legacy::CategoryFileName)
+            QFile::remove(legacy.filePath(QStringLiteral("USER.IBD")));
+    };
+    run();
+    ASSERT_EQ(ui.alerts.size(), 1);
+    EXPECT_TRUE(ui.alerts[0].contains(QStringLiteral("USER.IBD")));
+    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped: ") + ui.alerts[0]);
+    EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
 }
 
 TEST_F(WizardTest, ClosingDuringTheRunStopsAfterTheRecord)
