@@ -174,6 +174,13 @@ void Database::noteWrite(const QString& table)
 
 int Database::exec(const QString& sql, const QVariantList& values)
 {
+    // A statement that changes the tables' layout leaves every kept
+    // statement with the columns it was prepared for: they are prepared
+    // anew on their next use.
+    static const QRegularExpression layout(QStringLiteral("^\\s*(?:CREATE|ALTER|DROP)\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (layout.match(sql).hasMatch())
+        m_statements.clear();
     QSqlQuery q = prepare(sql, values);
     const bool ok = q.exec();
     noteWrite(writtenTable(sql));
