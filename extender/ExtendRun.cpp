@@ -33,6 +33,45 @@ void StampLevel(Dataset& config, const QString& level)
 
 } // namespace
 
+bool RaiseDatabaseLevel(DataModule& dm, TADOCommand& command)
+{
+    Database& db = dm.ADOConnection;
+    Dataset& config = dm.ConfigTable;
+    config.close();
+    config.open();
+    config.first();
+    if (config.isEmpty()) {
+        // No row to hold the level: one made up here would pass for a real
+        // configuration.
+        config.close();
+        return false;
+    }
+    const LevelDefinition current;
+    QString level;
+    if (config.hasField(LevelField)) {
+        level = config.asString(LevelField);
+    } else {
+        // The level field and its first value, kept together.
+        WriteTransaction tx(db);
+        command.Connection = &db;
+        command.CommandText = LevelFieldStatement(current);
+        command.Execute();
+        StampLevel(config, FirstLevel);
+        tx.commit();
+    }
+    if (LevelNeedsUpgrade(level)) {
+        // All the statements and the new level, or none of them.
+        WriteTransaction tx(db);
+        for (const UpgradeStatement& statement : UpgradeStatements()) {
+            command.Connection = &db;
+            RunUpgradeStatement(command, current, statement);
+        }
+        StampLevel(config, CurrentLevel);
+        tx.commit();
+    }
+    return true;
+}
+
 ExtendOutcome ExtendDatabase(DataModule& dm, TADOCommand& command, const QString& folder,
                              const std::function<void(const QString&)>& status)
 {
@@ -52,45 +91,14 @@ ExtendOutcome ExtendDatabase(DataModule& dm, TADOCommand& command, const QString
     }
     status(M::Extending);
 
-    Database& db = dm.ADOConnection;
-    Dataset& config = dm.ConfigTable;
     try {
-        config.close();
-        config.open();
-        config.first();
-        if (config.isEmpty()) {
-            // No row to hold the level: one made up here would pass for a
-            // real configuration.
-            config.close();
+        if (!RaiseDatabaseLevel(dm, command)) {
             ShowAlert(M::NoConfigRow);
             return ExtendOutcome::Failed;
         }
-        const LevelDefinition current;
-        QString level;
-        if (config.hasField(LevelField)) {
-            level = config.asString(LevelField);
-        } else {
-            // The level field and its first value, kept together.
-            WriteTransaction tx(db);
-            command.Connection = &db;
-            command.CommandText = LevelFieldStatement(current);
-            command.Execute();
-            StampLevel(config, FirstLevel);
-            tx.commit();
-        }
-        if (LevelNeedsUpgrade(level)) {
-            // All the statements and the new level, or none of them.
-            WriteTransaction tx(db);
-            for (const UpgradeStatement& statement : UpgradeStatements()) {
-                command.Connection = &db;
-                RunUpgradeStatement(command, current, statement);
-            }
-            StampLevel(config, CurrentLevel);
-            tx.commit();
-        }
     } catch (const std::exception& e) {
-        // What the snapshot holds may have been rolled back.
-        config.close();
+        // What the snapshot holds may have been taken back.
+        dm.ConfigTable.close();
         ShowAlert(ErrorText(e));
         return ExtendOutcome::Failed;
     }

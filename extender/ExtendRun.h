@@ -24,6 +24,13 @@ inline const QString NoConfigRow = QStringLiteral(
 // last start, else this program's own folder (with its trailing "/").
 QString ReadInstallFolder();
 
+// The writing part of the run, on an open connection: makes the level
+// field when it is missing (stamping "5B", committed on its own), then, for
+// a level up to "5B", runs every upgrade statement and stamps "5C", all in
+// one transaction. False, with nothing written, when `config` has no row;
+// throws DbError (with the rest taken back) when a statement fails.
+bool RaiseDatabaseLevel(DataModule& dm, TADOCommand& command);
+
 // How an upgrade run ended.
 enum class ExtendOutcome {
     Ended,    // no database could be opened: the program is to end
