@@ -5,9 +5,12 @@
 #include "Upgrade.h"
 #include "extenderbgfrm.h"
 
+#include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 
 namespace M = ExtenderMessages;
@@ -30,6 +33,10 @@ Textendfrm::Textendfrm(DataModule& dm, QWidget* parent) : TFormBase(parent), m_d
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint
                    | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(465, 153);
+    // The small dialog type its layout was measured in.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
 
     Label1 = new QLabel(QStringLiteral(
         "This will extend the old Tavrell Database to be compatible with the latest Tavrell Program. You only "
@@ -44,6 +51,11 @@ Textendfrm::Textendfrm(DataModule& dm, QWidget* parent) : TFormBase(parent), m_d
     Label2 = new QLabel(QStringLiteral("Database to Extend:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->move(8, 91);
+    // The caption ends before the edit box, in a smaller type if need be.
+    QFont labelFont = Label2->font();
+    while (QFontMetrics(labelFont).horizontalAdvance(Label2->text()) > 112 - 8 - 4 && labelFont.pixelSize() > 8)
+        labelFont.setPixelSize(labelFont.pixelSize() - 1);
+    Label2->setFont(labelFont);
     Label2->adjustSize();
 
     Edit1 = new QLineEdit(this);
@@ -84,6 +96,9 @@ void Textendfrm::FormShow()
 {
     Edit1->setText(ReadInstallFolder());
     if (m_backdrop) {
+        // The whole screen, also where no window manager maximizes it.
+        if (const QScreen* screen = this->screen())
+            m_backdrop->setGeometry(screen->geometry());
         m_backdrop->showMaximized();
         // The dialog stays in front and keeps the keyboard.
         raise();
@@ -113,4 +128,10 @@ void Textendfrm::Button3Click()
     // the dialog stays, its error shown.
     if (outcome != ExtendOutcome::Failed)
         done(outcome == ExtendOutcome::Done ? mrOk : mrClosed);
+}
+
+void EndProgramWhenClosed(Textendfrm& form)
+{
+    QObject::connect(
+        &form, &QDialog::finished, &form, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }

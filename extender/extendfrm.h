@@ -42,3 +42,7 @@ private:
     DataModule& m_dm;
     Textenderbgfrm* m_backdrop = nullptr;
 };
+
+// Ends the program's event loop once the dialog closes, by any of its ways
+// (at once: a quit would first ask every window, and the backdrop refuses).
+void EndProgramWhenClosed(Textendfrm& form);

@@ -31,8 +31,7 @@ int main(int argc, char** argv)
     Textendfrm extendfrm(mainfrm);
     Textenderbgfrm extenderbgfrm;
     extendfrm.setBackdrop(&extenderbgfrm);
-    // Closing the dialog, by any of its ways, ends the program.
-    QObject::connect(&extendfrm, &QDialog::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    EndProgramWhenClosed(extendfrm);
     extendfrm.show();
     return QApplication::exec();
 }

@@ -12,12 +12,15 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -76,11 +79,15 @@ TEST_F(ExtendFormTest, ShowsItsControlsAndTheProposedFolderOverTheBackdrop)
         EXPECT_EQ(f.Button3->text(), QStringLiteral("Extend"));
         EXPECT_TRUE(f.Button3->isDefault());
         EXPECT_FALSE(f.Label3->isVisible());
+        // The caption ends before the edit box, whole.
+        EXPECT_LT(f.Label2->geometry().right(), f.Edit1->x());
+        EXPECT_LE(QFontMetrics(f.Label2->font()).horizontalAdvance(f.Label2->text()), f.Label2->width());
         EXPECT_EQ(f.browse->Title, QStringLiteral("Locate the folder that the Tavrell is installed"));
         // The backdrop covers the screen with its picture, behind the dialog.
         EXPECT_TRUE(backdrop.isVisible());
         EXPECT_EQ(backdrop.objectName(), QStringLiteral("extenderbgfrm"));
         EXPECT_TRUE(backdrop.windowState() & Qt::WindowMaximized);
+        EXPECT_EQ(backdrop.geometry(), f.screen()->geometry());
         EXPECT_EQ(backdrop.Image1->geometry(), backdrop.rect());
         EXPECT_EQ(backdrop.Image1->pixmap().size(), QSize(800, 600));
     });
@@ -152,4 +159,16 @@ TEST_F(ExtendFormTest, AfterAFailureOnlyExtendStaysAndCloseEnds)
         return mrClosed;
     });
     EXPECT_EQ(ModalSeam::exec(fresh), mrCancel);
+}
+
+TEST_F(ExtendFormTest, ClosingTheDialogEndsTheProgramWithTheBackdropShown)
+{
+    EndProgramWhenClosed(*form);
+    form->show();
+    ASSERT_TRUE(backdrop.isVisible());
+    QTimer::singleShot(0, form.get(), [this] { QTest::mouseClick(form->Button2, Qt::LeftButton); });
+    // A loop that did not end would be ended here with another code.
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    backdrop.hide();
 }
