@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 
 namespace {
 
@@ -187,6 +188,22 @@ bool MarkUserOffline(const QString& name)
         return false;
     editAndPost(t, [&] { t.setValue(QStringLiteral("Online"), false); });
     return true;
+}
+
+ShutdownOrder ReadShutdownOrder()
+{
+    QSqlQuery& q = DM().ADOConnection.cachedQuery(
+        QStringLiteral("SELECT forceshutdown, \"user\", reason FROM System ORDER BY rowid LIMIT 1"));
+    const bool ok = q.exec();
+    Database::check(q, ok);
+    ShutdownOrder order;
+    if (q.next()) {
+        order.force = q.value(0).toLongLong() != 0;
+        order.user = q.value(1).toString();
+        order.reason = q.value(2).toString();
+    }
+    q.finish();
+    return order;
 }
 
 void SetForceShutdown(const QString& reason, const QString& user)

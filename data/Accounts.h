@@ -41,6 +41,17 @@ bool MarkUserOffline(const QString& name);
 // Orders every other client to shut down (the control row must exist).
 void SetForceShutdown(const QString& reason, const QString& user);
 
+// The shutdown order as the control row holds it now, read through a
+// statement of its own (the watch timer runs it while a dialog may be
+// editing the System table). No row reads as no order. Throws DbError when
+// the file cannot be read.
+struct ShutdownOrder {
+    bool force = false;
+    QString user;
+    QString reason;
+};
+ShutdownOrder ReadShutdownOrder();
+
 namespace AccountMessages {
 inline const QString NoUser = QStringLiteral("Change Password Error: No User by that name exists");
 inline const QString MustProvide = QStringLiteral("You must provide a password");

@@ -1,15 +1,39 @@
 #include "Database.h"
+#include "DateValue.h"
 #include "DbError.h"
 
 #include <QAtomicInt>
+#include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QUrl>
 #include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlResult>
+
+#include <sqlite3.h>
+
+#include <algorithm>
 
 namespace {
 QAtomicInt g_connectionSerial;
+
+const QString kTransactionLost = QStringLiteral(
+    "The database ended the transaction after an error; nothing written in it was kept.");
+
+QString savepointName(int depth) { return QStringLiteral("scope_%1").arg(depth); }
+
+QAtomicInteger<quint64> g_busyFailures;
+
+// The engine's "busy" and "locked" results (primary codes, extended ones
+// folded in): another connection holds the lock.
+bool isBusyError(const QSqlError& e)
+{
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok) & 0xff;
+    return ok && (code == 5 || code == 6);
+}
 }
 
 Database::Database()
@@ -41,6 +65,9 @@ void Database::open(const QString& filePath)
         throw DbError(text.isEmpty() ? QStringLiteral("Unable to open the database") : text);
     }
     m_path = fi.absoluteFilePath();
+    const QVariant h = m_db.driver()->handle();
+    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+        m_raw = *static_cast<sqlite3* const*>(h.constData());
     // Qt opens any file; the first statement tells whether it is a database.
     try {
         QSqlQuery probe(m_db);
@@ -69,7 +96,7 @@ QSqlQuery& Database::cachedQuery(const QString& sql)
     auto it = m_statements.find(sql);
     if (it != m_statements.end())
         return *it->second;
-    if (m_statements.size() >= 64)
+    if (m_statements.size() >= 256)
         m_statements.clear();
     auto q = std::make_unique<QSqlQuery>(prepare(sql));
     QSqlQuery& ref = *q;
@@ -89,6 +116,13 @@ void Database::close()
     }
     m_path.clear();
     m_depth = 0;
+    m_raw = nullptr;
+    m_changes.clear();
+    m_changesVersion = -2;
+    m_changesDirty = true;
+    m_hasChangeTable = -1;
+    m_caselessIndex.clear();
+    m_widths.clear();
 }
 
 bool Database::isOpen() const
@@ -105,8 +139,25 @@ void Database::check(const QSqlQuery& q, bool ok)
             text = e.text();
         if (text.isEmpty())
             text = QStringLiteral("Database error");
+        if (isBusyError(e))
+            g_busyFailures.fetchAndAddRelaxed(1);
         throw DbError(text);
     }
+}
+
+quint64 Database::busyFailures()
+{
+    return g_busyFailures.loadRelaxed();
+}
+
+void Database::setWaitForLock(bool on)
+{
+    const int before = m_noWaitDepth;
+    m_noWaitDepth = std::max(0, m_noWaitDepth + (on ? -1 : 1));
+    if ((before == 0) == (m_noWaitDepth == 0) || !isOpen())
+        return;
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_noWaitDepth > 0 ? 0 : m_busyTimeout));
 }
 
 QSqlQuery Database::prepare(const QString& sql, const QVariantList& values)
@@ -155,6 +206,74 @@ qint64 Database::dataVersion()
     return v;
 }
 
+qint64 Database::tableChanges(const QString& table)
+{
+    const qint64 version = dataVersion();
+    if (version != m_changesVersion || m_changesDirty) {
+        m_changes.clear();
+        if (m_hasChangeTable < 0)
+            m_hasChangeTable =
+                scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'TableChanges'"))
+                    .toInt();
+        if (m_hasChangeTable > 0) {
+            QSqlQuery& q = cachedQuery(QStringLiteral("SELECT lower(TableName), Changes FROM TableChanges"));
+            const bool ok = q.exec();
+            while (ok && q.next())
+                m_changes.insert(q.value(0).toString(), q.value(1).toLongLong());
+            q.finish();
+            check(q, ok);
+        }
+        m_changesVersion = version;
+        m_changesDirty = false;
+    }
+    const auto it = m_changes.constFind(table.toLower());
+    return it != m_changes.constEnd() ? *it : version;
+}
+
+bool Database::hasCaselessIndex(const QString& table, const QString& column)
+{
+    const QString key = table.toLower() + QLatin1Char('.') + column.toLower();
+    const auto known = m_caselessIndex.constFind(key);
+    if (known != m_caselessIndex.constEnd())
+        return *known;
+    bool found = false;
+    QSqlQuery list = prepare(QStringLiteral("SELECT name, partial FROM pragma_index_list(?)"), {table});
+    check(list, list.exec());
+    QStringList indexes;
+    while (list.next())
+        if (list.value(1).toInt() == 0)
+            indexes << list.value(0).toString();
+    list.finish();
+    for (const QString& index : std::as_const(indexes)) {
+        QSqlQuery info = prepare(QStringLiteral("SELECT name, coll FROM pragma_index_xinfo(?) WHERE seqno = 0"), {index});
+        check(info, info.exec());
+        if (info.next() && info.value(0).toString().compare(column, Qt::CaseInsensitive) == 0
+            && info.value(1).toString().compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) == 0)
+            found = true;
+        info.finish();
+    }
+    m_caselessIndex.insert(key, found);
+    return found;
+}
+
+const QHash<QString, int>& Database::textWidths(const QString& table)
+{
+    const QString key = table.toLower();
+    auto it = m_widths.find(key);
+    if (it != m_widths.end())
+        return *it;
+    QHash<QString, int> widths;
+    const QString sql = scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"),
+                               {table})
+                            .toString();
+    static const QRegularExpression width(QStringLiteral("length\\(\"(\\w+)\"\\)\\s*<=\\s*(\\d+)"));
+    for (auto m = width.globalMatch(sql); m.hasNext();) {
+        const auto hit = m.next();
+        widths.insert(hit.captured(1).toLower(), hit.captured(2).toInt());
+    }
+    return *m_widths.insert(key, widths);
+}
+
 quint64 Database::writeSerial(const QString& table) const
 {
     return m_globalSerial + m_tableSerial.value(table.toLower(), 0);
@@ -164,6 +283,7 @@ void Database::noteWrite(const QString& table)
 {
     if (table.isEmpty())
         return;
+    m_changesDirty = true;
     if (m_depth > 0)
         m_wroteInTransaction = true;
     if (table == QLatin1String("*"))
@@ -172,8 +292,22 @@ void Database::noteWrite(const QString& table)
         ++m_tableSerial[table.toLower()];
 }
 
+bool Database::transactionLost() const
+{
+    return m_depth > 0 && m_raw && sqlite3_get_autocommit(m_raw) != 0;
+}
+
+void Database::requireLiveTransaction() const
+{
+    if (transactionLost())
+        throw DbError(kTransactionLost);
+}
+
 int Database::exec(const QString& sql, const QVariantList& values)
 {
+    // Inside a transaction the engine ended, a statement would otherwise
+    // write to the file on its own, outside any scope.
+    requireLiveTransaction();
     // A statement that changes the tables' layout leaves every kept
     // statement with the columns it was prepared for: they are prepared
     // anew on their next use.
@@ -182,12 +316,70 @@ int Database::exec(const QString& sql, const QVariantList& values)
     if (layout.match(sql).hasMatch())
         m_statements.clear();
     QSqlQuery q = prepare(sql, values);
+    return runWrite(q, sql);
+}
+
+int Database::execCached(const QString& sql, const QVariantList& values, const QString& table)
+{
+    requireLiveTransaction();
+    QSqlQuery& q = cachedQuery(sql);
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    const bool ok = q.exec();
+    noteWrite(table);
+    check(q, ok);
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
+}
+
+qint64 Database::lastInsertRowId() const
+{
+    return m_raw ? sqlite3_last_insert_rowid(m_raw) : -1;
+}
+
+int Database::runWrite(QSqlQuery& q, const QString& sql)
+{
     const bool ok = q.exec();
     noteWrite(writtenTable(sql));
     check(q, ok);
     const int n = q.numRowsAffected();
     q.finish();
     return n;
+}
+
+int Database::exec(const QString& sql, const QVariantHash& values)
+{
+    requireLiveTransaction();
+    QSqlQuery q = prepare(sql);
+    for (const QString& name : placeholderNames(sql)) {
+        auto it = values.constFind(name);
+        if (it == values.constEnd())
+            throw DbError(QStringLiteral("Parameter '%1' has no value.").arg(name));
+        q.bindValue(QLatin1Char(':') + name, DateValue::toStorage(*it));
+    }
+    return runWrite(q, sql);
+}
+
+QStringList Database::placeholderNames(const QString& sql)
+{
+    static const QRegularExpression named(QStringLiteral("(?<![:\\w]):([A-Za-z_]\\w*)"));
+    QStringList names;
+    for (auto it = named.globalMatch(sql); it.hasNext();) {
+        const QString name = it.next().captured(1);
+        if (!names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
+bool Database::readsOnly(const QSqlQuery& q)
+{
+    const QVariant h = q.result() ? q.result()->handle() : QVariant();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
+        return false;
+    sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
+    return stmt && sqlite3_stmt_readonly(stmt) != 0;
 }
 
 QVariant Database::scalar(const QString& sql, const QVariantList& values)
@@ -223,9 +415,10 @@ void Database::execScript(const QString& script)
 void Database::begin()
 {
     if (m_depth == 0) {
-        exec(QStringLiteral("BEGIN IMMEDIATE"));
-        m_failed = false;
+        execCached(QStringLiteral("BEGIN IMMEDIATE"), {}, QString());
         m_wroteInTransaction = false;
+    } else {
+        exec(QStringLiteral("SAVEPOINT ") + savepointName(m_depth));
     }
     ++m_depth;
 }
@@ -234,53 +427,62 @@ void Database::commit()
 {
     if (m_depth <= 0)
         throw DbError(QStringLiteral("No transaction is active."));
-    if (--m_depth == 0) {
-        if (m_failed) {
-            m_failed = false;
-            exec(QStringLiteral("ROLLBACK"));
+    const bool lost = transactionLost();
+    const int level = --m_depth;
+    if (lost) {
+        // What was written is gone; snapshots of it are no longer true.
+        noteWriteAll();
+        if (level == 0)
             m_wroteInTransaction = false;
-            throw DbError(QStringLiteral("The transaction was rolled back by an inner failure."));
-        }
-        try {
-            exec(QStringLiteral("COMMIT"));
-        } catch (const DbError&) {
-            // A commit that could not get the file (another client still
-            // reading past the busy timeout) leaves the transaction open and
-            // the write lock held; give it up so that the connection is usable
-            // and nothing half-done stays behind.
-            QSqlQuery q(m_db);
-            q.exec(QStringLiteral("ROLLBACK"));
-            noteWriteAll();
-            m_wroteInTransaction = false;
-            throw;
-        }
-        m_wroteInTransaction = false;
+        throw DbError(kTransactionLost);
     }
+    if (level > 0) {
+        exec(QStringLiteral("RELEASE ") + savepointName(level));
+        return;
+    }
+    try {
+        execCached(QStringLiteral("COMMIT"), {}, QString());
+    } catch (const DbError&) {
+        // A commit that could not get the file (another client still
+        // reading past the busy timeout) leaves the transaction open and
+        // the write lock held; give it up so that the connection is usable
+        // and nothing half-done stays behind.
+        QSqlQuery q(m_db);
+        q.exec(QStringLiteral("ROLLBACK"));
+        noteWriteAll();
+        m_wroteInTransaction = false;
+        throw;
+    }
+    m_wroteInTransaction = false;
 }
 
 void Database::rollback()
 {
     if (m_depth <= 0)
         return;
-    if (--m_depth == 0) {
-        m_failed = false;
-        if (!m_db.isOpen())
-            return;
-        QSqlQuery q(m_db);
-        q.exec(QStringLiteral("ROLLBACK"));
-        // Snapshots taken of what the transaction wrote are no longer true.
-        if (m_wroteInTransaction)
-            noteWriteAll();
+    const bool lost = transactionLost();
+    const int level = --m_depth;
+    // Snapshots taken of what the scope wrote are no longer true.
+    if (m_wroteInTransaction)
+        noteWriteAll();
+    if (!m_db.isOpen())
+        return;
+    QSqlQuery q(m_db);
+    if (level == 0) {
+        if (!lost)
+            q.exec(QStringLiteral("ROLLBACK"));
         m_wroteInTransaction = false;
-    } else {
-        m_failed = true;
+    } else if (!lost) {
+        const QString name = savepointName(level);
+        q.exec(QStringLiteral("ROLLBACK TO ") + name);
+        q.exec(QStringLiteral("RELEASE ") + name);
     }
 }
 
 ReadTransaction::ReadTransaction(Database& db) : m_db(db)
 {
     if (m_db.transactionDepth() == 0 && m_db.isOpen()) {
-        m_db.exec(QStringLiteral("BEGIN"));
+        m_db.execCached(QStringLiteral("BEGIN"), {}, QString());
         m_own = true;
     }
 }
@@ -288,7 +490,9 @@ ReadTransaction::ReadTransaction(Database& db) : m_db(db)
 ReadTransaction::~ReadTransaction()
 {
     if (m_own && m_db.isOpen()) {
-        QSqlQuery q(m_db.handle());
-        q.exec(QStringLiteral("COMMIT"));
+        try {
+            m_db.execCached(QStringLiteral("COMMIT"), {}, QString());
+        } catch (const DbError&) {
+        }
     }
 }

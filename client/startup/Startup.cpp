@@ -117,10 +117,10 @@ public:
     }
 
 private:
-    // Shows the messages one after the other and ends with the outcome.
+    // Shows the messages one after the other and ends with the outcome. The
+    // splash stays up while they show; it goes with the end.
     StartupOutcome stop(StartupOutcome outcome, const QStringList& messages)
     {
-        HideSplash();
         for (const QString& m : messages) {
             if (ProgramEnding)
                 break;
@@ -208,7 +208,6 @@ private:
         const QString orderedBy = sys.asString(QStringLiteral("user"));
         if (sys.asBoolean(QStringLiteral("forceshutdown")) && !orderedBy.isEmpty()) {
             const QString reason = sys.asString(QStringLiteral("reason"));
-            HideSplash();
             m_host.startShutDownTimer();
             ShowAlert(M::ForcedShutdownBy + orderedBy + M::ForcedShutdownReason + reason);
             return fail(StartupOutcome::ForcedShutdown, {});
@@ -299,10 +298,11 @@ StartupOutcome RunStartup(StartupHost& host, const QStringList& arguments)
     } catch (const std::exception& e) {
         // An error no step expected: shown, and nothing later runs. A user
         // already marked online goes offline again, as when the window
-        // closes, since this client will not run.
-        HideSplash();
+        // closes, since this client will not run. The splash goes after the
+        // message, as with every other end of the start.
         if (!ProgramEnding)
             ShowAlert(ErrorText(e));
+        HideSplash();
         if (startup.markedOnline()) {
             try {
                 MarkUserOffline(CurrentUser);

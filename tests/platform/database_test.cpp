@@ -2,6 +2,7 @@
 #include "DataFixture.h"
 #include "DbError.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
 
@@ -113,6 +114,80 @@ TEST_F(SchemaRules, PasswordColumnHoldsAScrambledTwentyCharacterPassword)
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT password FROM Users")).toString(), scrambled);
 }
 
+TEST_F(SchemaRules, DatesAndTimesAreStoredOnlyInTheProgramsForms)
+{
+    struct Case {
+        const char* sql;
+        const char* value;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"INSERT INTO bookings (ItemBooked, Period, Date) VALUES ('R', '1', ?)", "2026-03-05", true},
+        {"INSERT INTO bookings (ItemBooked, Period, Date) VALUES ('R', '2', ?)", "2026-03-05 00:00:00", false},
+        {"INSERT INTO bookings (ItemBooked, Period, Date) VALUES ('R', '3', ?)", "5/3/2026", false},
+        {"INSERT INTO bookings (ItemBooked, Period, Date) VALUES ('R', '4', ?)", "2026-3-5", false},
+        {"INSERT INTO bookings (ItemBooked, Period, BookedOnDate) VALUES ('R', '5', ?)", "20260305", false},
+        {"INSERT INTO bookings (ItemBooked, Period, BookedOnTime) VALUES ('R', '6', ?)", "09:31:17", true},
+        {"INSERT INTO bookings (ItemBooked, Period, BookedOnTime) VALUES ('R', '7', ?)", "9:31", false},
+        {"INSERT INTO periods (period, StartTime) VALUES ('P', ?)", "08:50:00", true},
+        {"INSERT INTO periods (period, StartTime) VALUES ('P', ?)", "1899-12-30 08:50:00", false},
+        {"INSERT INTO Users (username, ExpiresOn) VALUES ('A', ?)", "2026-03-05", true},
+        {"INSERT INTO Users (username, LastConnected) VALUES ('B', ?)", "2026-03-05 09:31:17", true},
+        {"INSERT INTO Users (username, LastConnected) VALUES ('C', ?)", "2026-03-05T09:31:17", false},
+        {"UPDATE config SET LastMaintainceRun = ?", "2026-03-05 09:31", false},
+        {"UPDATE config SET LastMaintainceRun = ?", "2026-03-05", true},
+    };
+    for (const Case& c : cases) {
+        bool kept = true;
+        try {
+            db().exec(QString::fromLatin1(c.sql), {QString::fromLatin1(c.value)});
+        } catch (const DbError&) {
+            kept = false;
+        }
+        EXPECT_EQ(kept, c.kept) << c.sql << " " << c.value;
+    }
+    // NULL stays allowed everywhere.
+    db().exec(QStringLiteral("INSERT INTO bookings (ItemBooked, Period, Date, BookedOnTime) VALUES ('R', '8', NULL, NULL)"));
+}
+
+TEST_F(SchemaRules, ANulCharacterIsRefusedInTextButKeptInAuthcodes)
+{
+    const QString withNul = QStringLiteral("ab") + QChar(0) + QString(300, QLatin1Char('x'));
+    EXPECT_THROW(addBooking(QStringLiteral("R"), QDate(2026, 3, 5), QStringLiteral("1"), QStringLiteral("U"), withNul),
+                 DbError);
+    EXPECT_THROW(db().exec(QStringLiteral("INSERT INTO Users (username) VALUES (?)"),
+                           {QStringLiteral("A") + QChar(0) + QStringLiteral("BCDEFGHIJKLMNOPQRSTU")}),
+                 DbError);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")) + count(QStringLiteral("SELECT count(*) FROM Users")), 0);
+
+    QString code;
+    for (int c : {0, 1, 128, 200, 254, 0})
+        code += QChar(static_cast<char16_t>(c));
+    db().exec(QStringLiteral("INSERT INTO items (ItemName, AuthCode) VALUES ('R', ?)"), {code});
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT AuthCode FROM items")).toString(), code);
+    EXPECT_THROW(db().exec(QStringLiteral("INSERT INTO items (ItemName, AuthCode) VALUES ('S', ?)"),
+                           {QString(QChar(0)) + QString(120, QChar(0xE9))}),
+                 DbError) << "a long authcode behind a NUL still exceeds the width in bytes";
+}
+
+TEST_F(SchemaRules, EveryTableCountsItsOwnChanges)
+{
+    auto changes = [this](const char* table) {
+        return count(QStringLiteral("SELECT Changes FROM TableChanges WHERE TableName = ?"), {QString::fromLatin1(table)});
+    };
+    const int users = changes("users"), bookings = changes("bookings"), items = changes("items");
+    addUser({QStringLiteral("A")});
+    addUser({QStringLiteral("B")});
+    db().exec(QStringLiteral("UPDATE Users SET FullName = 'x'"));
+    addBooking(QStringLiteral("R"), QDate(2026, 3, 5), QStringLiteral("1"), QStringLiteral("A"));
+    db().exec(QStringLiteral("DELETE FROM bookings"));
+    EXPECT_EQ(changes("users"), users + 4);
+    EXPECT_EQ(changes("bookings"), bookings + 2);
+    EXPECT_EQ(changes("items"), items);
+    for (const char* t : {"Users", "items", "catergories", "bookings", "periods", "config", "System"})
+        EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM TableChanges WHERE TableName = ?"), {QString::fromLatin1(t)}), 1) << t;
+}
+
 TEST_F(SchemaRules, BoundValuesMatchExactlyWhateverTheyHold)
 {
     const QStringList names = {QStringLiteral("O'BRIEN"), QStringLiteral("SAY \"HI\""),
@@ -199,4 +274,126 @@ TEST_F(Transactions, ACommitThatCannotGetTheFileGivesUpAndLeavesTheConnectionUsa
     a.commit();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT username FROM Users")).toString(), QStringLiteral("KEPT"));
+}
+
+TEST_F(Transactions, AnInnerFailureUndoesTheInnerScopeOnlyAndTheOuterStillCommits)
+{
+    {
+        WriteTransaction outer(db());
+        addUser({QStringLiteral("A")});
+        try {
+            WriteTransaction inner(db());
+            addUser({QStringLiteral("B")});
+            addUser({QStringLiteral("A")});   // the unique name refuses it
+            inner.commit();
+            FAIL() << "the duplicate name was taken";
+        } catch (const DbError&) {
+        }
+        {
+            WriteTransaction inner(db());
+            addUser({QStringLiteral("C")});
+            inner.commit();
+        }
+        {
+            WriteTransaction dropped(db());
+            addUser({QStringLiteral("D")});
+            // left without commit: undone
+        }
+        EXPECT_EQ(db().transactionDepth(), 1);
+        outer.commit();
+    }
+    EXPECT_EQ(db().transactionDepth(), 0);
+    Database other;
+    other.open(path);
+    EXPECT_EQ(other.scalar(QStringLiteral("SELECT group_concat(username, ',') FROM "
+                                          "(SELECT username FROM Users ORDER BY username)"))
+                  .toString(),
+              QStringLiteral("A,C"));
+}
+
+TEST_F(Transactions, WhenTheEngineEndsTheWholeTransactionTheOuterCommitSaysSo)
+{
+    addUser({QStringLiteral("A")});
+    {
+        WriteTransaction outer(db());
+        addUser({QStringLiteral("B")});
+        {
+            WriteTransaction inner(db());
+            // "OR ROLLBACK" makes the engine end the whole transaction.
+            EXPECT_THROW(db().exec(QStringLiteral("INSERT OR ROLLBACK INTO Users (username) VALUES ('A')")),
+                         DbError);
+            EXPECT_TRUE(db().transactionLost());
+            EXPECT_THROW(addUser({QStringLiteral("C")}), DbError) << "no write escapes outside the scope";
+            EXPECT_THROW(inner.commit(), DbError);
+        }
+        EXPECT_THROW(
+            {
+                WriteTransaction again(db());
+            },
+            DbError);
+        try {
+            outer.commit();
+            FAIL() << "the outer commit succeeded";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.text().contains(QStringLiteral("ended the transaction"))) << e.what();
+        }
+    }
+    EXPECT_EQ(db().transactionDepth(), 0);
+    EXPECT_FALSE(db().transactionLost());
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
+    WriteTransaction tx(db());
+    addUser({QStringLiteral("D")});
+    tx.commit();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 2);
+}
+
+TEST_F(Transactions, ASnapshotOfRowsAnInnerScopeWroteIsReadAgainAfterItsRollback)
+{
+    Dataset& users = dm->UserTable;
+    users.requery();
+    {
+        WriteTransaction outer(db());
+        {
+            WriteTransaction inner(db());
+            users.append();
+            users.setValue(QStringLiteral("username"), QStringLiteral("GONE"));
+            users.post();
+            EXPECT_EQ(users.recordCount(), 1);
+        }
+        users.requery();
+        EXPECT_EQ(users.recordCount(), 0);
+        outer.commit();
+    }
+}
+
+TEST_F(Transactions, ReadsThatDoNotWaitFailAtOnceOnALockedFileAndAreCounted)
+{
+    Database a;
+    a.setBusyTimeout(400);
+    a.open(path);
+    // Another program holds the file for writing its changes.
+    db().exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    const quint64 busyBefore = Database::busyFailures();
+    QElapsedTimer t;
+    {
+        NoLockWait noWait(a);
+        {
+            NoLockWait nested(a);
+        }
+        t.start();
+        EXPECT_THROW(a.scalar(QStringLiteral("SELECT count(*) FROM Users")), DbError);
+        EXPECT_LT(t.elapsed(), 200) << "the inner scope's end must not bring the wait back";
+    }
+    EXPECT_EQ(Database::busyFailures(), busyBefore + 1);
+    // Outside the scope the read waits its busy timeout again.
+    t.start();
+    EXPECT_THROW(a.scalar(QStringLiteral("SELECT count(*) FROM Users")), DbError);
+    EXPECT_GE(t.elapsed(), 300);
+    EXPECT_EQ(Database::busyFailures(), busyBefore + 2);
+    db().exec(QStringLiteral("COMMIT"));
+    // Other failures are not counted as a busy file.
+    EXPECT_THROW(a.scalar(QStringLiteral("SELECT nothing FROM nowhere")), DbError);
+    EXPECT_EQ(Database::busyFailures(), busyBefore + 2);
+    NoLockWait noWait(a);
+    EXPECT_EQ(a.scalar(QStringLiteral("SELECT count(*) FROM Users")).toInt(), 0);
 }
