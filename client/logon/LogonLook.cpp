@@ -72,11 +72,15 @@ QLineEdit* LogonEdit(QWidget* dialog, const char* name, const QString& caption, 
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(left, top, width, 24);
     label->setBuddy(edit);
-    if (password) {
-        edit->setStyle(starStyle());
-        edit->setEchoMode(QLineEdit::Password);
-    }
+    if (password)
+        MaskPassword(edit);
     return edit;
+}
+
+void MaskPassword(QLineEdit* edit)
+{
+    edit->setStyle(starStyle());
+    edit->setEchoMode(QLineEdit::Password);
 }
 
 void LoadClientPictures()

@@ -14,6 +14,8 @@ void MakeLogonButtonsFlat(QWidget* dialog);
 // An edit at left, top with its caption just above it.
 QLineEdit* LogonEdit(QWidget* dialog, const char* name, const QString& caption, int left, int top,
                      int width, bool password = false);
+// Hides what is typed into an edit, showing "*" for each character.
+void MaskPassword(QLineEdit* edit);
 // Makes the client's own pictures available (":/client/pictures/...").
 void LoadClientPictures();
 // A picture of the dialog's own.

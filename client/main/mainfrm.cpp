@@ -15,6 +15,8 @@
 #include "SmallDialogs.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
+#include "admusersfrm.h"
+#include "setperfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QAction>
@@ -413,6 +415,11 @@ void Tmainfrm::buildMenu()
                             &Tmainfrm::ChangePassword1Click);
 
     Administrator1 = menu("Administrator1", QStringLiteral("Administration"));
+    EditUsers1 = entry(Administrator1, "EditUsers1", QStringLiteral("Users"), &Tmainfrm::EditUsers1Click);
+    Administrator1->addSeparator();
+    SetupPeriods1 = entry(Administrator1, "SetupPeriods1", QStringLiteral("Setup Periods"),
+                          &Tmainfrm::SetupPeriods1Click);
+    Administrator1->addSeparator();
     Maintanence1 = entry(Administrator1, "Maintanence1", QStringLiteral("Run Maintanence"),
                          &Tmainfrm::Maintanence1Click);
     Administrator1->addSeparator();
@@ -967,6 +974,25 @@ void Tmainfrm::FlushAllBookings1Click()
 void Tmainfrm::ExitSystem1Click() { close(); }
 
 void Tmainfrm::ChangePassword1Click() { ChangePassword(CurrentUser, false); }
+
+void Tmainfrm::EditUsers1Click()
+{
+    if (!UserCanAdministerUsers(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    AdmUsersForm()->showModal();
+}
+
+void Tmainfrm::SetupPeriods1Click()
+{
+    // The sheet shows new periods at its next re-read.
+    if (!UserCanModifyPeriod(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    SetPeriodsForm()->showModal();
+}
 
 void Tmainfrm::Maintanence1Click() { ShowAlert(MainMessages::Maintenance); }
 

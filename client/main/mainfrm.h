@@ -113,6 +113,8 @@ public:
     QMenu* User1 = nullptr;
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
+    QAction* EditUsers1 = nullptr;
+    QAction* SetupPeriods1 = nullptr;
     QAction* Maintanence1 = nullptr;
     QAction* ForceLogoff1 = nullptr;
     QAction* ListPeopleOnline1 = nullptr;
@@ -166,6 +168,8 @@ public:
     void FlushAllBookings1Click();
     void ExitSystem1Click();
     void ChangePassword1Click();
+    void EditUsers1Click();
+    void SetupPeriods1Click();
     void Maintanence1Click();
     void ForceLogoff1Click();
     void ListPeopleOnline1Click();

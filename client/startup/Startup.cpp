@@ -18,9 +18,14 @@
 #include "StatusWindows.h"
 #include "TavrellApplication.h"
 #include "aboutfrm.h"
+#include "adduserfrm.h"
+#include "admusersfrm.h"
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
 #include "logonfrm.h"
+#include "lookupuserfrm.h"
+#include "periodselectorfrm.h"
+#include "setperfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QCoreApplication>
@@ -41,13 +46,19 @@ void CreateClientForms()
     InputForm();
     StatusForm();
     UsersOnlineForm();
+    SetPeriodsForm();
+    PeriodSelectorForm();
+    AdmUsersForm();
+    AddUserForm();
+    LookupUserForm();
 }
 
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
 {
     host.setBackgroundPicture(picture);
-    const QList<TFormBase*> forms = {AlertForm(), ChgPassForm(), LogonForm(),    AutoRegForm(),
-                                     QuestionForm(), InputForm(), StatusForm(), ReporterForm(),
+    const QList<TFormBase*> forms = {AlertForm(),      ChgPassForm(),  LogonForm(),     AutoRegForm(),
+                                     SetPeriodsForm(), QuestionForm(), AdmUsersForm(),  InputForm(),
+                                     AddUserForm(),    LookupUserForm(), StatusForm(),  ReporterForm(),
                                      UsersOnlineForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
