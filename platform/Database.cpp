@@ -308,6 +308,13 @@ int Database::exec(const QString& sql, const QVariantList& values)
     // Inside a transaction the engine ended, a statement would otherwise
     // write to the file on its own, outside any scope.
     requireLiveTransaction();
+    // A statement that changes the tables' layout leaves every kept
+    // statement with the columns it was prepared for: they are prepared
+    // anew on their next use.
+    static const QRegularExpression layout(QStringLiteral("^\\s*(?:CREATE|ALTER|DROP)\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (layout.match(sql).hasMatch())
+        m_statements.clear();
     QSqlQuery q = prepare(sql, values);
     return runWrite(q, sql);
 }
