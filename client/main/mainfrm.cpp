@@ -91,13 +91,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QStri
 
 } // namespace
 
-QDate MondayOf(const QDate& date)
-{
-    if (!date.isValid())
-        return date;
-    return date.addDays(1 - date.dayOfWeek());
-}
-
 // One run of the window (refresh, book, cancel): user input to the window
 // is blocked while it lasts, timers go on; the progress window and, when
 // one was begun, the report are ended however the run ends.

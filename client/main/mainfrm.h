@@ -1,5 +1,6 @@
 #pragma once
 #include "DataModule.h"
+#include "Utilities.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -22,9 +23,6 @@ class QToolBar;
 class QToolButton;
 class TCoolScrollingText;
 class TCoolStringGrid;
-
-// The Monday on or before the date (a Monday gives itself).
-QDate MondayOf(const QDate& date);
 
 // One booking slot of the sheet: a period name and a day.
 struct SheetSlot {
