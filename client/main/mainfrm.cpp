@@ -91,54 +91,51 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QStri
 
 } // namespace
 
-// One run of the window (refresh, book, cancel): user input to the window
-// is blocked while it lasts, timers go on; the progress window and, when
-// one was begun, the report are ended however the run ends.
-class MainRun {
-public:
-    MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w)
-    {
-        if (m_w.m_runDepth++ == 0)
-            qApp->installEventFilter(&m_w);
-        try {
-            StatusBegin(caption, steps);
-        } catch (...) {
-            leave();
-            throw;
-        }
-    }
-    ~MainRun()
-    {
-        if (m_reportOpen) {
-            try {
-                ReportEnd();
-            } catch (...) {
-                // The report is a record only; its failure must not hide the
-                // error that ended the run.
-            }
-        }
-        StatusEnd();
+MainRun::MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w)
+{
+    if (m_w.m_runDepth++ == 0)
+        qApp->installEventFilter(&m_w);
+    try {
+        StatusBegin(caption, steps);
+    } catch (...) {
         leave();
+        throw;
     }
-    MainRun(const MainRun&) = delete;
-    MainRun& operator=(const MainRun&) = delete;
+}
 
-    void reportBegun() { m_reportOpen = true; }
-    void endReport()
-    {
-        m_reportOpen = false;
-        ReportEnd();
+MainRun::~MainRun()
+{
+    if (m_reportOpen) {
+        try {
+            ReportEnd();
+        } catch (...) {
+            // The report is a record only; its failure must not hide the
+            // error that ended the run.
+        }
     }
+    StatusEnd();
+    leave();
+}
 
-private:
-    void leave()
-    {
-        if (--m_w.m_runDepth == 0)
-            qApp->removeEventFilter(&m_w);
-    }
-    Tmainfrm& m_w;
-    bool m_reportOpen = false;
-};
+void MainRun::beginReport(const QString& title, const QString& user)
+{
+    ReportBegin(title, user);
+    m_reportOpen = true;
+}
+
+void MainRun::endReport()
+{
+    m_reportOpen = false;
+    ReportEnd();
+}
+
+void MainRun::leave()
+{
+    if (--m_w.m_runDepth == 0)
+        qApp->removeEventFilter(&m_w);
+}
+
+Tmainfrm* MainForm() { return qobject_cast<Tmainfrm*>(MainWindow()); }
 
 // ------------------------------------------------------------------ window
 
@@ -480,6 +477,8 @@ QString Tmainfrm::SelectedItem() const
     return it ? it->text() : QString();
 }
 
+QString Tmainfrm::ChosenCategory() const { return DisplayCatergory->currentText(); }
+
 SheetSlot Tmainfrm::CellToSlot(int col, int row) const
 {
     const QDate monday = MondayOf(SelectDate->selectedDate());
@@ -564,11 +563,11 @@ void Tmainfrm::RefreshSheet()
     Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
 }
 
-void Tmainfrm::fillItemList()
+void FillItemList(QListWidget& list, const QString& category)
 {
     Dataset& q = DM().DisplayItems;
     q.close();
-    q.setParam(QStringLiteral("tmpcatergory"), DisplayCatergory->currentText());
+    q.setParam(QStringLiteral("tmpcatergory"), category);
     q.open();
     q.requery();
     QStringList names;
@@ -578,13 +577,18 @@ void Tmainfrm::fillItemList()
     std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
-    m_filling = true;
-    DBitemlist->clear();
+    list.clear();
     for (const QString& n : names) {
-        auto* it = new QListWidgetItem(n, DBitemlist);
+        auto* it = new QListWidgetItem(n, &list);
         it->setSizeHint(QSize(0, 20));
     }
-    if (!names.isEmpty())
+}
+
+void Tmainfrm::fillItemList()
+{
+    m_filling = true;
+    FillItemList(*DBitemlist, DisplayCatergory->currentText());
+    if (DBitemlist->count() > 0)
         DBitemlist->setCurrentRow(0);
     m_filling = false;
 }
@@ -707,8 +711,7 @@ void Tmainfrm::BookSelection()
     {
         const QString user = CurrentUser;
         MainRun run(*this, QStringLiteral("Booking Item"), (right - left + 1) * (bottom - top + 1));
-        ReportBegin(QStringLiteral("Booking Report"), HtmlEscape(user));
-        run.reportBegun();
+        run.beginReport(QStringLiteral("Booking Report"), HtmlEscape(user));
         ReportLine(QStringLiteral("*** Item: ") + HtmlEscape(item) + QStringLiteral(" ***"));
         ReportLine(QStringLiteral("*** To be booked by: ") + HtmlEscape(user) + QStringLiteral(" ***"));
         ReportLine(QStringLiteral("*** For Reason: ") + HtmlEscape(reason) + QStringLiteral(" ***"));

@@ -24,6 +24,10 @@ class QToolButton;
 class TCoolScrollingText;
 class TCoolStringGrid;
 
+// Fills a list with the available items of the category, sorted ignoring
+// letter case; nothing is selected.
+void FillItemList(QListWidget& list, const QString& category);
+
 // One booking slot of the sheet: a period name and a day.
 struct SheetSlot {
     QString period;
@@ -129,6 +133,14 @@ public:
 
     // The selected item of the whole client ("" when the list is empty).
     QString SelectedItem() const;
+    // The category chosen in the window ("" when there is none).
+    QString ChosenCategory() const;
+    // Refills the item list from the chosen category and selects its first
+    // entry.
+    void fillItemList();
+    // The selected item and the selection a run works on; with no item it
+    // says so and answers false.
+    bool selectionToWorkOn(QString& item, int& left, int& top, int& right, int& bottom);
     // The Monday of the week the sheet shows.
     QDate ShownMonday() const { return m_shownMonday; }
     // True while a booking, cancelling or refreshing run is going on (input
@@ -174,13 +186,9 @@ private:
     void buildMenu();
     void buildToolBar();
     void placeControls();
-    void fillItemList();
     void showMonday(const QDate& monday);
     // The selection when it covers only sheet cells, else false.
     bool sheetSelection(int& left, int& top, int& right, int& bottom) const;
-    // The selected item and the selection a run works on; with no item it
-    // says so and answers false.
-    bool selectionToWorkOn(QString& item, int& left, int& top, int& right, int& bottom);
 
     QDate m_shownMonday;
     int m_runDepth = 0;
@@ -193,4 +201,29 @@ private:
     bool m_listPressServed = false;
     std::function<void()> m_commandLineOptions;
     std::function<void()> m_about;
+};
+
+// The main window the dialogs work with (null before the start-up made it).
+Tmainfrm* MainForm();
+
+// One run of the main window or of a dialog over it (refresh, book, cancel,
+// the bulk runs): user input to the main window is blocked while it lasts,
+// timers go on; the progress window and, when one was begun, the report are
+// ended however the run ends, by an error too.
+class MainRun {
+public:
+    MainRun(Tmainfrm& w, const QString& caption, int steps);
+    ~MainRun();
+    MainRun(const MainRun&) = delete;
+    MainRun& operator=(const MainRun&) = delete;
+
+    // Begins the report; the footer follows when the run ends.
+    void beginReport(const QString& title, const QString& user);
+    // Ends the report now.
+    void endReport();
+
+private:
+    void leave();
+    Tmainfrm& m_w;
+    bool m_reportOpen = false;
 };
