@@ -12,6 +12,8 @@
 #include "SheetReport.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
+#include "SmallDialogs.h"
+#include "mainfrm.h"
 #include "printlistbookingsfrm.h"
 #include "usagestatsfrm.h"
 #include "Clock.h"
@@ -133,6 +135,9 @@ void reportFigures(const QString& folder, const QDate& firstDay)
     }
     ReportsEnabled = true;
     ModalSeam::setRunner([](QDialog&) { return mrOk; });
+    // The lists run over the main window, as in the client.
+    Tmainfrm window;
+    SetMainWindow(&window);
     QElapsedTimer t;
     // The windows the reports use are made beforehand, so that the memory
     // figure is the reports' own.
@@ -159,6 +164,7 @@ void reportFigures(const QString& folder, const QDate& firstDay)
     BookingSheetReport(itemName(0), QDateTime(MondayOf(firstDay.addDays(7)), QTime(0, 0)));
     std::printf("booking sheet:       %9.1f ms for a full week (target < 200 ms)\n", t.nsecsElapsed() / 1e6);
     ModalSeam::reset();
+    SetMainWindow(nullptr);
 }
 
 } // namespace

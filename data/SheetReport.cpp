@@ -23,7 +23,7 @@ void BookingSheetReport(const QString& item, const QDateTime& date)
     const QString description = items.asString(QStringLiteral("itemdescription"));
 
     {
-        ReportScope report(QStringLiteral("Booking Sheet for<br>") + HtmlEscape(storedName), CurrentUser);
+        ReportScope report(QStringLiteral("Booking Sheet for<br>") + HtmlEscape(storedName), HtmlEscape(CurrentUser));
         ReportLine(QStringLiteral("Item description: ") + HtmlEscape(description));
         ReportLine(QStringLiteral("For monday beginning: ") + FormatShortDate(monday));
         ReportRaw(QStringLiteral("<div align=\"center\"> "));

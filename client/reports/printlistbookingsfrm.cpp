@@ -7,6 +7,7 @@
 #include "SmallDialogs.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
+#include "mainfrm.h"
 #if __has_include("lookupuserfrm.h")   // TEMP until the user picker lands
 #include "lookupuserfrm.h"
 #define HAVE_PICKUSER 1
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <stdexcept>
 
 namespace M = PrintListMessages;
 
@@ -115,6 +118,9 @@ void Tprintlistbookingsfrm::Button2Click()
         return;
     }
 
+    Tmainfrm* w = MainForm();
+    if (!w)
+        throw std::logic_error("the list of bookings runs over the main window");
     Dataset& q = DM().Cache;
     q.close();
     q.setBaseTable(QString());
@@ -127,8 +133,8 @@ void Tprintlistbookingsfrm::Button2Click()
     q.open();
     const int rows = q.recordCount();
     {
-        StatusScope status(QStringLiteral("Generating Print Preview"), rows);
-        ReportScope report(QStringLiteral("List of Bookings for ") + HtmlEscape(user), CurrentUser);
+        MainRun run(*w, QStringLiteral("Generating Print Preview"), rows);
+        run.beginReport(QStringLiteral("List of Bookings for ") + HtmlEscape(user), HtmlEscape(CurrentUser));
         ReportLine(QStringLiteral("From Date: ") + FormatShortDate(from));
         ReportLine(QStringLiteral("To Date: ") + FormatShortDate(until));
         ReportLine(QStringLiteral("System found %1 bookings between these dates").arg(rows));
@@ -142,7 +148,7 @@ void Tprintlistbookingsfrm::Button2Click()
         }
         StatusEnd();
         ReportLine(QString());
-        report.end();
+        run.endReport();
     }
     ShowReportViewer();
     if (!ProgramEnding)

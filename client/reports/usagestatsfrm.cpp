@@ -8,6 +8,9 @@
 #include "Session.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
+#include "mainfrm.h"
+
+#include <stdexcept>
 
 #include <utility>
 
@@ -77,9 +80,12 @@ void rankLines(Dataset& q, const QString& heading, const QString& field)
 
 void GenerateUsageReport()
 {
+    Tmainfrm* w = MainForm();
+    if (!w)
+        throw std::logic_error("the usage statistics run over the main window");
     {
-        StatusScope status(QStringLiteral("Generating Report"), 20);
-        ReportScope report(QStringLiteral("Booking System Statistics"), CurrentUser);
+        MainRun run(*w, QStringLiteral("Generating Report"), 20);
+        run.beginReport(QStringLiteral("Booking System Statistics"), HtmlEscape(CurrentUser));
         DataModule& dm = DM();
 
         // Bookings
@@ -174,7 +180,7 @@ void GenerateUsageReport()
         ReportLine(QStringLiteral("Details: ") + FormatShortDate(lastDate) + QLatin1Char(',') + HtmlEscape(last.period)
                    + QLatin1Char(',') + HtmlEscape(last.bookedFor) + QLatin1Char(',') + HtmlEscape(last.reason));
         StatusStep();
-        report.end();
+        run.endReport();
     }
     ShowReportViewer();
 }

@@ -1,6 +1,7 @@
 #include "Bookings.h"
 #include "DateValue.h"
 #include "DbError.h"
+#include "MainFixture.h"
 #include "ReportFixture.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
@@ -12,8 +13,22 @@
 
 namespace {
 
-class ReportsTest : public ReportFixture {
+// The reports over a main window, with the report templates of the report
+// tests; the fixture's connection writes the rows as another client would.
+class ReportsTest : public MainFixture {
 protected:
+    void SetUp() override
+    {
+        MainFixture::SetUp();
+        if (HasFailure())
+            return;
+        WriteTestReportTemplates(dir.path());
+        win->InitMainWindow();
+    }
+    bool reportExists() const { return QFile::exists(ReportFilePath()); }
+    QStringList reportLines() const { return ReportLines(); }
+    void expectViewer() { ui->answer(mrOk); }
+
     void booking(const QString& item, const QDate& date, const QString& period, const QString& by,
                  const QString& reason = QStringLiteral("lesson"), const QString& onDate = QStringLiteral("2026-03-01"),
                  const QString& onTime = QStringLiteral("08:00:00"), const QString& auth = QStringLiteral("xxxxxx"))
@@ -40,6 +55,8 @@ QString two(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'))
 
 TEST_F(ReportsTest, StatisticsCountEverySectionOfASeededDatabase)
 {
+    WriteTransaction seeding(db());
+    db().exec(QStringLiteral("DELETE FROM Users"));
     db().exec(QStringLiteral("UPDATE config SET RemoveObsoleteBookings = 10, LastMaintainceRun = '2026-01-15 10:20:30'"));
     db().exec(QStringLiteral("UPDATE System SET user = 'ADMIN', reason = 'Back <soon>'"));
     for (int i = 1; i <= 12; ++i) {
@@ -70,6 +87,7 @@ TEST_F(ReportsTest, StatisticsCountEverySectionOfASeededDatabase)
                 QStringLiteral("c") + two(i), QStringLiteral("r"),
                 i == 10 ? QStringLiteral("2026-03-03") : QStringLiteral("2026-03-01"),
                 i == 10 ? QStringLiteral("15:04:05") : QStringLiteral("08:00:00"));
+    seeding.commit();
     expectViewer();
 
     GenerateUsageReport();
@@ -139,6 +157,7 @@ TEST_F(ReportsTest, StatisticsCountEverySectionOfASeededDatabase)
 TEST_F(ReportsTest, StatisticsOfEmptyTablesGiveZerosAndEmptyValues)
 {
     db().exec(QStringLiteral("DELETE FROM System"));
+    db().exec(QStringLiteral("DELETE FROM Users"));
     expectViewer();
     GenerateUsageReport();
     const QStringList got = body();

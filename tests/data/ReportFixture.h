@@ -12,6 +12,34 @@
 
 #include <optional>
 
+// The report templates of these tests in the program folder's "reports".
+inline void WriteTestReportTemplates(const QString& programFolder)
+{
+    QDir(programFolder).mkpath(QStringLiteral("reports"));
+    const std::pair<const char*, QByteArray> files[] = {
+        {"header.htm", "~TITLE~|~USER~\r\n"}, {"footer.htm", "END\r\n"}, {"reportlogo.jpg", "jpeg"}};
+    for (const auto& [name, bytes] : files) {
+        QFile f(programFolder + QStringLiteral("/reports/") + QLatin1String(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+}
+
+// The logged-on user's report: its bytes ("<missing>" when there is no
+// file), and its lines without their CRLF ends.
+inline QByteArray ReportBytes()
+{
+    QFile f(ReportFilePath());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+inline QStringList ReportLines()
+{
+    QStringList lines = QString::fromUtf8(ReportBytes()).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 class ReportFixture : public DataFixture {
 protected:
     void SetUp() override
@@ -22,10 +50,7 @@ protected:
         ResetReportLog();
         AppFolder = dir.path() + QLatin1Char('/');
         CurrentUser = QStringLiteral("BOB");
-        QDir(dir.path()).mkdir(QStringLiteral("reports"));
-        writeReportFile(QStringLiteral("header.htm"), "~TITLE~|~USER~\r\n");
-        writeReportFile(QStringLiteral("footer.htm"), "END\r\n");
-        writeReportFile(QStringLiteral("reportlogo.jpg"), "jpeg");
+        WriteTestReportTemplates(dir.path());
         ReportsEnabled = true;
         ui.emplace();
     }
@@ -36,26 +61,9 @@ protected:
         DataFixture::TearDown();
     }
 
-    void writeReportFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.path() + QStringLiteral("/reports/") + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
     bool reportExists() const { return QFile::exists(ReportFilePath()); }
-    QByteArray reportBytes() const
-    {
-        QFile f(ReportFilePath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    // The report's lines without their CRLF ends.
-    QStringList reportLines() const
-    {
-        QStringList lines = QString::fromUtf8(reportBytes()).split(QStringLiteral("\r\n"));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
-    }
+    QByteArray reportBytes() const { return ReportBytes(); }
+    QStringList reportLines() const { return ReportLines(); }
     // The viewer, when shown, is dismissed at once.
     void expectViewer() { ui->answer(mrOk); }
 
