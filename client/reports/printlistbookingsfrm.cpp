@@ -8,10 +8,7 @@
 #include "StatusWindows.h"
 #include "Utilities.h"
 #include "mainfrm.h"
-#if __has_include("lookupuserfrm.h")   // TEMP until the user picker lands
 #include "lookupuserfrm.h"
-#define HAVE_PICKUSER 1
-#endif
 
 #include <QDateEdit>
 #include <QLabel>
@@ -97,9 +94,7 @@ void Tprintlistbookingsfrm::FormShow()
 void Tprintlistbookingsfrm::Button1Click()
 {
     QString name;
-#ifdef HAVE_PICKUSER
     PickUser(false, name);
-#endif
     if (!name.isEmpty())
         foruser->setText(name);
 }
