@@ -12,9 +12,15 @@
 #include "ProgramEnd.h"
 #include "ReportLog.h"
 #include "Session.h"
+#include "SheetReport.h"
 #include "SmallDialogs.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
+#include "defaultrightsfrm.h"
+#include "logincfgfrm.h"
+#include "otheroptionsfrm.h"
+#include "printlistbookingsfrm.h"
+#include "usagestatsfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QAction>
@@ -357,15 +363,37 @@ void Tmainfrm::buildMenu()
     FlushAllBookings1 = entry(Bookings1, "FlushAllBookings1", QStringLiteral("Flush All Bookings"),
                               &Tmainfrm::FlushAllBookings1Click);
     Bookings1->addSeparator();
+    Printselectedsheet1 = entry(Bookings1, "Printselectedsheet1", QStringLiteral("Print selected sheet"),
+                                &Tmainfrm::Printselectedsheet1Click);
+    Printmybookings1 = entry(Bookings1, "Printmybookings1", QStringLiteral("Print a list of bookings by a user"),
+                             &Tmainfrm::Printmybookings1Click);
+    Bookings1->addSeparator();
     ExitSystem1 = entry(Bookings1, "ExitSystem1", QStringLiteral("Exit System"), &Tmainfrm::ExitSystem1Click);
+
+    View1 = menu("View1", QStringLiteral("View"));
+    ViewalistofitemsIbooked1 = entry(View1, "ViewalistofitemsIbooked1", QStringLiteral("View a list of items I booked"),
+                                     &Tmainfrm::ViewalistofitemsIbooked1Click);
 
     User1 = menu("User1", QStringLiteral("User"));
     ChangePassword1 = entry(User1, "ChangePassword1", QStringLiteral("Change Password"),
                             &Tmainfrm::ChangePassword1Click);
 
     Administrator1 = menu("Administrator1", QStringLiteral("Administration"));
+    AutoLoginRegistration1 = entry(Administrator1, "AutoLoginRegistration1",
+                                   QStringLiteral("Auto Login/New User Registration"),
+                                   &Tmainfrm::AutoLoginRegistration1Click);
+    DefaultRightsforNewUsers1 = entry(Administrator1, "DefaultRightsforNewUsers1",
+                                      QStringLiteral("Default Rights for New Users"),
+                                      &Tmainfrm::DefaultRightsforNewUsers1Click);
+    Administrator1->addSeparator();
     Maintanence1 = entry(Administrator1, "Maintanence1", QStringLiteral("Run Maintanence"),
                          &Tmainfrm::Maintanence1Click);
+    OtherConfigurationOptions1 = entry(Administrator1, "OtherConfigurationOptions1",
+                                       QStringLiteral("Other Configuration Options"),
+                                       &Tmainfrm::OtherConfigurationOptions1Click);
+    Administrator1->addSeparator();
+    DisplayUsageStatistics1 = entry(Administrator1, "DisplayUsageStatistics1", QStringLiteral("Display Usage Statistics"),
+                                    &Tmainfrm::DisplayUsageStatistics1Click);
     Administrator1->addSeparator();
     ForceLogoff1 = entry(Administrator1, "ForceLogoff1", QStringLiteral("Force Logoff"), &Tmainfrm::ForceLogoff1Click);
     ListPeopleOnline1 = entry(Administrator1, "ListPeopleOnline1", QStringLiteral("List People Online"),
@@ -399,9 +427,11 @@ void Tmainfrm::SetHelpDialogs(std::function<void()> commandLineOptions, std::fun
 }
 
 namespace {
-// The toolbar's pictures, drawn here: a tick for booking, a cross for
-// cancelling.
-QIcon toolIcon(bool tick)
+// The toolbar's pictures, drawn here on a cream face framed in dark blue:
+// a tick for booking, a cross for cancelling, a listed page for the list of
+// one's bookings.
+template <typename Draw>
+QIcon drawToolIcon(const QRectF& face, qreal radius, Draw draw)
 {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
@@ -409,31 +439,49 @@ QIcon toolIcon(bool tick)
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(ColorToQColor(TextColour));
     p.setPen(QPen(QColor(0, 0, 64), 1));
-    p.drawRoundedRect(QRectF(2.5, 2.5, 27, 27), 5, 5);
-    p.setPen(QPen(tick ? QColor(0, 128, 0) : QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
-    if (tick) {
-        p.drawLine(QPointF(8, 17), QPointF(14, 23));
-        p.drawLine(QPointF(14, 23), QPointF(24, 9));
-    } else {
-        p.drawLine(QPointF(9, 9), QPointF(23, 23));
-        p.drawLine(QPointF(23, 9), QPointF(9, 23));
-    }
+    p.drawRoundedRect(face, radius, radius);
+    draw(p);
     return QIcon(pm);
+}
+
+QIcon toolIcon(bool tick)
+{
+    return drawToolIcon(QRectF(2.5, 2.5, 27, 27), 5, [tick](QPainter& p) {
+        p.setPen(QPen(tick ? QColor(0, 128, 0) : QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
+        if (tick) {
+            p.drawLine(QPointF(8, 17), QPointF(14, 23));
+            p.drawLine(QPointF(14, 23), QPointF(24, 9));
+        } else {
+            p.drawLine(QPointF(9, 9), QPointF(23, 23));
+            p.drawLine(QPointF(23, 9), QPointF(9, 23));
+        }
+    });
+}
+
+QIcon listIcon()
+{
+    return drawToolIcon(QRectF(5.5, 2.5, 21, 27), 3, [](QPainter& p) {
+        p.setPen(QPen(QColor(0, 0, 128), 2, Qt::SolidLine, Qt::RoundCap));
+        for (int y = 9; y <= 24; y += 5)
+            p.drawLine(QPointF(10, y), QPointF(22, y));
+    });
 }
 } // namespace
 
 void Tmainfrm::buildToolBar()
 {
-    auto button = [this](const char* name, const QString& caption, bool tick, QAction* runs) {
-        QAction* a = ToolBar1->addAction(toolIcon(tick), caption);
+    auto button = [this](const char* name, const QString& caption, const QIcon& icon, QAction* runs) {
+        QAction* a = ToolBar1->addAction(icon, caption);
         connect(a, &QAction::triggered, runs, &QAction::trigger);
         auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a));
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoRaise(true);
         return b;
     };
-    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), true, Bookitem1);
-    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), false, CancelSelectedPeriods1);
+    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), toolIcon(true), Bookitem1);
+    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), toolIcon(false), CancelSelectedPeriods1);
+    ToolBar1->addSeparator();
+    ToolButton6 = button("ToolButton6", QStringLiteral("My Bookings"), listIcon(), Printmybookings1);
 }
 
 void Tmainfrm::placeControls()
@@ -870,6 +918,44 @@ void Tmainfrm::ForceLogoff1Click()
 }
 
 void Tmainfrm::ListPeopleOnline1Click() { ShowUsersOnline(false); }
+
+void Tmainfrm::Printselectedsheet1Click()
+{
+    BookingSheetReport(SelectedItem(), QDateTime(SelectDate->selectedDate(), QTime(0, 0)));
+}
+
+void Tmainfrm::Printmybookings1Click() { ShowPrintListBookings(SelectDate->selectedDate()); }
+
+void Tmainfrm::ViewalistofitemsIbooked1Click() { ShowPrintListBookings(SelectDate->selectedDate()); }
+
+void Tmainfrm::AutoLoginRegistration1Click()
+{
+    if (!UserIsAdministrator(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    LoginCfgForm()->showModal();
+}
+
+void Tmainfrm::DefaultRightsforNewUsers1Click()
+{
+    if (!UserIsAdministrator(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    ShowDefaultRights();
+}
+
+void Tmainfrm::OtherConfigurationOptions1Click()
+{
+    if (!UserIsAdministrator(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    OtherConfigurationOptionsForm()->showModal();
+}
+
+void Tmainfrm::DisplayUsageStatistics1Click() { GenerateUsageReport(); }
 
 // ------------------------------------------------------------------ timers
 

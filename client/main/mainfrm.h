@@ -93,6 +93,7 @@ public:
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;   // "Book"
     QToolButton* ToolButton3 = nullptr;   // "Cancel"
+    QToolButton* ToolButton6 = nullptr;   // "My Bookings"
 
     // ---- menu
     QMenuBar* MainMenu1 = nullptr;
@@ -100,11 +101,19 @@ public:
     QAction* Bookitem1 = nullptr;
     QAction* CancelSelectedPeriods1 = nullptr;
     QAction* FlushAllBookings1 = nullptr;
+    QAction* Printselectedsheet1 = nullptr;
+    QAction* Printmybookings1 = nullptr;
     QAction* ExitSystem1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* ViewalistofitemsIbooked1 = nullptr;
     QMenu* User1 = nullptr;
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
+    QAction* AutoLoginRegistration1 = nullptr;
+    QAction* DefaultRightsforNewUsers1 = nullptr;
     QAction* Maintanence1 = nullptr;
+    QAction* OtherConfigurationOptions1 = nullptr;
+    QAction* DisplayUsageStatistics1 = nullptr;
     QAction* ForceLogoff1 = nullptr;
     QAction* ListPeopleOnline1 = nullptr;
     QMenu* Help1 = nullptr;
@@ -168,6 +177,13 @@ public:
     void Maintanence1Click();
     void ForceLogoff1Click();
     void ListPeopleOnline1Click();
+    void Printselectedsheet1Click();
+    void Printmybookings1Click();
+    void ViewalistofitemsIbooked1Click();
+    void AutoLoginRegistration1Click();
+    void DefaultRightsforNewUsers1Click();
+    void OtherConfigurationOptions1Click();
+    void DisplayUsageStatistics1Click();
 
     // Starts the shutdown watch (the start-up does, before log-on); a
     // running watch keeps its countdown.

@@ -21,6 +21,11 @@
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
 #include "logonfrm.h"
+#include "defaultrightsfrm.h"
+#include "logincfgfrm.h"
+#include "otheroptionsfrm.h"
+#include "printlistbookingsfrm.h"
+#include "usagestatsfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QCoreApplication>
@@ -41,6 +46,10 @@ void CreateClientForms()
     InputForm();
     StatusForm();
     UsersOnlineForm();
+    PrintListBookingsForm();
+    UsageStatsForm();
+    LoginCfgForm();
+    DefaultRightsForm();
 }
 
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
@@ -48,7 +57,8 @@ void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
     host.setBackgroundPicture(picture);
     const QList<TFormBase*> forms = {AlertForm(), ChgPassForm(), LogonForm(),    AutoRegForm(),
                                      QuestionForm(), InputForm(), StatusForm(), ReporterForm(),
-                                     UsersOnlineForm()};
+                                     UsersOnlineForm(), PrintListBookingsForm(), LoginCfgForm(),
+                                     DefaultRightsForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
 }
@@ -68,6 +78,7 @@ public:
         SetMainWindow(m_host.window());
         SetDM(&m_host.dataModule());
         CmdLineHelpForm();
+        OtherConfigurationOptionsForm();
 
         StartupSwitches = ParseCommandLine(arguments);
         if (StartupSwitches.ShowHelp) {

@@ -232,16 +232,20 @@ TEST_F(MainOps, MenuAndToolbarCarryTheEntriesThatExist)
     for (QAction* a : win->MainMenu1->actions())
         if (a->isVisible())
             menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"Item", "User", "Administration"}));
+    EXPECT_EQ(menus, (QStringList{"Item", "View", "User", "Administration"}));
     QStringList items;
     for (QAction* a : win->Bookings1->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->text());
     EXPECT_EQ(items, (QStringList{"Bookitem1=Book Item", "CancelSelectedPeriods1=Cancel Booking", "-",
-                                  "FlushAllBookings1=Flush All Bookings", "-", "ExitSystem1=Exit System"}));
+                                  "FlushAllBookings1=Flush All Bookings", "-",
+                                  "Printselectedsheet1=Print selected sheet",
+                                  "Printmybookings1=Print a list of bookings by a user", "-",
+                                  "ExitSystem1=Exit System"}));
     EXPECT_EQ(win->ChangePassword1->text(), QStringLiteral("Change Password"));
     EXPECT_EQ(win->Maintanence1->text(), QStringLiteral("Run Maintanence"));
     EXPECT_EQ(win->ToolButton1->text(), QStringLiteral("Book"));
     EXPECT_EQ(win->ToolButton3->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(win->ToolButton6->text(), QStringLiteral("My Bookings"));
     EXPECT_EQ(win->ToolBar1->iconSize(), QSize(32, 32));
 
     win->Maintanence1->trigger();

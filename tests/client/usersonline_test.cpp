@@ -260,8 +260,12 @@ TEST_F(UsersOnline, TheMenuEntriesAndTheirGates)
     QStringList entries;
     for (QAction* a : win->Administrator1->actions())
         entries << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->text());
-    EXPECT_EQ(entries, (QStringList{"Maintanence1=Run Maintanence", "-", "ForceLogoff1=Force Logoff",
-                                    "ListPeopleOnline1=List People Online"}));
+    EXPECT_EQ(entries, (QStringList{"AutoLoginRegistration1=Auto Login/New User Registration",
+                                    "DefaultRightsforNewUsers1=Default Rights for New Users", "-",
+                                    "Maintanence1=Run Maintanence",
+                                    "OtherConfigurationOptions1=Other Configuration Options", "-",
+                                    "DisplayUsageStatistics1=Display Usage Statistics", "-",
+                                    "ForceLogoff1=Force Logoff", "ListPeopleOnline1=List People Online"}));
 
     // Without the right: refused, nothing opens.
     win->ForceLogoff1->trigger();
