@@ -14,7 +14,7 @@
 namespace M = DefaultRightsMessages;
 
 namespace {
-constexpr int BoxWidth = 177;
+constexpr int BoxWidth = 201;
 constexpr int BoxHeight = 17;
 constexpr int RowStep = 22;
 } // namespace
@@ -33,13 +33,13 @@ Tdefaultrightsfrm::Tdefaultrightsfrm(QWidget* parent) : TFormBase(parent)
 {
     setObjectName(QStringLiteral("defaultrightsfrm"));
     setWindowTitle(M::Caption);
-    setFixedSize(385, 313);
+    setFixedSize(441, 313);
 
     Label1 = new QLabel(QStringLiteral("Tick to give rights "), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 8, 369, 17);
+    Label1->setGeometry(8, 8, 425, 17);
 
-    const int left = 16, right = 200;
+    const int left = 16, right = 228;
     int top = 32;
     isStaff = addBox("isStaff", QStringLiteral("Staff"), QStringLiteral("isStaff"), left, top);
     isStudent = addBox("isStudent", QStringLiteral("Student"), QStringLiteral("isStudent"), right, top);
@@ -83,11 +83,11 @@ Tdefaultrightsfrm::Tdefaultrightsfrm(QWidget* parent) : TFormBase(parent)
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(216, 278, 75, 25);
+    Button1->setGeometry(272, 278, 75, 25);
     Button1->setDefault(true);
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(300, 278, 75, 25);
+    Button2->setGeometry(356, 278, 75, 25);
     Button2->setAutoDefault(false);
 
     // Reacting to clicks only: the boxes the handlers set do not answer.
@@ -117,6 +117,7 @@ bool Tdefaultrightsfrm::FormShow()
     }
     expireson->setDateTime(profile.asDateTime(QStringLiteral("expireson")));
     accesslevel->setValue(profile.asInteger(QStringLiteral("accesslevel")));
+    accesslevel->clampValue();   // a level outside 1..200 shows as its nearest bound
     expireson->setEnabled(expires->isChecked());
     return true;
 }

@@ -24,7 +24,7 @@ Tlogincfgfrm::Tlogincfgfrm(QWidget* parent) : TFormBase(parent)
 {
     setObjectName(QStringLiteral("logincfgfrm"));
     setWindowTitle(QStringLiteral("Login Configuration"));
-    setFixedSize(425, 233);
+    setFixedSize(489, 233);
 
     Authentication = new TRadioGroup(this);
     Authentication->setObjectName(QStringLiteral("Authentication"));
@@ -32,22 +32,22 @@ Tlogincfgfrm::Tlogincfgfrm(QWidget* parent) : TFormBase(parent)
     Authentication->setItems({QStringLiteral("&Automatically logon using Windows username and password"),
                               QStringLiteral("&Logon using Windows username but prompt for local DB password"),
                               QStringLiteral("&Prompt for username and password from local DB")});
-    Authentication->setGeometry(8, 8, 409, 97);
+    Authentication->setGeometry(8, 8, 473, 97);
 
     NewUser = new TRadioGroup(this);
     NewUser->setObjectName(QStringLiteral("NewUser"));
     NewUser->setTitle(QStringLiteral("New User Registration"));
     NewUser->setItems({QStringLiteral("&Allow new users to automatically sign up"),
                        QStringLiteral("&New users cannot sign up automatically")});
-    NewUser->setGeometry(8, 112, 409, 73);
+    NewUser->setGeometry(8, 112, 473, 73);
 
     Button1 = new QPushButton(QStringLiteral("Ok"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(256, 198, 75, 25);
+    Button1->setGeometry(320, 198, 75, 25);
     Button1->setDefault(true);
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(340, 198, 75, 25);
+    Button2->setGeometry(404, 198, 75, 25);
     Button2->setAutoDefault(false);
     connect(Button1, &QPushButton::clicked, this, &Tlogincfgfrm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Tlogincfgfrm::Button2Click);

@@ -24,33 +24,33 @@ TOtherConfigurationOptionsFrm::TOtherConfigurationOptionsFrm(QWidget* parent) : 
 {
     setObjectName(QStringLiteral("OtherConfigurationOptionsFrm"));
     setWindowTitle(M::Caption);
-    setFixedSize(321, 177);
+    setFixedSize(361, 209);
 
     Label1 = new QLabel(M::Explanation, this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setGeometry(8, 8, 305, 78);
+    Label1->setGeometry(8, 8, 345, 92);
 
     enablebookinglimit = new QCheckBox(QStringLiteral("Enable booking in advance limit"), this);
     enablebookinglimit->setObjectName(QStringLiteral("enablebookinglimit"));
-    enablebookinglimit->setGeometry(8, 92, 233, 17);
+    enablebookinglimit->setGeometry(8, 108, 273, 17);
 
     bookinglimitdaysLabel = new QLabel(QStringLiteral("Max Days Ahead:"), this);
     bookinglimitdaysLabel->setObjectName(QStringLiteral("bookinglimitdaysLabel"));
-    bookinglimitdaysLabel->setGeometry(8, 116, 97, 21);
+    bookinglimitdaysLabel->setGeometry(8, 136, 113, 21);
     bookinglimitdays = new QLineEdit(this);
     bookinglimitdays->setObjectName(QStringLiteral("bookinglimitdays"));
-    bookinglimitdays->setGeometry(108, 116, 57, 21);
+    bookinglimitdays->setGeometry(124, 136, 57, 21);
     bookinglimitdaysLabel->setBuddy(bookinglimitdays);
 
     Button1 = new QPushButton(QStringLiteral("Ok"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(152, 146, 75, 25);
+    Button1->setGeometry(192, 176, 75, 25);
     Button1->setDefault(true);
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(236, 146, 75, 25);
+    Button2->setGeometry(276, 176, 75, 25);
     Button2->setAutoDefault(false);
     connect(Button1, &QPushButton::clicked, this, &TOtherConfigurationOptionsFrm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TOtherConfigurationOptionsFrm::Button2Click);

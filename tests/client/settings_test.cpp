@@ -334,6 +334,10 @@ TEST_F(Settings, CancelOrTheFrameLeavesTheTemplateAsItWasAndEachShowingRereadsIt
     ASSERT_TRUE(f->FormShow());
     EXPECT_FALSE(f->DBCheckBox4->isChecked());
     EXPECT_EQ(f->accesslevel->value(), 33);
+    // A level outside the spin edit's range shows as its nearest bound.
+    db().exec(QStringLiteral("UPDATE Users SET accesslevel = 0 WHERE username = ?"), {ProfileUserName});
+    ASSERT_TRUE(f->FormShow());
+    EXPECT_EQ(f->accesslevel->value(), 1);
 }
 
 TEST_F(Settings, AMissingTemplateIsSaidAndTheDialogDoesNotOpen)
