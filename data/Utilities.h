@@ -34,6 +34,9 @@ QString FormatLongTime(const QTime& time);
 // A date with its time of day, as the reports show date-time fields:
 // the short date, a blank and the long time.
 QString FormatDateTime(const QDateTime& dateTime);
+// A time of day as people type it: the long time form, "9:40", "12:00 PM",
+// "9:40:00 am". An invalid time when the text is none.
+QTime ParseTimeText(const QString& text);
 
 // A value from the database or a user, made safe to put into HTML.
 QString HtmlEscape(const QString& text);

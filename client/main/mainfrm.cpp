@@ -16,6 +16,8 @@
 #include "SmallDialogs.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
+#include "admusersfrm.h"
+#include "setperfrm.h"
 #include "defaultrightsfrm.h"
 #include "logincfgfrm.h"
 #include "otheroptionsfrm.h"
@@ -52,6 +54,8 @@ constexpr TColor CalendarTitle = 4194304;   // RGB 0, 0, 64
 constexpr TColor MarkerColour = 255;        // red
 constexpr int HighestSheetOrder = 12;
 constexpr int ListWidth = 217;
+// The calendar's frame is as tall as the window's default size leaves it.
+constexpr int CalendarHeight = 224;
 // The most characters a booking's reason holds in the file.
 constexpr int ReasonWidth = 150;
 
@@ -59,10 +63,8 @@ const char* const DayHeaders[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN
 
 QFont windowFont(int pixels)
 {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"),
-                   QStringLiteral("Liberation Sans")});
+    // The application's family, bold, at the size asked for.
+    QFont f = QApplication::font();
     f.setBold(true);
     f.setPixelSize(pixels);
     return f;
@@ -101,7 +103,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QStri
 
 } // namespace
 
-MainRun::MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w)
+MainRun::MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w), m_busyStart(Database::busyFailures())
 {
     if (m_w.m_runDepth++ == 0)
         qApp->installEventFilter(&m_w);
@@ -138,6 +140,8 @@ void MainRun::endReport()
     m_reportOpen = false;
     ReportEnd();
 }
+
+bool MainRun::lockedOut() const { return Database::busyFailures() != m_busyStart; }
 
 void MainRun::leave()
 {
@@ -268,9 +272,18 @@ void Tmainfrm::buildControls()
         head.setForeground(ColorToQColor(TextColour));
         head.setBackground(ColorToQColor(CalendarTitle));
         SelectDate->setHeaderTextFormat(head);
+        // The title's buttons keep the title's colours when hovered or
+        // pressed (only a frame shows), and the month button leaves room for
+        // its drop-down arrow after the month's name.
         SelectDate->setStyleSheet(QStringLiteral(
             "#qt_calendar_navigationbar { background-color: rgb(0, 0, 64); }"
-            "#qt_calendar_navigationbar QToolButton { color: rgb(251, 245, 179); }"
+            "#qt_calendar_navigationbar QToolButton { color: rgb(251, 245, 179); background-color: rgb(0, 0, 64);"
+            " border: 1px solid transparent; padding: 1px 3px; }"
+            "#qt_calendar_navigationbar QToolButton:hover { border-color: rgb(251, 245, 179); }"
+            "#qt_calendar_navigationbar QToolButton:pressed { background-color: rgb(0, 74, 149); }"
+            "QToolButton#qt_calendar_monthbutton { padding-right: 14px; }"
+            "QToolButton#qt_calendar_monthbutton::menu-indicator { subcontrol-origin: padding;"
+            " subcontrol-position: right center; right: 2px; }"
             "#qt_calendar_calendarview { background-color: rgb(0, 74, 149); color: rgb(251, 245, 179); }"));
     }
     connect(SelectDate, &QCalendarWidget::selectionChanged, this, [this] {
@@ -294,20 +307,18 @@ void Tmainfrm::buildControls()
     Sheet->SetFixedTextAlign(taCenter);
     Sheet->SetFixedColor(WindowColour);
     Sheet->SetColor(clWhite);
-    Sheet->setFont(windowFont(12));
     {
         QPalette sp = Sheet->palette();
         sp.setColor(QPalette::Text, Qt::black);
         Sheet->setPalette(sp);
     }
-    // The headers carry the window's text colour over their own colour.
-    Sheet->onDrawCell = [this](QPainter& p, int col, int row, const QRect& rect, CoolGridBase::DrawState) {
-        if (col > 0 && row > 0)
-            return;
-        p.fillRect(rect, ColorToQColor(Sheet->GetCellColor(col, row)));
-        p.setPen(ColorToQColor(TextColour));
-        p.drawText(rect, Qt::AlignCenter, Sheet->cells(col, row));
-    };
+    Sheet->SetFont(TFont(windowFont(12), clBlack));
+    // The headers' fonts carry the window's text colour; their records are
+    // made now, with the sheet's font, for every header the sheet can have.
+    for (int c = 0; c <= 7; ++c)
+        Sheet->GetCellFont(c, 0).Color = TextColour;
+    for (int r = 1; r <= HighestSheetOrder; ++r)
+        Sheet->GetCellFont(0, r).Color = TextColour;
     connect(Sheet, &CoolGridBase::clicked, this, [this] {
         if (!RunActive())
             SheetClick();
@@ -337,7 +348,17 @@ void Tmainfrm::buildMenu()
     MainMenu1->setFont(QApplication::font());
     MainMenu1->setAutoFillBackground(true);
     {
-        QPalette mp = QApplication::palette();
+        // The platform's ordinary menu colours, not the window's: every
+        // colour is set on the bar itself, for a palette merely equal to the
+        // application's would let the window's dark blue through.
+        const QPalette app = QApplication::palette();
+        QPalette mp;
+        for (int g = 0; g < QPalette::NColorGroups; ++g)
+            for (int r = 0; r < QPalette::NColorRoles; ++r) {
+                const auto group = QPalette::ColorGroup(g);
+                const auto role = QPalette::ColorRole(r);
+                mp.setColor(group, role, app.color(group, role));
+            }
         MainMenu1->setPalette(mp);
     }
     auto entry = [this](QMenu* menu, const char* name, const QString& caption, void (Tmainfrm::*handler)()) {
@@ -357,11 +378,22 @@ void Tmainfrm::buildMenu()
 
     Bookings1 = menu("Bookings1", QStringLiteral("Item"));
     Bookitem1 = entry(Bookings1, "Bookitem1", QStringLiteral("Book Item"), &Tmainfrm::Bookitem1Click);
+    MoveBooking1 = entry(Bookings1, "MoveBooking1", QStringLiteral("&Move Booking"), &Tmainfrm::MoveBooking1Click);
+    AlterSelectedPeriods1 = entry(Bookings1, "AlterSelectedPeriods1", QStringLiteral("Alter Booking"),
+                                  &Tmainfrm::AlterSelectedPeriods1Click);
     CancelSelectedPeriods1 = entry(Bookings1, "CancelSelectedPeriods1", QStringLiteral("Cancel Booking"),
                                    &Tmainfrm::CancelSelectedPeriods1Click);
     Bookings1->addSeparator();
+    CreateaPermanentBooking1 = entry(Bookings1, "CreateaPermanentBooking1", QStringLiteral("Create a Permanent Booking"),
+                                     &Tmainfrm::CreateaPermanentBooking1Click);
     FlushAllBookings1 = entry(Bookings1, "FlushAllBookings1", QStringLiteral("Flush All Bookings"),
                               &Tmainfrm::FlushAllBookings1Click);
+    ReplicateCurrentSheetAcrossmanyfutureweeks1 =
+        entry(Bookings1, "ReplicateCurrentSheetAcrossmanyfutureweeks1", QStringLiteral("Replicate Booking Sheet"),
+              &Tmainfrm::ReplicateCurrentSheetAcrossmanyfutureweeks1Click);
+    CancelBookinswithCriteria1 = entry(Bookings1, "CancelBookinswithCriteria1",
+                                       QStringLiteral("Cancel Bookings with Criteria"),
+                                       &Tmainfrm::CancelBookinswithCriteria1Click);
     Bookings1->addSeparator();
     Printselectedsheet1 = entry(Bookings1, "Printselectedsheet1", QStringLiteral("Print selected sheet"),
                                 &Tmainfrm::Printselectedsheet1Click);
@@ -369,6 +401,10 @@ void Tmainfrm::buildMenu()
                              &Tmainfrm::Printmybookings1Click);
     Bookings1->addSeparator();
     ExitSystem1 = entry(Bookings1, "ExitSystem1", QStringLiteral("Exit System"), &Tmainfrm::ExitSystem1Click);
+
+    Find1 = menu("Find1", QStringLiteral("Find"));
+    Findwhenselecteditemisspare1 = entry(Find1, "Findwhenselecteditemisspare1", QStringLiteral("Find Vacancy"),
+                                         &Tmainfrm::Findwhenselecteditemisspare1Click);
 
     View1 = menu("View1", QStringLiteral("View"));
     ViewalistofitemsIbooked1 = entry(View1, "ViewalistofitemsIbooked1", QStringLiteral("View a list of items I booked"),
@@ -379,12 +415,16 @@ void Tmainfrm::buildMenu()
                             &Tmainfrm::ChangePassword1Click);
 
     Administrator1 = menu("Administrator1", QStringLiteral("Administration"));
+    EditUsers1 = entry(Administrator1, "EditUsers1", QStringLiteral("Users"), &Tmainfrm::EditUsers1Click);
+    Administrator1->addSeparator();
     AutoLoginRegistration1 = entry(Administrator1, "AutoLoginRegistration1",
                                    QStringLiteral("Auto Login/New User Registration"),
                                    &Tmainfrm::AutoLoginRegistration1Click);
     DefaultRightsforNewUsers1 = entry(Administrator1, "DefaultRightsforNewUsers1",
                                       QStringLiteral("Default Rights for New Users"),
                                       &Tmainfrm::DefaultRightsforNewUsers1Click);
+    SetupPeriods1 = entry(Administrator1, "SetupPeriods1", QStringLiteral("Setup Periods"),
+                          &Tmainfrm::SetupPeriods1Click);
     Administrator1->addSeparator();
     Maintanence1 = entry(Administrator1, "Maintanence1", QStringLiteral("Run Maintanence"),
                          &Tmainfrm::Maintanence1Click);
@@ -427,11 +467,12 @@ void Tmainfrm::SetHelpDialogs(std::function<void()> commandLineOptions, std::fun
 }
 
 namespace {
-// The toolbar's pictures, drawn here on a cream face framed in dark blue:
-// a tick for booking, a cross for cancelling, a listed page for the list of
-// one's bookings.
-template <typename Draw>
-QIcon drawToolIcon(const QRectF& face, qreal radius, Draw draw)
+// The toolbar's pictures, drawn here: a tick for booking, a pencil for
+// changing, an arrow for moving, a cross for cancelling and a magnifying
+// glass for finding, a listed page for the list of one's bookings.
+enum class ToolPicture { Book, Change, Move, Cancel, Find, List };
+
+QIcon toolIcon(ToolPicture picture)
 {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
@@ -439,49 +480,71 @@ QIcon drawToolIcon(const QRectF& face, qreal radius, Draw draw)
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(ColorToQColor(TextColour));
     p.setPen(QPen(QColor(0, 0, 64), 1));
-    p.drawRoundedRect(face, radius, radius);
-    draw(p);
-    return QIcon(pm);
-}
-
-QIcon toolIcon(bool tick)
-{
-    return drawToolIcon(QRectF(2.5, 2.5, 27, 27), 5, [tick](QPainter& p) {
-        p.setPen(QPen(tick ? QColor(0, 128, 0) : QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
-        if (tick) {
-            p.drawLine(QPointF(8, 17), QPointF(14, 23));
-            p.drawLine(QPointF(14, 23), QPointF(24, 9));
-        } else {
-            p.drawLine(QPointF(9, 9), QPointF(23, 23));
-            p.drawLine(QPointF(23, 9), QPointF(9, 23));
-        }
-    });
-}
-
-QIcon listIcon()
-{
-    return drawToolIcon(QRectF(5.5, 2.5, 21, 27), 3, [](QPainter& p) {
+    p.drawRoundedRect(QRectF(2.5, 2.5, 27, 27), 5, 5);
+    const QColor dark(0, 0, 64);
+    switch (picture) {
+    case ToolPicture::Book:
+        p.setPen(QPen(QColor(0, 128, 0), 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8, 17), QPointF(14, 23));
+        p.drawLine(QPointF(14, 23), QPointF(24, 9));
+        break;
+    case ToolPicture::Change:
+        p.setPen(QPen(QColor(200, 120, 0), 5, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(11, 21), QPointF(22, 10));
+        p.setPen(QPen(dark, 1.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8, 24), QPointF(11, 21));
+        p.drawLine(QPointF(8, 24), QPointF(12, 23));
+        break;
+    case ToolPicture::Move: {
+        p.setPen(QPen(QColor(0, 74, 149), 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(7, 16), QPointF(21, 16));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 74, 149));
+        const QPointF head[] = {QPointF(19, 9), QPointF(26, 16), QPointF(19, 23)};
+        p.drawPolygon(head, 3);
+        break;
+    }
+    case ToolPicture::Cancel:
+        p.setPen(QPen(QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(9, 9), QPointF(23, 23));
+        p.drawLine(QPointF(23, 9), QPointF(9, 23));
+        break;
+    case ToolPicture::Find:
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(dark, 3));
+        p.drawEllipse(QPointF(13.5, 13.5), 6, 6);
+        p.setPen(QPen(dark, 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(18, 18), QPointF(24, 24));
+        break;
+    case ToolPicture::List:
         p.setPen(QPen(QColor(0, 0, 128), 2, Qt::SolidLine, Qt::RoundCap));
-        for (int y = 9; y <= 24; y += 5)
-            p.drawLine(QPointF(10, y), QPointF(22, y));
-    });
+        for (int y = 10; y <= 22; y += 4)
+            p.drawLine(QPointF(9, y), QPointF(23, y));
+        break;
+    }
+    return QIcon(pm);
 }
 } // namespace
 
 void Tmainfrm::buildToolBar()
 {
-    auto button = [this](const char* name, const QString& caption, const QIcon& icon, QAction* runs) {
-        QAction* a = ToolBar1->addAction(icon, caption);
+    auto button = [this](const char* name, const QString& caption, ToolPicture picture, QAction* runs) {
+        QAction* a = ToolBar1->addAction(toolIcon(picture), caption);
         connect(a, &QAction::triggered, runs, &QAction::trigger);
         auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a));
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoRaise(true);
         return b;
     };
-    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), toolIcon(true), Bookitem1);
-    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), toolIcon(false), CancelSelectedPeriods1);
-    ToolBar1->addSeparator();
-    ToolButton6 = button("ToolButton6", QStringLiteral("My Bookings"), listIcon(), Printmybookings1);
+    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), ToolPicture::Book, Bookitem1);
+    ToolButton2 = button("ToolButton2", QStringLiteral("Change"), ToolPicture::Change, AlterSelectedPeriods1);
+    ToolButton7 = button("ToolButton7", QStringLiteral("Move"), ToolPicture::Move, MoveBooking1);
+    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), ToolPicture::Cancel, CancelSelectedPeriods1);
+    ToolButton4 = ToolBar1->addSeparator();
+    ToolButton4->setObjectName(QStringLiteral("ToolButton4"));
+    ToolButton5 = button("ToolButton5", QStringLiteral("Find Spare"), ToolPicture::Find,
+                         Findwhenselecteditemisspare1);
+    ToolButton6 = button("ToolButton6", QStringLiteral("My Bookings"), ToolPicture::List, Printmybookings1);
 }
 
 void Tmainfrm::placeControls()
@@ -499,8 +562,10 @@ void Tmainfrm::placeControls()
     desclabel->setGeometry(x, 289, ListWidth, 25);
     Label3->setGeometry(x, 314, ListWidth, 20);
     mondayof->setGeometry(x + 4, 334, 209, 20);
+    // The calendar keeps its size at the bottom left; it moves down with a
+    // taller window and never rises over the labels above it.
     const int calTop = 356;
-    Shape1->setGeometry(x, calTop, ListWidth, std::max(160, h - 4 - calTop));
+    Shape1->setGeometry(x, std::max(calTop, h - 4 - CalendarHeight), ListWidth, CalendarHeight);
     SelectDate->setGeometry(1, 1, Shape1->width() - 2, Shape1->height() - 2);
 
     // The sheet, the information line under it and the toolbar under that
@@ -562,12 +627,29 @@ void Tmainfrm::LayoutSheet()
         Sheet->setFixedCols(1);
     for (int c = 1; c <= 7; ++c)
         Sheet->setCells(c, 0, QString::fromLatin1(DayHeaders[c - 1]));
+    sizeSheet();
+}
+
+void Tmainfrm::sizeSheet()
+{
     Sheet->setDefaultColWidth(int(RoundHalfEven(Sheet->width() / (Sheet->colCount() + 0.5))));
     Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
 }
 
 void Tmainfrm::ColourNow()
 {
+    // The current period is read first: when the file cannot be read now
+    // (another program holds it, it is unreachable) the period marked last
+    // stays marked, and the next tick reads again. No message: a long outage
+    // must not stack a box a minute.
+    int order = m_markedPeriodOrder;
+    if (HasDM() && DM().ADOConnection.isOpen()) {
+        try {
+            order = CurrentPeriodOrder();
+            m_markedPeriodOrder = order;
+        } catch (const DbError&) {
+        }
+    }
     const TColor fixed = Sheet->FixedColor();
     for (int c = 1; c <= 7; ++c)
         Sheet->SetCellColor(c, 0, fixed);
@@ -578,7 +660,7 @@ void Tmainfrm::ColourNow()
     if (MondayOf(today) != MondayOf(SelectDate->selectedDate()))
         return;
     Sheet->SetCellColor(today.dayOfWeek(), 0, MarkerColour);
-    const int o = HasDM() && DM().ADOConnection.isOpen() ? CurrentPeriodOrder() : -1;
+    const int o = order;
     const int row = o <= 1 ? 1 : (o <= HighestSheetOrder ? o : HighestSheetOrder);
     Sheet->SetCellColor(0, row, MarkerColour);
 }
@@ -616,6 +698,27 @@ void Tmainfrm::RefreshSheet()
         return;
     }
     Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
+}
+
+std::unique_ptr<NoLockWait> Tmainfrm::noLockWait()
+{
+    return HasDM() ? std::make_unique<NoLockWait>(DM().ADOConnection) : nullptr;
+}
+
+void Tmainfrm::refreshAfterRun(bool lockedOut)
+{
+    if (!lockedOut) {
+        RefreshSheet();
+        return;
+    }
+    // The file was held: the sheet is read again only if that can be done at
+    // once; else it stays as it was, which shows nothing as booked that the
+    // run did not book.
+    NoLockWait noWait(DM().ADOConnection);
+    try {
+        RefreshSheet();
+    } catch (const DbError&) {
+    }
 }
 
 void FillItemList(QListWidget& list, const QString& category)
@@ -763,6 +866,7 @@ void Tmainfrm::BookSelection()
         return;
     }
     bool failed = false;
+    bool busy = false;
     {
         const QString user = CurrentUser;
         MainRun run(*this, QStringLiteral("Booking Item"), (right - left + 1) * (bottom - top + 1));
@@ -774,8 +878,17 @@ void Tmainfrm::BookSelection()
         for (int c = left; c <= right && !ProgramEnding; ++c) {
             for (int r = top; r <= bottom && !ProgramEnding; ++r) {
                 const SheetSlot slot = CellToSlot(c, r);
-                const BookingResultCode code =
-                    PlaceBooking(item, slot.period, user, slot.date, reason, true, user, false);
+                BookingResultCode code = -1;
+                run.attempt([&] { code = PlaceBooking(item, slot.period, user, slot.date, reason, true, user, false); });
+                if (code != 0 && run.lockedOut()) {
+                    // Not booked, for the file was held: said so in the report.
+                    LastBookingResult = TLastBookingResult();
+                    LastBookingResult.code = code = -1;
+                    LastBookingResult.message = MainMessages::CellNotBooked;
+                    LastBookingResult.date = slot.date;
+                    LastBookingResult.period = slot.period;
+                    LastBookingResult.item = item;
+                }
                 ReportBookingResult(code);
                 if (code < 0)
                     failed = true;
@@ -783,10 +896,15 @@ void Tmainfrm::BookSelection()
             }
         }
         if (!ProgramEnding)
-            RefreshSheet();
+            refreshAfterRun(run.lockedOut());
         run.endReport();
+        busy = run.lockedOut();
     }
-    if (failed && !ProgramEnding)
+    if (ProgramEnding)
+        return;
+    if (busy)
+        ShowAlertWithReport(MainMessages::BookingsBusy, true);
+    else if (failed)
         ShowAlertWithReport(MainMessages::BookingsFailed, true);
 }
 
@@ -800,20 +918,28 @@ void Tmainfrm::CancelSelection()
     if (ProgramEnding || !yes)
         return;
     bool failed = false;
+    bool busy = false;
     {
         MainRun run(*this, QStringLiteral("Cancelling Booking"), (right - left + 1) * (bottom - top + 1));
         for (int c = left; c <= right && !ProgramEnding; ++c) {
             for (int r = top; r <= bottom && !ProgramEnding; ++r) {
                 const SheetSlot slot = CellToSlot(c, r);
-                if (!DeleteBooking(item, slot.period, slot.date))
+                bool deleted = false;
+                run.attempt([&] { deleted = DeleteBooking(item, slot.period, slot.date); });
+                if (!deleted || run.lockedOut())
                     failed = true;
                 StatusStep();
             }
         }
         if (!ProgramEnding)
-            RefreshSheet();
+            refreshAfterRun(run.lockedOut());
+        busy = run.lockedOut();
     }
-    if (failed && !ProgramEnding)
+    if (ProgramEnding)
+        return;
+    if (busy)
+        ShowAlert(MainMessages::CancelBusy);
+    else if (failed)
         ShowAlert(MainMessages::CancelFailed);
 }
 
@@ -894,17 +1020,40 @@ void Tmainfrm::FlushAllBookings1Click()
     const bool yes = AskQuestion(MainMessages::FlushWarning);
     if (ProgramEnding || !yes)
         return;
+    bool busy = false;
     {
         MainRun run(*this, QStringLiteral("Flushing All Bookings"), 1);
-        DeleteAllBookingsOfItem(item);
+        run.attempt([&] { DeleteAllBookingsOfItem(item); });
         StatusStep();
+        busy = run.lockedOut();
     }
-    RefreshSheet();
+    refreshAfterRun(busy);
+    if (busy && !ProgramEnding)
+        ShowAlert(MainMessages::FlushBusy);
 }
 
 void Tmainfrm::ExitSystem1Click() { close(); }
 
 void Tmainfrm::ChangePassword1Click() { ChangePassword(CurrentUser, false); }
+
+void Tmainfrm::EditUsers1Click()
+{
+    if (!UserCanAdministerUsers(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    AdmUsersForm()->showModal();
+}
+
+void Tmainfrm::SetupPeriods1Click()
+{
+    // The sheet shows new periods at its next re-read.
+    if (!UserCanModifyPeriod(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    SetPeriodsForm()->showModal();
+}
 
 void Tmainfrm::Maintanence1Click() { ShowAlert(MainMessages::Maintenance); }
 
@@ -980,15 +1129,13 @@ void Tmainfrm::ForceShutdownWatchDogTimer()
     bool force = false;
     QString user, reason;
     try {
-        Dataset& t = DM().SystemTable;
-        if (!t.isActive())
-            t.open();
-        t.requery();
-        t.first();
+        // A tick never waits for a file another program holds.
+        NoLockWait noWait(DM().ADOConnection);
         // An empty table reads as flags clear.
-        force = t.asBoolean(QStringLiteral("forceshutdown"));
-        user = t.asString(QStringLiteral("user"));
-        reason = t.asString(QStringLiteral("reason"));
+        const ShutdownOrder order = ReadShutdownOrder();
+        force = order.force;
+        user = order.user;
+        reason = order.reason;
     } catch (const std::exception&) {
         // Unreadable now (locked, unreachable): no change; the next tick
         // reads again. No message, so an outage stacks no boxes.
@@ -1004,7 +1151,11 @@ void Tmainfrm::ForceShutdownWatchDogTimer()
 
 void Tmainfrm::ShutDownTimerTimer() { close(); }
 
-void Tmainfrm::ColourNowTimerTimer() { ColourNow(); }
+void Tmainfrm::ColourNowTimerTimer()
+{
+    const auto noWait = noLockWait();
+    ColourNow();
+}
 
 // ------------------------------------------------------------------ closing
 
@@ -1050,6 +1201,13 @@ void Tmainfrm::closeEvent(QCloseEvent* event)
 void Tmainfrm::FormResize()
 {
     placeControls();
-    LayoutSheet();
+    // A resize neither waits for the file nor reports it unreadable: the
+    // sheet keeps its rows and headers and only takes the new size.
+    const auto noWait = noLockWait();
+    try {
+        LayoutSheet();
+    } catch (const DbError&) {
+        sizeSheet();
+    }
     ColourNow();
 }

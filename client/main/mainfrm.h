@@ -1,5 +1,6 @@
 #pragma once
 #include "DataModule.h"
+#include "DbError.h"
 #include "Utilities.h"
 
 #include <QDate>
@@ -8,6 +9,7 @@
 #include <QPixmap>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCalendarWidget;
@@ -49,6 +51,16 @@ inline const QString FlushWarning = QStringLiteral(
 inline const QString Maintenance = QStringLiteral(
     "Maintenance is now run by an external program. Run QVKMAINT.EXE from the command prompt");
 inline const QString AccessDenied = QStringLiteral("Access Denied. You are not allowed to use this function");
+inline const QString BookingsBusy = QStringLiteral(
+    "The database is in use by another program, so some or all of your bookings were not made. "
+    "Try again in a moment");
+inline const QString CancelBusy = QStringLiteral(
+    "The database is in use by another program, so some or all of the selected bookings were not "
+    "cancelled. Try again in a moment");
+inline const QString FlushBusy = QStringLiteral(
+    "The database is in use by another program, so the bookings were not deleted. Try again in a moment");
+// A cell's line in the booking report when the file was held.
+inline const QString CellNotBooked = QStringLiteral("Not booked: the database is in use by another program");
 } // namespace MainMessages
 
 // The client's main window: category and item choice, the month calendar,
@@ -92,25 +104,38 @@ public:
     QLabel* infopermanent = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;   // "Book"
+    QToolButton* ToolButton2 = nullptr;   // "Change"
+    QToolButton* ToolButton7 = nullptr;   // "Move"
     QToolButton* ToolButton3 = nullptr;   // "Cancel"
+    QAction* ToolButton4 = nullptr;       // separator
+    QToolButton* ToolButton5 = nullptr;   // "Find Spare"
     QToolButton* ToolButton6 = nullptr;   // "My Bookings"
 
     // ---- menu
     QMenuBar* MainMenu1 = nullptr;
     QMenu* Bookings1 = nullptr;            // "Item"
     QAction* Bookitem1 = nullptr;
+    QAction* MoveBooking1 = nullptr;
+    QAction* AlterSelectedPeriods1 = nullptr;
     QAction* CancelSelectedPeriods1 = nullptr;
+    QAction* CreateaPermanentBooking1 = nullptr;
     QAction* FlushAllBookings1 = nullptr;
+    QAction* ReplicateCurrentSheetAcrossmanyfutureweeks1 = nullptr;
+    QAction* CancelBookinswithCriteria1 = nullptr;
     QAction* Printselectedsheet1 = nullptr;
     QAction* Printmybookings1 = nullptr;
     QAction* ExitSystem1 = nullptr;
+    QMenu* Find1 = nullptr;
+    QAction* Findwhenselecteditemisspare1 = nullptr;
     QMenu* View1 = nullptr;
     QAction* ViewalistofitemsIbooked1 = nullptr;
     QMenu* User1 = nullptr;
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
+    QAction* EditUsers1 = nullptr;
     QAction* AutoLoginRegistration1 = nullptr;
     QAction* DefaultRightsforNewUsers1 = nullptr;
+    QAction* SetupPeriods1 = nullptr;
     QAction* Maintanence1 = nullptr;
     QAction* OtherConfigurationOptions1 = nullptr;
     QAction* DisplayUsageStatistics1 = nullptr;
@@ -139,6 +164,8 @@ public:
     void ShowCellInfo();
     void BookSelection();
     void CancelSelection();
+    // Changes the booked-by user and reason of the selection's bookings.
+    void AlterSelection();
 
     // The selected item of the whole client ("" when the list is empty).
     QString SelectedItem() const;
@@ -170,10 +197,18 @@ public:
 
     // ---- menu commands
     void Bookitem1Click();
+    void MoveBooking1Click();
+    void AlterSelectedPeriods1Click();
     void CancelSelectedPeriods1Click();
+    void CreateaPermanentBooking1Click();
     void FlushAllBookings1Click();
+    void ReplicateCurrentSheetAcrossmanyfutureweeks1Click();
+    void CancelBookinswithCriteria1Click();
+    void Findwhenselecteditemisspare1Click();
     void ExitSystem1Click();
     void ChangePassword1Click();
+    void EditUsers1Click();
+    void SetupPeriods1Click();
     void Maintanence1Click();
     void ForceLogoff1Click();
     void ListPeopleOnline1Click();
@@ -203,12 +238,22 @@ private:
     void buildToolBar();
     void placeControls();
     void showMonday(const QDate& monday);
+    // Re-reads the sheet at the end of a run; after the run found the file
+    // held by another program, only when it can be read without waiting.
+    void refreshAfterRun(bool lockedOut);
+    // While the answer lives, the client's statements do not wait for a file
+    // another program holds (none without a data module).
+    std::unique_ptr<NoLockWait> noLockWait();
+    // Column widths and row heights that share the sheet's size out.
+    void sizeSheet();
     // The selection when it covers only sheet cells, else false.
     bool sheetSelection(int& left, int& top, int& right, int& bottom) const;
 
     QDate m_shownMonday;
     int m_runDepth = 0;
     bool m_inWatch = false;
+    // The period order the sheet marked last (-1 before any was read).
+    int m_markedPeriodOrder = -1;
     bool m_closed = false;
     bool m_filling = false;
     // A mouse press on the item list is going on, and whether the change of
@@ -235,11 +280,36 @@ public:
 
     // Begins the report; the footer follows when the run ends.
     void beginReport(const QString& title, const QString& user);
+    // Tells the run a report was begun; the footer follows when it ends.
+    void reportBegun() { m_reportOpen = true; }
     // Ends the report now.
     void endReport();
+
+    // The file was found locked by another program since the run began. The
+    // statement that found it waited the busy timeout, the one wait of the
+    // run: its work stops there, and cells not yet done are left alone.
+    bool lockedOut() const;
+    // Runs one data call unless the run is locked out; a database error
+    // that comes from the locked file ends the call quietly (false), any
+    // other travels on.
+    template <class Call>
+    bool attempt(Call&& call)
+    {
+        if (lockedOut())
+            return false;
+        try {
+            call();
+            return true;
+        } catch (const DbError&) {
+            if (!lockedOut())
+                throw;
+            return false;
+        }
+    }
 
 private:
     void leave();
     Tmainfrm& m_w;
+    quint64 m_busyStart;
     bool m_reportOpen = false;
 };

@@ -18,13 +18,18 @@
 #include "StatusWindows.h"
 #include "TavrellApplication.h"
 #include "aboutfrm.h"
+#include "adduserfrm.h"
+#include "admusersfrm.h"
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
-#include "logonfrm.h"
 #include "defaultrightsfrm.h"
 #include "logincfgfrm.h"
+#include "logonfrm.h"
+#include "lookupuserfrm.h"
 #include "otheroptionsfrm.h"
+#include "periodselectorfrm.h"
 #include "printlistbookingsfrm.h"
+#include "setperfrm.h"
 #include "usagestatsfrm.h"
 #include "usersonlinefrm.h"
 
@@ -46,6 +51,11 @@ void CreateClientForms()
     InputForm();
     StatusForm();
     UsersOnlineForm();
+    SetPeriodsForm();
+    PeriodSelectorForm();
+    AdmUsersForm();
+    AddUserForm();
+    LookupUserForm();
     PrintListBookingsForm();
     UsageStatsForm();
     LoginCfgForm();
@@ -55,8 +65,9 @@ void CreateClientForms()
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
 {
     host.setBackgroundPicture(picture);
-    const QList<TFormBase*> forms = {AlertForm(), ChgPassForm(), LogonForm(),    AutoRegForm(),
-                                     QuestionForm(), InputForm(), StatusForm(), ReporterForm(),
+    const QList<TFormBase*> forms = {AlertForm(),      ChgPassForm(),  LogonForm(),     AutoRegForm(),
+                                     SetPeriodsForm(), QuestionForm(), AdmUsersForm(),  InputForm(),
+                                     AddUserForm(),    LookupUserForm(), StatusForm(),  ReporterForm(),
                                      UsersOnlineForm(), PrintListBookingsForm(), LoginCfgForm(),
                                      DefaultRightsForm()};
     for (TFormBase* f : forms)
@@ -128,10 +139,10 @@ public:
     }
 
 private:
-    // Shows the messages one after the other and ends with the outcome.
+    // Shows the messages one after the other and ends with the outcome. The
+    // splash stays up while they show; it goes with the end.
     StartupOutcome stop(StartupOutcome outcome, const QStringList& messages)
     {
-        HideSplash();
         for (const QString& m : messages) {
             if (ProgramEnding)
                 break;
@@ -219,7 +230,6 @@ private:
         const QString orderedBy = sys.asString(QStringLiteral("user"));
         if (sys.asBoolean(QStringLiteral("forceshutdown")) && !orderedBy.isEmpty()) {
             const QString reason = sys.asString(QStringLiteral("reason"));
-            HideSplash();
             m_host.startShutDownTimer();
             ShowAlert(M::ForcedShutdownBy + orderedBy + M::ForcedShutdownReason + reason);
             return fail(StartupOutcome::ForcedShutdown, {});
@@ -310,10 +320,11 @@ StartupOutcome RunStartup(StartupHost& host, const QStringList& arguments)
     } catch (const std::exception& e) {
         // An error no step expected: shown, and nothing later runs. A user
         // already marked online goes offline again, as when the window
-        // closes, since this client will not run.
-        HideSplash();
+        // closes, since this client will not run. The splash goes after the
+        // message, as with every other end of the start.
         if (!ProgramEnding)
             ShowAlert(ErrorText(e));
+        HideSplash();
         if (startup.markedOnline()) {
             try {
                 MarkUserOffline(CurrentUser);

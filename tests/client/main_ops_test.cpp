@@ -5,6 +5,7 @@
 #include "DbError.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -232,15 +233,26 @@ TEST_F(MainOps, MenuAndToolbarCarryTheEntriesThatExist)
     for (QAction* a : win->MainMenu1->actions())
         if (a->isVisible())
             menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"Item", "View", "User", "Administration"}));
+    EXPECT_EQ(menus, (QStringList{"Item", "Find", "View", "User", "Administration"}));
     QStringList items;
     for (QAction* a : win->Bookings1->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->text());
-    EXPECT_EQ(items, (QStringList{"Bookitem1=Book Item", "CancelSelectedPeriods1=Cancel Booking", "-",
-                                  "FlushAllBookings1=Flush All Bookings", "-",
+    EXPECT_EQ(items, (QStringList{"Bookitem1=Book Item", "MoveBooking1=&Move Booking",
+                                  "AlterSelectedPeriods1=Alter Booking", "CancelSelectedPeriods1=Cancel Booking", "-",
+                                  "CreateaPermanentBooking1=Create a Permanent Booking",
+                                  "FlushAllBookings1=Flush All Bookings",
+                                  "ReplicateCurrentSheetAcrossmanyfutureweeks1=Replicate Booking Sheet",
+                                  "CancelBookinswithCriteria1=Cancel Bookings with Criteria", "-",
                                   "Printselectedsheet1=Print selected sheet",
                                   "Printmybookings1=Print a list of bookings by a user", "-",
                                   "ExitSystem1=Exit System"}));
+    EXPECT_EQ(win->Find1->actions(), QList<QAction*>{win->Findwhenselecteditemisspare1});
+    EXPECT_EQ(win->Findwhenselecteditemisspare1->text(), QStringLiteral("Find Vacancy"));
+    QStringList tools;
+    for (QAction* a : win->ToolBar1->actions())
+        tools << (a->isSeparator() ? QStringLiteral("-") : win->ToolBar1->widgetForAction(a)->objectName() + "=" + a->text());
+    EXPECT_EQ(tools, (QStringList{"ToolButton1=Book", "ToolButton2=Change", "ToolButton7=Move", "ToolButton3=Cancel", "-",
+                                  "ToolButton5=Find Spare", "ToolButton6=My Bookings"}));
     EXPECT_EQ(win->ChangePassword1->text(), QStringLiteral("Change Password"));
     EXPECT_EQ(win->Maintanence1->text(), QStringLiteral("Run Maintanence"));
     EXPECT_EQ(win->ToolButton1->text(), QStringLiteral("Book"));
@@ -296,4 +308,20 @@ TEST_F(MainOps, TheReasonPromptTakesNoMoreThanTheFileHolds)
     });
     InputText(QStringLiteral("Other:"), QString(200, QLatin1Char('d')), &accepted);
     EXPECT_TRUE(accepted);
+}
+
+TEST_F(MainOps, TheMenuBarIsDrawnInThePlatformsMenuColours)
+{
+    QMenuBar* bar = win->MainMenu1;
+    const QPalette app = QApplication::palette();
+    EXPECT_EQ(bar->palette().color(QPalette::Window), app.color(QPalette::Window));
+    EXPECT_EQ(bar->palette().color(QPalette::ButtonText), app.color(QPalette::ButtonText));
+    EXPECT_EQ(bar->palette().color(QPalette::WindowText), app.color(QPalette::WindowText));
+    // On the screen: not the window's dark blue behind the entries.
+    const QImage img = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int blue = 0;
+    for (int x = 0; x < img.width(); ++x)
+        blue += QColor(img.pixel(x, img.height() / 2)) == QColor(0, 74, 149) ? 1 : 0;
+    EXPECT_EQ(blue, 0);
+    EXPECT_NE(QColor(img.pixel(img.width() - 2, 1)), QColor(0, 74, 149));
 }
