@@ -12,11 +12,17 @@
 #include "ProgramEnd.h"
 #include "ReportLog.h"
 #include "Session.h"
+#include "SheetReport.h"
 #include "SmallDialogs.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
 #include "admusersfrm.h"
 #include "setperfrm.h"
+#include "defaultrightsfrm.h"
+#include "logincfgfrm.h"
+#include "otheroptionsfrm.h"
+#include "printlistbookingsfrm.h"
+#include "usagestatsfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QAction>
@@ -96,13 +102,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QStri
 }
 
 } // namespace
-
-QDate MondayOf(const QDate& date)
-{
-    if (!date.isValid())
-        return date;
-    return date.addDays(1 - date.dayOfWeek());
-}
 
 MainRun::MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w), m_busyStart(Database::busyFailures())
 {
@@ -396,11 +395,20 @@ void Tmainfrm::buildMenu()
                                        QStringLiteral("Cancel Bookings with Criteria"),
                                        &Tmainfrm::CancelBookinswithCriteria1Click);
     Bookings1->addSeparator();
+    Printselectedsheet1 = entry(Bookings1, "Printselectedsheet1", QStringLiteral("Print selected sheet"),
+                                &Tmainfrm::Printselectedsheet1Click);
+    Printmybookings1 = entry(Bookings1, "Printmybookings1", QStringLiteral("Print a list of bookings by a user"),
+                             &Tmainfrm::Printmybookings1Click);
+    Bookings1->addSeparator();
     ExitSystem1 = entry(Bookings1, "ExitSystem1", QStringLiteral("Exit System"), &Tmainfrm::ExitSystem1Click);
 
     Find1 = menu("Find1", QStringLiteral("Find"));
     Findwhenselecteditemisspare1 = entry(Find1, "Findwhenselecteditemisspare1", QStringLiteral("Find Vacancy"),
                                          &Tmainfrm::Findwhenselecteditemisspare1Click);
+
+    View1 = menu("View1", QStringLiteral("View"));
+    ViewalistofitemsIbooked1 = entry(View1, "ViewalistofitemsIbooked1", QStringLiteral("View a list of items I booked"),
+                                     &Tmainfrm::ViewalistofitemsIbooked1Click);
 
     User1 = menu("User1", QStringLiteral("User"));
     ChangePassword1 = entry(User1, "ChangePassword1", QStringLiteral("Change Password"),
@@ -409,11 +417,23 @@ void Tmainfrm::buildMenu()
     Administrator1 = menu("Administrator1", QStringLiteral("Administration"));
     EditUsers1 = entry(Administrator1, "EditUsers1", QStringLiteral("Users"), &Tmainfrm::EditUsers1Click);
     Administrator1->addSeparator();
+    AutoLoginRegistration1 = entry(Administrator1, "AutoLoginRegistration1",
+                                   QStringLiteral("Auto Login/New User Registration"),
+                                   &Tmainfrm::AutoLoginRegistration1Click);
+    DefaultRightsforNewUsers1 = entry(Administrator1, "DefaultRightsforNewUsers1",
+                                      QStringLiteral("Default Rights for New Users"),
+                                      &Tmainfrm::DefaultRightsforNewUsers1Click);
     SetupPeriods1 = entry(Administrator1, "SetupPeriods1", QStringLiteral("Setup Periods"),
                           &Tmainfrm::SetupPeriods1Click);
     Administrator1->addSeparator();
     Maintanence1 = entry(Administrator1, "Maintanence1", QStringLiteral("Run Maintanence"),
                          &Tmainfrm::Maintanence1Click);
+    OtherConfigurationOptions1 = entry(Administrator1, "OtherConfigurationOptions1",
+                                       QStringLiteral("Other Configuration Options"),
+                                       &Tmainfrm::OtherConfigurationOptions1Click);
+    Administrator1->addSeparator();
+    DisplayUsageStatistics1 = entry(Administrator1, "DisplayUsageStatistics1", QStringLiteral("Display Usage Statistics"),
+                                    &Tmainfrm::DisplayUsageStatistics1Click);
     Administrator1->addSeparator();
     ForceLogoff1 = entry(Administrator1, "ForceLogoff1", QStringLiteral("Force Logoff"), &Tmainfrm::ForceLogoff1Click);
     ListPeopleOnline1 = entry(Administrator1, "ListPeopleOnline1", QStringLiteral("List People Online"),
@@ -449,8 +469,8 @@ void Tmainfrm::SetHelpDialogs(std::function<void()> commandLineOptions, std::fun
 namespace {
 // The toolbar's pictures, drawn here: a tick for booking, a pencil for
 // changing, an arrow for moving, a cross for cancelling and a magnifying
-// glass for finding.
-enum class ToolPicture { Book, Change, Move, Cancel, Find };
+// glass for finding, a listed page for the list of one's bookings.
+enum class ToolPicture { Book, Change, Move, Cancel, Find, List };
 
 QIcon toolIcon(ToolPicture picture)
 {
@@ -496,6 +516,11 @@ QIcon toolIcon(ToolPicture picture)
         p.setPen(QPen(dark, 4, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(18, 18), QPointF(24, 24));
         break;
+    case ToolPicture::List:
+        p.setPen(QPen(QColor(0, 0, 128), 2, Qt::SolidLine, Qt::RoundCap));
+        for (int y = 10; y <= 22; y += 4)
+            p.drawLine(QPointF(9, y), QPointF(23, y));
+        break;
     }
     return QIcon(pm);
 }
@@ -519,6 +544,7 @@ void Tmainfrm::buildToolBar()
     ToolButton4->setObjectName(QStringLiteral("ToolButton4"));
     ToolButton5 = button("ToolButton5", QStringLiteral("Find Spare"), ToolPicture::Find,
                          Findwhenselecteditemisspare1);
+    ToolButton6 = button("ToolButton6", QStringLiteral("My Bookings"), ToolPicture::List, Printmybookings1);
 }
 
 void Tmainfrm::placeControls()
@@ -1039,6 +1065,44 @@ void Tmainfrm::ForceLogoff1Click()
 }
 
 void Tmainfrm::ListPeopleOnline1Click() { ShowUsersOnline(false); }
+
+void Tmainfrm::Printselectedsheet1Click()
+{
+    BookingSheetReport(SelectedItem(), QDateTime(SelectDate->selectedDate(), QTime(0, 0)));
+}
+
+void Tmainfrm::Printmybookings1Click() { ShowPrintListBookings(SelectDate->selectedDate()); }
+
+void Tmainfrm::ViewalistofitemsIbooked1Click() { ShowPrintListBookings(SelectDate->selectedDate()); }
+
+void Tmainfrm::AutoLoginRegistration1Click()
+{
+    if (!UserIsAdministrator(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    LoginCfgForm()->showModal();
+}
+
+void Tmainfrm::DefaultRightsforNewUsers1Click()
+{
+    if (!UserIsAdministrator(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    ShowDefaultRights();
+}
+
+void Tmainfrm::OtherConfigurationOptions1Click()
+{
+    if (!UserIsAdministrator(CurrentUser)) {
+        ShowAlert(MainMessages::AccessDenied);
+        return;
+    }
+    OtherConfigurationOptionsForm()->showModal();
+}
+
+void Tmainfrm::DisplayUsageStatistics1Click() { GenerateUsageReport(); }
 
 // ------------------------------------------------------------------ timers
 

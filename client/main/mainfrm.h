@@ -1,6 +1,7 @@
 #pragma once
 #include "DataModule.h"
 #include "DbError.h"
+#include "Utilities.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -24,9 +25,6 @@ class QToolBar;
 class QToolButton;
 class TCoolScrollingText;
 class TCoolStringGrid;
-
-// The Monday on or before the date (a Monday gives itself).
-QDate MondayOf(const QDate& date);
 
 // Fills a list with the available items of the category, sorted ignoring
 // letter case; nothing is selected.
@@ -111,6 +109,7 @@ public:
     QToolButton* ToolButton3 = nullptr;   // "Cancel"
     QAction* ToolButton4 = nullptr;       // separator
     QToolButton* ToolButton5 = nullptr;   // "Find Spare"
+    QToolButton* ToolButton6 = nullptr;   // "My Bookings"
 
     // ---- menu
     QMenuBar* MainMenu1 = nullptr;
@@ -123,15 +122,23 @@ public:
     QAction* FlushAllBookings1 = nullptr;
     QAction* ReplicateCurrentSheetAcrossmanyfutureweeks1 = nullptr;
     QAction* CancelBookinswithCriteria1 = nullptr;
+    QAction* Printselectedsheet1 = nullptr;
+    QAction* Printmybookings1 = nullptr;
     QAction* ExitSystem1 = nullptr;
     QMenu* Find1 = nullptr;
     QAction* Findwhenselecteditemisspare1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* ViewalistofitemsIbooked1 = nullptr;
     QMenu* User1 = nullptr;
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
     QAction* EditUsers1 = nullptr;
+    QAction* AutoLoginRegistration1 = nullptr;
+    QAction* DefaultRightsforNewUsers1 = nullptr;
     QAction* SetupPeriods1 = nullptr;
     QAction* Maintanence1 = nullptr;
+    QAction* OtherConfigurationOptions1 = nullptr;
+    QAction* DisplayUsageStatistics1 = nullptr;
     QAction* ForceLogoff1 = nullptr;
     QAction* ListPeopleOnline1 = nullptr;
     QMenu* Help1 = nullptr;
@@ -203,6 +210,13 @@ public:
     void Maintanence1Click();
     void ForceLogoff1Click();
     void ListPeopleOnline1Click();
+    void Printselectedsheet1Click();
+    void Printmybookings1Click();
+    void ViewalistofitemsIbooked1Click();
+    void AutoLoginRegistration1Click();
+    void DefaultRightsforNewUsers1Click();
+    void OtherConfigurationOptions1Click();
+    void DisplayUsageStatistics1Click();
 
     // Starts the shutdown watch (the start-up does, before log-on); a
     // running watch keeps its countdown.
