@@ -577,9 +577,22 @@ void TSelbrinFrm::eachRecord(const QString& file, int count, Body body)
             m_stoppedAt = QStringLiteral(" at record %1 of %2").arg(i + 1).arg(file);
             throw;
         }
-        m_batch->endRecord();
+        // Storing the record (and the batch it completes) can fail too,
+        // when the engine ended the transaction or the file stayed held:
+        // the log then names this record as where the run stopped.
+        try {
+            m_batch->endRecord();
+        } catch (...) {
+            m_stoppedAt = QStringLiteral(" at record %1 of %2").arg(i + 1).arg(file);
+            throw;
+        }
     }
-    m_batch->commit();
+    try {
+        m_batch->commit();
+    } catch (...) {
+        m_stoppedAt = QStringLiteral(" at the end of %1").arg(file);
+        throw;
+    }
 }
 
 void TSelbrinFrm::RunImport()

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTimer>
 
 namespace {
@@ -321,6 +322,29 @@ TEST_F(WizardTest, AnErrorStopsTheRunKeepingWhatWasImportedAndTheLockOut)
     EXPECT_TRUE(form->CloseBtn->isEnabled());
     EXPECT_EQ(form->CloseBtn->text(), QStringLiteral("&Close"));
     EXPECT_FALSE(form->Timer1->isActive());
+}
+
+TEST_F(WizardTest, StoringARecordThatFailsStopsTheRunNamingIt)
+{
+    LegacyInstall in;
+    for (int i = 0; i < 5; ++i)
+        in.bookings.push_back(booking4(QStringLiteral("R1"), Legacy::PeriodCodes.at(i)));
+    in.items.push_back(item4(QStringLiteral("R1"), QStringLiteral("Room 1")));
+    write(in);
+    // The engine ends the transaction under the record (as after a full
+    // disk) without the record's own work failing: storing it fails.
+    form->afterRecord = [this](const QString& file, int record) {
+        if (file == Legacy::BookingFileName && record == 4)
+            QSqlQuery(db().handle()).exec(QStringLiteral("ROLLBACK"));
+    };
+    run();
+    ASSERT_EQ(ui.alerts.size(), 1);
+    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped at record 4 of Booking.IBD: ") + ui.alerts[0]);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items")), 1);
+    EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
+    EXPECT_TRUE(form->CloseBtn->isEnabled());
+    EXPECT_EQ(db().transactionDepth(), 0);
 }
 
 TEST_F(WizardTest, AnUnreadableFileStopsTheRunNamingIt)
