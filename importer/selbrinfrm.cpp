@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -313,6 +314,18 @@ void TSelbrinFrm::closeEvent(QCloseEvent* event)
         return;
     }
     TFormBase::closeEvent(event);
+}
+
+void TSelbrinFrm::keyPressEvent(QKeyEvent* event)
+{
+    // Escape during the run stands for closing: the run stops after the
+    // current record, rather than the wizard going while it still writes.
+    if (m_running && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_closeRequested = true;
+        event->accept();
+        return;
+    }
+    TFormBase::keyPressEvent(event);
 }
 
 void TSelbrinFrm::NextBtnClick()

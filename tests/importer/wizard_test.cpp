@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -379,6 +380,27 @@ TEST_F(WizardTest, ClosingDuringTheRunStopsAfterTheRecord)
     EXPECT_TRUE(finished);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 2);
     EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped by closing the wizard before record 3 of Booking.IBD"));
+}
+
+TEST_F(WizardTest, EscapeDuringTheRunStopsAfterTheRecordAsClosingDoes)
+{
+    LegacyInstall in;
+    in.items.push_back(item4(QStringLiteral("R1"), QStringLiteral("Room 1")));
+    for (int i = 0; i < 5; ++i)
+        in.bookings.push_back(booking4(QStringLiteral("R1"), Legacy::PeriodCodes.at(i)));
+    write(in);
+    bool visibleAfterEscape = false;
+    form->afterRecord = [&](const QString& file, int record) {
+        if (file == Legacy::BookingFileName && record == 2) {
+            QTest::keyClick(form.get(), Qt::Key_Escape);
+            visibleAfterEscape = form->isVisible();
+        }
+    };
+    run();
+    EXPECT_TRUE(visibleAfterEscape);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 2);
+    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped by closing the wizard before record 3 of Booking.IBD"));
+    EXPECT_EQ(form->result(), mrCancel);
 }
 
 TEST_F(WizardTest, UsersAreAddedOverwrittenOrKeptAndAdminIsProtected)
