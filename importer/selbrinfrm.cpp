@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -34,6 +35,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cmath>
 
 namespace {
 
@@ -190,10 +192,7 @@ TSelbrinFrm::TSelbrinFrm(QWidget* parent) : TFormBase(parent)
     Button5 = button(parts[3], "Button5", QStringLiteral("Browse"), QRect(462, 80, 75, 25));
 
     // Step 5
-    memo(parts[4], "Memo5",
-         QStringList{QStringLiteral("When Importing ")} + blankLines(15)
-             + QStringList{QStringLiteral("When everything is right click '>'")},
-         memoArea);
+    QPlainTextEdit* memo5 = memo(parts[4], "Memo5", {}, memoArea);
     const auto group = [this](const char* name, const QString& first, const QString& second, int top) {
         auto* g = new TRadioGroup(parts[4]);
         g->setObjectName(QLatin1String(name));
@@ -208,6 +207,19 @@ TSelbrinFrm::TSelbrinFrm(QWidget* parent) : TFormBase(parent)
                               QStringLiteral("Do not Overwrite Bookings in QVK 5.0"), 116);
     invprecedence = group("invprecedence", QStringLiteral("Overwrite Inventory in QVK 5.0"),
                           QStringLiteral("Do not Overwrite Inventory in QVK 5.0"), 188);
+    {
+        // The closing line stands at the memo's foot, right under the three
+        // groups however tall the font's lines are, and never past the memo.
+        const QFontMetricsF metrics(memo5->font());
+        const qreal margin = memo5->document()->documentMargin();
+        const int groupsFoot = invprecedence->geometry().bottom() - memoArea.top();
+        const int below = int(std::ceil((groupsFoot + 1 - margin) / metrics.lineSpacing()));
+        const int lastFitting = int((memoArea.height() - 2 * margin) / metrics.lineSpacing()) - 1;
+        const int line = std::max(1, std::min(below, lastFitting));
+        memo5->setPlainText((QStringList{QStringLiteral("When Importing ")} + blankLines(line - 1)
+                             + QStringList{QStringLiteral("When everything is right click '>'")})
+                                .join(QLatin1Char('\n')));
+    }
 
     // Step 6
     memo(parts[5], "Memo6",

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 namespace {
@@ -149,6 +150,24 @@ TEST_F(WizardTest, NavigationClampsAndSetsTheButtons)
     EXPECT_EQ(ui.alerts, QStringList({"The folder specified for Tavrell 5.0 is invalid."}));
     EXPECT_FALSE(QFile::exists(legacy.filePath(QStringLiteral("data.mdb"))));
     EXPECT_TRUE(form->parts[1]->isVisible());
+}
+
+TEST_F(WizardTest, TheOptionsStepClosingLineStandsBelowItsGroups)
+{
+    toStep(5);
+    auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo5"));
+    ASSERT_NE(memo, nullptr);
+    const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.first(), QStringLiteral("When Importing "));
+    EXPECT_EQ(lines.last(), QStringLiteral("When everything is right click '>'"));
+    QTextCursor end(memo->document());
+    end.movePosition(QTextCursor::End);
+    const QRect last = memo->cursorRect(end).translated(memo->viewport()->mapTo(form->parts[4], QPoint(0, 0)));
+    for (QWidget* group : {static_cast<QWidget*>(form->userprecedence), static_cast<QWidget*>(form->bookingprecedence),
+                           static_cast<QWidget*>(form->invprecedence)})
+        EXPECT_FALSE(last.intersects(group->geometry())) << group->objectName().toStdString();
+    EXPECT_LE(last.bottom(), memo->geometry().bottom());
+    EXPECT_GE(last.top(), form->invprecedence->geometry().bottom());
 }
 
 TEST_F(WizardTest, BrowseButtonsFillTheFolderEntries)
