@@ -112,6 +112,21 @@ protected:
                                           "FROM System")).toString();
     }
     QStringList logLines() { return form->status->toPlainText().split(QLatin1Char('\n')); }
+    // Runs an import of one item and five bookings; `act` runs once the
+    // booking record numbered `record` is done.
+    void runActingAtBooking(int record, const std::function<void()>& act)
+    {
+        LegacyInstall in;
+        in.items.push_back(item4(QStringLiteral("R1"), QStringLiteral("Room 1")));
+        for (int i = 0; i < 5; ++i)
+            in.bookings.push_back(booking4(QStringLiteral("R1"), Legacy::PeriodCodes.at(i)));
+        write(in);
+        form->afterRecord = [record, act](const QString& file, int done) {
+            if (file == Legacy::BookingFileName && done == record)
+                act();
+        };
+        run();
+    }
     QString userField(const QString& name, const char* field)
     {
         return db().scalar(QStringLiteral("SELECT \"%1\" FROM Users WHERE username = ?").arg(QLatin1String(field)),
@@ -325,16 +340,7 @@ TEST_F(WizardTest, RunLocksUsersOutAndLetsThemBackIn)
 
 TEST_F(WizardTest, AnErrorStopsTheRunKeepingWhatWasImportedAndTheLockOut)
 {
-    LegacyInstall in;
-    for (int i = 0; i < 5; ++i)
-        in.bookings.push_back(booking4(QStringLiteral("R1"), Legacy::PeriodCodes.at(i)));
-    in.items.push_back(item4(QStringLiteral("R1"), QStringLiteral("Room 1")));
-    write(in);
-    form->afterRecord = [](const QString& file, int record) {
-        if (file == Legacy::BookingFileName && record == 4)
-            throw DbError(QStringLiteral("disk I/O error"));
-    };
-    run();
+    runActingAtBooking(4, [] { throw DbError(QStringLiteral("disk I/O error")); });
     EXPECT_EQ(ui.alerts, QStringList({"disk I/O error"}));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 3);
     EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
@@ -346,18 +352,9 @@ TEST_F(WizardTest, AnErrorStopsTheRunKeepingWhatWasImportedAndTheLockOut)
 
 TEST_F(WizardTest, StoringARecordThatFailsStopsTheRunNamingIt)
 {
-    LegacyInstall in;
-    for (int i = 0; i < 5; ++i)
-        in.bookings.push_back(booking4(QStringLiteral("R1"), Legacy::PeriodCodes.at(i)));
-    in.items.push_back(item4(QStringLiteral("R1"), QStringLiteral("Room 1")));
-    write(in);
     // The engine ends the transaction under the record (as after a full
     // disk) without the record's own work failing: storing it fails.
-    form->afterRecord = [this](const QString& file, int record) {
-        if (file == Legacy::BookingFileName && record == 4)
-            QSqlQuery(db().handle()).exec(QStringLiteral("ROLLBACK"));
-    };
-    run();
+    runActingAtBooking(4, [this] { QSqlQuery(db().handle()).exec(QStringLiteral("ROLLBACK")); });
     ASSERT_EQ(ui.alerts.size(), 1);
     EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped at record 4 of Booking.IBD: ") + ui.alerts[0]);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 0);
@@ -384,18 +381,9 @@ TEST_F(WizardTest, AnUnreadableFileStopsTheRunNamingIt)
 
 TEST_F(WizardTest, ClosingDuringTheRunStopsAfterTheRecord)
 {
-    LegacyInstall in;
-    in.items.push_back(item4(QStringLiteral("R1"), QStringLiteral("Room 1")));
-    for (int i = 0; i < 5; ++i)
-        in.bookings.push_back(booking4(QStringLiteral("R1"), Legacy::PeriodCodes.at(i)));
-    write(in);
     bool finished = false;
     QObject::connect(form.get(), &QDialog::finished, [&] { finished = true; });
-    form->afterRecord = [this](const QString& file, int record) {
-        if (file == Legacy::BookingFileName && record == 2)
-            form->close();
-    };
-    run();
+    runActingAtBooking(2, [this] { form->close(); });
     EXPECT_TRUE(finished);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 2);
     EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped by closing the wizard before record 3 of Booking.IBD"));
@@ -403,19 +391,11 @@ TEST_F(WizardTest, ClosingDuringTheRunStopsAfterTheRecord)
 
 TEST_F(WizardTest, EscapeDuringTheRunStopsAfterTheRecordAsClosingDoes)
 {
-    LegacyInstall in;
-    in.items.push_back(item4(QStringLiteral("R1"), QStringLiteral("Room 1")));
-    for (int i = 0; i < 5; ++i)
-        in.bookings.push_back(booking4(QStringLiteral("R1"), Legacy::PeriodCodes.at(i)));
-    write(in);
     bool visibleAfterEscape = false;
-    form->afterRecord = [&](const QString& file, int record) {
-        if (file == Legacy::BookingFileName && record == 2) {
-            QTest::keyClick(form.get(), Qt::Key_Escape);
-            visibleAfterEscape = form->isVisible();
-        }
-    };
-    run();
+    runActingAtBooking(2, [&] {
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        visibleAfterEscape = form->isVisible();
+    });
     EXPECT_TRUE(visibleAfterEscape);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 2);
     EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped by closing the wizard before record 3 of Booking.IBD"));
