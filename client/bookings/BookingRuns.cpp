@@ -362,13 +362,16 @@ int MassCancelRun(Tmainfrm& w, Dataset& q, const MassCancelCriteria& c)
         const int rows = q.recordCount();
         MainRun run(w, QStringLiteral("Cancelling Bookings"), rows);
         q.last();
-        for (; deleted < rows; ++deleted) {
+        // The program ending stops the run; what it deleted stays deleted.
+        for (; deleted < rows && !ProgramEnding; ++deleted) {
             q.deleteCurrent();
             StatusStep();
         }
         tx.commit();
         q.close();
     }
+    if (ProgramEnding)
+        return deleted;
     ShowAlert(M::Complete);
     w.RefreshSheet();
     return deleted;

@@ -11,6 +11,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -293,6 +294,34 @@ TEST_F(MassCancel, HiddenBoxesMatchNoBookingOfAnEmptyPeriod)
     f->Button1->click();
     EXPECT_EQ(ui->alerts, QStringList(QStringLiteral("Complete")));
     EXPECT_EQ(bookings(), 2);
+}
+
+TEST_F(MassCancel, ARunStoppedByTheProgramEndingKeepsWhatItDeletedAndSaysNothing)
+{
+    school();
+    Tcancelmassfrm* f = open();
+    // The program ends (a forced shutdown, say) while the run shows its
+    // progress: at the second pass through the event loop, after the first
+    // deletion.
+    int passes = 0;
+    QTimer ending;
+    ending.setInterval(0);
+    QObject::connect(&ending, &QTimer::timeout, [&] {
+        if (++passes == 2)
+            ProgramEnding = true;
+    });
+    ending.start();
+    f->Button1->click();
+    ending.stop();
+    ASSERT_TRUE(ProgramEnding);
+    const int left = bookings(QStringLiteral("ItemBooked = 'laptop' AND Date <= '2026-03-14'"));
+    EXPECT_GT(left, 0);
+    EXPECT_LT(left, 3);
+    EXPECT_EQ(bookings(), 3 + left);
+    EXPECT_TRUE(ui->alerts.isEmpty());
+    EXPECT_FALSE(StatusForm()->isVisible());
+    EXPECT_FALSE(win->RunActive());
+    EXPECT_EQ(DM().ADOConnection.transactionDepth(), 0);
 }
 
 // ------------------------------------------------------------------ entries
