@@ -478,3 +478,26 @@ TEST_F(DatasetTest, ASnapshotIsReadAgainOnlyWhenItsOwnTableChanged)
     EXPECT_EQ(names, (QStringList{QStringLiteral("ADMIN"), QStringLiteral("BROWN"), QStringLiteral("JONES"),
                                   QStringLiteral("SHELL"), QStringLiteral("LATE")}));
 }
+
+TEST_F(DatasetTest, AFileWithoutChangeCountsReadsAgainAfterAnyCommit)
+{
+    users().requery();
+    EXPECT_EQ(users().recordCount(), 3);
+    // An older file: no counts, no indexes; the look-ups still see every
+    // other client's change.
+    Database older;
+    older.open(path);
+    older.exec(QStringLiteral("DROP TABLE TableChanges"));
+    for (const char* t : {"Users", "items", "catergories", "bookings", "periods", "config", "System"})
+        for (const char* e : {"insert", "update", "delete"})
+            older.exec(QStringLiteral("DROP TRIGGER \"%1_%2\"").arg(QString::fromLatin1(t), QString::fromLatin1(e)));
+    older.exec(QStringLiteral("DROP INDEX Users_username"));
+    older.exec(QStringLiteral("INSERT INTO Users (username) VALUES ('OLDER')"));
+    users().requery();
+    EXPECT_EQ(users().recordCount(), 4);
+    EXPECT_FALSE(users().locatesByIndex(QStringLiteral("username")));
+    older.exec(QStringLiteral("UPDATE Users SET FullName = 'seen' WHERE username = 'OLDER'"));
+    users().requery();
+    ASSERT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("older")));
+    EXPECT_EQ(users().asString(QStringLiteral("FullName")), QStringLiteral("seen"));
+}
