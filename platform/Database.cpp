@@ -320,7 +320,7 @@ int Database::runWrite(QSqlQuery& q, const QString& sql)
     return n;
 }
 
-int Database::exec(const QString& sql, const QVariantHash& values)
+int Database::execNamed(const QString& sql, const QVariantHash& values)
 {
     requireLiveTransaction();
     QSqlQuery q = prepare(sql);

@@ -198,11 +198,16 @@ int Dataset::execSql()
     return execSql(m_sql.join(QLatin1Char('\n')), m_params);
 }
 
+int Dataset::execSql(const QString& sql)
+{
+    return execSql(sql, QVariantList());
+}
+
 int Dataset::execSql(const QString& sql, const QVariantHash& params)
 {
     if (!m_db)
         fail(QStringLiteral("No connection is assigned to the dataset."));
-    return m_db->exec(sql, params);
+    return m_db->execNamed(sql, params);
 }
 
 int Dataset::execSql(const QString& sql, const QVariantList& values)

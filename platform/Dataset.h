@@ -87,6 +87,7 @@ public:
     // placeholder without a value is an error) or by position ("?"). The
     // dataset's own rows and state stay as they are.
     int execSql();
+    int execSql(const QString& sql);
     int execSql(const QString& sql, const QVariantHash& params);
     int execSql(const QString& sql, const QVariantList& values);
     bool isActive() const { return m_state != State::Inactive; }
