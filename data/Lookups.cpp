@@ -157,17 +157,11 @@ bool AddItem(const QString& name, const QString& manager, const QString& categor
 
 int HighestPeriodOrder()
 {
-    Dataset& t = DM().PeriodsTable;
-    t.first();
-    t.refresh();
-    int highest = 0;
-    const int n = t.recordCount();
-    for (int i = 0; i < n; ++i) {
-        const RowRef row(t, i);
-        if (!row.asString(QStringLiteral("period")).isEmpty())
-            highest = std::max(highest, row.asInteger(QStringLiteral("order")));
-    }
-    return highest;
+    // A statement of its own: the sheet's layout runs this while a dialog
+    // may be editing the periods table.
+    return std::max(0, DM().ADOConnection
+                           .scalar(QStringLiteral("SELECT max(\"order\") FROM periods WHERE period <> ''"))
+                           .toInt());
 }
 
 int FindPeriod(const QString& name)

@@ -247,6 +247,7 @@ TEST_F(LookupsTest, TimerLookUpsNeverMoveOrPostATableADialogIsEditing)
 
     Clock::freeze(QDateTime(QDate(2026, 3, 4), QTime(9, 45)));
     EXPECT_EQ(CurrentPeriodOrder(), 3);
+    EXPECT_EQ(HighestPeriodOrder(), 4);
     const ShutdownOrder order = ReadShutdownOrder();
     EXPECT_TRUE(order.force);
     EXPECT_EQ(order.user, QStringLiteral("BOSS"));
