@@ -11,6 +11,7 @@
 #include <QSqlDriver>
 #include <QSqlResult>
 
+#include <dlfcn.h>
 #include <sqlite3.h>
 
 namespace {
@@ -20,6 +21,34 @@ const QString kTransactionLost = QStringLiteral(
     "The database ended the transaction after an error; nothing written in it was kept.");
 
 QString savepointName(int depth) { return QStringLiteral("scope_%1").arg(depth); }
+
+// The few calls of the engine's C interface the connection needs, taken
+// from the engine library the Qt driver has already loaded (the program
+// does not link the engine itself, so there is only ever the driver's).
+struct EngineCalls {
+    int (*getAutocommit)(sqlite3*) = nullptr;
+    sqlite3_int64 (*lastInsertRowId)(sqlite3*) = nullptr;
+    int (*stmtReadonly)(sqlite3_stmt*) = nullptr;
+};
+
+const EngineCalls& engine()
+{
+    static const EngineCalls calls = [] {
+        EngineCalls c;
+        void* lib = dlopen("libsqlite3.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        if (!lib)
+            lib = dlopen("libsqlite3.so", RTLD_LAZY | RTLD_NOLOAD);
+        if (!lib)
+            throw DbError(QStringLiteral("The database engine's library is not loaded."));
+        c.getAutocommit = reinterpret_cast<int (*)(sqlite3*)>(dlsym(lib, "sqlite3_get_autocommit"));
+        c.lastInsertRowId = reinterpret_cast<sqlite3_int64 (*)(sqlite3*)>(dlsym(lib, "sqlite3_last_insert_rowid"));
+        c.stmtReadonly = reinterpret_cast<int (*)(sqlite3_stmt*)>(dlsym(lib, "sqlite3_stmt_readonly"));
+        if (!c.getAutocommit || !c.lastInsertRowId || !c.stmtReadonly)
+            throw DbError(QStringLiteral("The database engine's library lacks a call the program needs."));
+        return c;
+    }();
+    return calls;
+}
 }
 
 Database::Database()
@@ -273,7 +302,7 @@ void Database::noteWrite(const QString& table)
 
 bool Database::transactionLost() const
 {
-    return m_depth > 0 && m_raw && sqlite3_get_autocommit(m_raw) != 0;
+    return m_depth > 0 && m_raw && engine().getAutocommit(m_raw) != 0;
 }
 
 void Database::requireLiveTransaction() const
@@ -307,7 +336,7 @@ int Database::execCached(const QString& sql, const QVariantList& values, const Q
 
 qint64 Database::lastInsertRowId() const
 {
-    return m_raw ? sqlite3_last_insert_rowid(m_raw) : -1;
+    return m_raw ? engine().lastInsertRowId(m_raw) : -1;
 }
 
 int Database::runWrite(QSqlQuery& q, const QString& sql)
@@ -351,7 +380,7 @@ bool Database::readsOnly(const QSqlQuery& q)
     if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
         return false;
     sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
-    return stmt && sqlite3_stmt_readonly(stmt) != 0;
+    return stmt && engine().stmtReadonly(stmt) != 0;
 }
 
 QVariant Database::scalar(const QString& sql, const QVariantList& values)
