@@ -570,6 +570,11 @@ bool Dataset::locateByIndex(int column, const QVariant& value)
         if (!find(row))
             return false;
     }
+    // A row the snapshot lacks is new to it: a snapshot that is behind the
+    // file is read again, so that record numbers stay those of the file's
+    // order. A row it has is replaced alone.
+    if (indexOfRowId(row.rowid) < 0 && !snapshotCurrent())
+        load();
     moveTo(placeRow(std::move(row)));
     return true;
 }

@@ -2,6 +2,7 @@
 // and what another client's changes do to a snapshot.
 #include "DataFixture.h"
 #include "DbError.h"
+#include "Lookups.h"
 
 #include <QSignalSpy>
 
@@ -500,4 +501,22 @@ TEST_F(DatasetTest, AFileWithoutChangeCountsReadsAgainAfterAnyCommit)
     users().requery();
     ASSERT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("older")));
     EXPECT_EQ(users().asString(QStringLiteral("FullName")), QStringLiteral("seen"));
+}
+
+TEST_F(DatasetTest, AUserLookUpCostsOneIndexedReadWhateverTheTableSize)
+{
+    // The look-up goes through the index; the snapshot is not read again
+    // when only another table changed, and the found row is read afresh.
+    for (int i = 0; i < 300; ++i)
+        addUser({QStringLiteral("U%1").arg(i)});
+    // A row the snapshot does not hold yet: the record number is the file's.
+    EXPECT_EQ(FindUser(QStringLiteral("u299")), 303);
+    QSignalSpy reads(&dm->UserTable, &Dataset::dataChanged);
+    second().ADOConnection.exec(QStringLiteral("INSERT INTO bookings (ItemBooked, Date, Period) VALUES ('R', '2026-03-05', '1')"));
+    EXPECT_EQ(FindUser(QStringLiteral("u150")), 154);
+    EXPECT_EQ(FindUser(QStringLiteral("u0")), 4);
+    EXPECT_EQ(reads.count(), 0);
+    second().ADOConnection.exec(QStringLiteral("UPDATE Users SET accesslevel = 77 WHERE username = 'U150'"));
+    EXPECT_EQ(UserAccessLevel(QStringLiteral("U150")), 77);
+    EXPECT_EQ(reads.count(), 1) << "one row changed, one row read";
 }
