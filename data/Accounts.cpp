@@ -119,6 +119,24 @@ bool ApplyProfileToUser(const QString& name)
     return true;
 }
 
+bool RegisterAccount(const QString& name, const QString& fullName, const QString& password)
+{
+    Database& db = DM().ADOConnection;
+    try {
+        WriteTransaction tx(db);
+        if (!AddUser(name, fullName, password))
+            return false;
+        // A database that has no template user gives the account the table's
+        // defaults. A failure while copying the template's values undoes the
+        // account too: both are stored, or neither.
+        ApplyProfileToUser(name);
+        tx.commit();
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
 void ChangePassword(const QString& name, bool mustEnter)
 {
     if (FindUser(name) == -1) {

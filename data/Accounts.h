@@ -26,6 +26,10 @@ bool AddUser(const QString& name, const QString& fullName, const QString& passwo
 // for an unknown user, and false without touching anything when the
 // template user is missing.
 bool ApplyProfileToUser(const QString& name);
+// Stores a new account with the template user's values (the table's
+// defaults when there is no template user); a database error, a taken name
+// included, stores nothing at all.
+bool RegisterAccount(const QString& name, const QString& fullName, const QString& password);
 // The change-password dialog loop; with mustEnter the user cannot leave it
 // without a new password.
 void ChangePassword(const QString& name, bool mustEnter);

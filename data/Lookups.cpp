@@ -157,11 +157,18 @@ bool AddItem(const QString& name, const QString& manager, const QString& categor
 
 int HighestPeriodOrder()
 {
-    // A statement of its own: the sheet's layout runs this while a dialog
-    // may be editing the periods table.
-    return std::max(0, DM().ADOConnection
-                           .scalar(QStringLiteral("SELECT max(\"order\") FROM periods WHERE period <> ''"))
-                           .toInt());
+    // Reads the periods again when the file's changed (the names and start
+    // times read by order afterwards come from that read).
+    Dataset& t = DM().PeriodsTable;
+    t.refresh();
+    int highest = 0;
+    const int n = t.recordCount();
+    for (int i = 0; i < n; ++i) {
+        const RowRef row(t, i);
+        if (!row.asString(QStringLiteral("period")).isEmpty())
+            highest = std::max(highest, row.asInteger(QStringLiteral("order")));
+    }
+    return highest;
 }
 
 int FindPeriod(const QString& name)

@@ -3,6 +3,7 @@
 #include "DbError.h"
 
 #include <QAtomicInt>
+#include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -11,8 +12,9 @@
 #include <QSqlDriver>
 #include <QSqlResult>
 
-#include <dlfcn.h>
 #include <sqlite3.h>
+
+#include <algorithm>
 
 namespace {
 QAtomicInt g_connectionSerial;
@@ -22,32 +24,15 @@ const QString kTransactionLost = QStringLiteral(
 
 QString savepointName(int depth) { return QStringLiteral("scope_%1").arg(depth); }
 
-// The few calls of the engine's C interface the connection needs, taken
-// from the engine library the Qt driver has already loaded (the program
-// does not link the engine itself, so there is only ever the driver's).
-struct EngineCalls {
-    int (*getAutocommit)(sqlite3*) = nullptr;
-    sqlite3_int64 (*lastInsertRowId)(sqlite3*) = nullptr;
-    int (*stmtReadonly)(sqlite3_stmt*) = nullptr;
-};
+QAtomicInteger<quint64> g_busyFailures;
 
-const EngineCalls& engine()
+// The engine's "busy" and "locked" results (primary codes, extended ones
+// folded in): another connection holds the lock.
+bool isBusyError(const QSqlError& e)
 {
-    static const EngineCalls calls = [] {
-        EngineCalls c;
-        void* lib = dlopen("libsqlite3.so.0", RTLD_LAZY | RTLD_NOLOAD);
-        if (!lib)
-            lib = dlopen("libsqlite3.so", RTLD_LAZY | RTLD_NOLOAD);
-        if (!lib)
-            throw DbError(QStringLiteral("The database engine's library is not loaded."));
-        c.getAutocommit = reinterpret_cast<int (*)(sqlite3*)>(dlsym(lib, "sqlite3_get_autocommit"));
-        c.lastInsertRowId = reinterpret_cast<sqlite3_int64 (*)(sqlite3*)>(dlsym(lib, "sqlite3_last_insert_rowid"));
-        c.stmtReadonly = reinterpret_cast<int (*)(sqlite3_stmt*)>(dlsym(lib, "sqlite3_stmt_readonly"));
-        if (!c.getAutocommit || !c.lastInsertRowId || !c.stmtReadonly)
-            throw DbError(QStringLiteral("The database engine's library lacks a call the program needs."));
-        return c;
-    }();
-    return calls;
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok) & 0xff;
+    return ok && (code == 5 || code == 6);
 }
 }
 
@@ -154,8 +139,25 @@ void Database::check(const QSqlQuery& q, bool ok)
             text = e.text();
         if (text.isEmpty())
             text = QStringLiteral("Database error");
+        if (isBusyError(e))
+            g_busyFailures.fetchAndAddRelaxed(1);
         throw DbError(text);
     }
+}
+
+quint64 Database::busyFailures()
+{
+    return g_busyFailures.loadRelaxed();
+}
+
+void Database::setWaitForLock(bool on)
+{
+    const int before = m_noWaitDepth;
+    m_noWaitDepth = std::max(0, m_noWaitDepth + (on ? -1 : 1));
+    if ((before == 0) == (m_noWaitDepth == 0) || !isOpen())
+        return;
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_noWaitDepth > 0 ? 0 : m_busyTimeout));
 }
 
 QSqlQuery Database::prepare(const QString& sql, const QVariantList& values)
@@ -302,7 +304,7 @@ void Database::noteWrite(const QString& table)
 
 bool Database::transactionLost() const
 {
-    return m_depth > 0 && m_raw && engine().getAutocommit(m_raw) != 0;
+    return m_depth > 0 && m_raw && sqlite3_get_autocommit(m_raw) != 0;
 }
 
 void Database::requireLiveTransaction() const
@@ -336,12 +338,25 @@ int Database::execCached(const QString& sql, const QVariantList& values, const Q
 
 qint64 Database::lastInsertRowId() const
 {
-    return m_raw ? engine().lastInsertRowId(m_raw) : -1;
+    return m_raw ? sqlite3_last_insert_rowid(m_raw) : -1;
 }
 
 int Database::runWrite(QSqlQuery& q, const QString& sql)
 {
     const bool ok = q.exec();
+    // A statement that changes the tables' layout leaves every kept
+    // statement with the columns it was prepared for, and what was learnt
+    // of the tables (text widths, indexes, the change counts) out of date:
+    // all of it is found anew on its next use.
+    static const QRegularExpression layout(QStringLiteral("^\\s*(?:CREATE|ALTER|DROP)\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (layout.match(sql).hasMatch()) {
+        m_statements.clear();
+        m_widths.clear();
+        m_caselessIndex.clear();
+        m_hasChangeTable = -1;
+        m_changesDirty = true;
+    }
     noteWrite(writtenTable(sql));
     check(q, ok);
     const int n = q.numRowsAffected();
@@ -380,7 +395,7 @@ bool Database::readsOnly(const QSqlQuery& q)
     if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
         return false;
     sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
-    return stmt && engine().stmtReadonly(stmt) != 0;
+    return stmt && sqlite3_stmt_readonly(stmt) != 0;
 }
 
 QVariant Database::scalar(const QString& sql, const QVariantList& values)

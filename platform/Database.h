@@ -90,6 +90,16 @@ public:
     // Throws DbError with the engine's text when the query failed.
     static void check(const QSqlQuery& q, bool ok);
 
+    // Whether statements wait (up to the busy timeout) for a file that
+    // another program holds locked, or fail at once. Calls nest: waiting
+    // comes back with the last of them (see NoLockWait).
+    void setWaitForLock(bool on);
+    // How many statements, on any connection, have failed because the file
+    // was locked by someone else. A run of many statements compares it
+    // before and after to tell a busy file from other failures, also where
+    // a data routine caught the error itself.
+    static quint64 busyFailures();
+
     // Change tracking, so that a snapshot can tell whether the file still
     // holds what it read. dataVersion() moves when another connection
     // commits; writeSerial(table) moves when this connection writes to that
@@ -123,6 +133,7 @@ private:
     int m_depth = 0;
     int m_busyTimeout = DefaultBusyTimeoutMs;
     sqlite3* m_raw = nullptr;
+    int m_noWaitDepth = 0;
     int runWrite(QSqlQuery& q, const QString& sql);
     bool m_wroteInTransaction = false;
     quint64 m_globalSerial = 1;
@@ -150,6 +161,20 @@ public:
 private:
     Database& m_db;
     bool m_own = false;
+};
+
+// Scope in which statements do not wait for a file that another program
+// holds locked: they fail at once (DbError). For reads made on a timer,
+// which count a busy file as "no change" and read again at the next tick.
+class NoLockWait {
+public:
+    explicit NoLockWait(Database& db) : m_db(db) { m_db.setWaitForLock(false); }
+    ~NoLockWait() { m_db.setWaitForLock(true); }
+    NoLockWait(const NoLockWait&) = delete;
+    NoLockWait& operator=(const NoLockWait&) = delete;
+
+private:
+    Database& m_db;
 };
 
 // Scope guard for a write transaction: rolls back unless committed.

@@ -90,7 +90,9 @@ void Tusersonlinefrm::Timer1Timer()
         return;
     // A re-read that fails (the file busy or out of reach) keeps the list as
     // it was and is tried again on the next tick, without a message each time.
+    // A file another program holds is not waited for.
     try {
+        NoLockWait noWait(*OnlineUsersQry.database());
         OnlineUsersQry.requery();
     } catch (const std::exception&) {
     }
@@ -158,7 +160,8 @@ void ShowUsersOnline(bool allowForce)
 
     // Cancel in the prompt gives the default reason: the shutdown is ordered
     // all the same.
-    const QString reason = InputText(M::ReasonPrompt, M::DefaultReason);
+    // The reason is stored in a field of 255 characters.
+    const QString reason = InputText(M::ReasonPrompt, M::DefaultReason, nullptr, 255);
     if (ProgramEnding)
         return;
     SetForceShutdown(reason, CurrentUser);

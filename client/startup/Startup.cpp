@@ -18,9 +18,14 @@
 #include "StatusWindows.h"
 #include "TavrellApplication.h"
 #include "aboutfrm.h"
+#include "adduserfrm.h"
+#include "admusersfrm.h"
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
 #include "logonfrm.h"
+#include "lookupuserfrm.h"
+#include "periodselectorfrm.h"
+#include "setperfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QCoreApplication>
@@ -41,13 +46,19 @@ void CreateClientForms()
     InputForm();
     StatusForm();
     UsersOnlineForm();
+    SetPeriodsForm();
+    PeriodSelectorForm();
+    AdmUsersForm();
+    AddUserForm();
+    LookupUserForm();
 }
 
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
 {
     host.setBackgroundPicture(picture);
-    const QList<TFormBase*> forms = {AlertForm(), ChgPassForm(), LogonForm(),    AutoRegForm(),
-                                     QuestionForm(), InputForm(), StatusForm(), ReporterForm(),
+    const QList<TFormBase*> forms = {AlertForm(),      ChgPassForm(),  LogonForm(),     AutoRegForm(),
+                                     SetPeriodsForm(), QuestionForm(), AdmUsersForm(),  InputForm(),
+                                     AddUserForm(),    LookupUserForm(), StatusForm(),  ReporterForm(),
                                      UsersOnlineForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
@@ -117,10 +128,10 @@ public:
     }
 
 private:
-    // Shows the messages one after the other and ends with the outcome.
+    // Shows the messages one after the other and ends with the outcome. The
+    // splash stays up while they show; it goes with the end.
     StartupOutcome stop(StartupOutcome outcome, const QStringList& messages)
     {
-        HideSplash();
         for (const QString& m : messages) {
             if (ProgramEnding)
                 break;
@@ -208,7 +219,6 @@ private:
         const QString orderedBy = sys.asString(QStringLiteral("user"));
         if (sys.asBoolean(QStringLiteral("forceshutdown")) && !orderedBy.isEmpty()) {
             const QString reason = sys.asString(QStringLiteral("reason"));
-            HideSplash();
             m_host.startShutDownTimer();
             ShowAlert(M::ForcedShutdownBy + orderedBy + M::ForcedShutdownReason + reason);
             return fail(StartupOutcome::ForcedShutdown, {});
@@ -299,10 +309,11 @@ StartupOutcome RunStartup(StartupHost& host, const QStringList& arguments)
     } catch (const std::exception& e) {
         // An error no step expected: shown, and nothing later runs. A user
         // already marked online goes offline again, as when the window
-        // closes, since this client will not run.
-        HideSplash();
+        // closes, since this client will not run. The splash goes after the
+        // message, as with every other end of the start.
         if (!ProgramEnding)
             ShowAlert(ErrorText(e));
+        HideSplash();
         if (startup.markedOnline()) {
             try {
                 MarkUserOffline(CurrentUser);

@@ -5,6 +5,7 @@
 #include "DbError.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -269,3 +270,43 @@ TEST_F(MainOps, ChangePasswordOpensTheDialogForTheLoggedOnUser)
 }
 
 } // namespace
+
+TEST_F(MainOps, TheReasonPromptTakesNoMoreThanTheFileHolds)
+{
+    int maxLength = 0;
+    ui->answer([&](QDialog& d) {
+        auto* edit = d.findChild<QLineEdit*>(QStringLiteral("question"));
+        maxLength = edit->maxLength();
+        QTest::keyClicks(edit, QString(170, QLatin1Char('r')));
+        return mrOk;
+    });
+    select(4, 2, 5, 2);
+    win->ToolButton1->click();
+    EXPECT_EQ(maxLength, 150);
+    EXPECT_TRUE(ui->alerts.isEmpty());
+    EXPECT_EQ(bookings(QStringLiteral("length(forReason) = 150")), 2);
+    // The prompt is shared: the next use without a limit takes any length.
+    bool accepted = false;
+    ui->answer([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("question"))->maxLength(), 32767);
+        return mrOk;
+    });
+    InputText(QStringLiteral("Other:"), QString(200, QLatin1Char('d')), &accepted);
+    EXPECT_TRUE(accepted);
+}
+
+TEST_F(MainOps, TheMenuBarIsDrawnInThePlatformsMenuColours)
+{
+    QMenuBar* bar = win->MainMenu1;
+    const QPalette app = QApplication::palette();
+    EXPECT_EQ(bar->palette().color(QPalette::Window), app.color(QPalette::Window));
+    EXPECT_EQ(bar->palette().color(QPalette::ButtonText), app.color(QPalette::ButtonText));
+    EXPECT_EQ(bar->palette().color(QPalette::WindowText), app.color(QPalette::WindowText));
+    // On the screen: not the window's dark blue behind the entries.
+    const QImage img = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int blue = 0;
+    for (int x = 0; x < img.width(); ++x)
+        blue += QColor(img.pixel(x, img.height() / 2)) == QColor(0, 74, 149) ? 1 : 0;
+    EXPECT_EQ(blue, 0);
+    EXPECT_NE(QColor(img.pixel(img.width() - 2, 1)), QColor(0, 74, 149));
+}

@@ -2,6 +2,7 @@
 #include "DataFixture.h"
 #include "DbError.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
 
@@ -363,4 +364,36 @@ TEST_F(Transactions, ASnapshotOfRowsAnInnerScopeWroteIsReadAgainAfterItsRollback
         EXPECT_EQ(users.recordCount(), 0);
         outer.commit();
     }
+}
+
+TEST_F(Transactions, ReadsThatDoNotWaitFailAtOnceOnALockedFileAndAreCounted)
+{
+    Database a;
+    a.setBusyTimeout(400);
+    a.open(path);
+    // Another program holds the file for writing its changes.
+    db().exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    const quint64 busyBefore = Database::busyFailures();
+    QElapsedTimer t;
+    {
+        NoLockWait noWait(a);
+        {
+            NoLockWait nested(a);
+        }
+        t.start();
+        EXPECT_THROW(a.scalar(QStringLiteral("SELECT count(*) FROM Users")), DbError);
+        EXPECT_LT(t.elapsed(), 200) << "the inner scope's end must not bring the wait back";
+    }
+    EXPECT_EQ(Database::busyFailures(), busyBefore + 1);
+    // Outside the scope the read waits its busy timeout again.
+    t.start();
+    EXPECT_THROW(a.scalar(QStringLiteral("SELECT count(*) FROM Users")), DbError);
+    EXPECT_GE(t.elapsed(), 300);
+    EXPECT_EQ(Database::busyFailures(), busyBefore + 2);
+    db().exec(QStringLiteral("COMMIT"));
+    // Other failures are not counted as a busy file.
+    EXPECT_THROW(a.scalar(QStringLiteral("SELECT nothing FROM nowhere")), DbError);
+    EXPECT_EQ(Database::busyFailures(), busyBefore + 2);
+    NoLockWait noWait(a);
+    EXPECT_EQ(a.scalar(QStringLiteral("SELECT count(*) FROM Users")).toInt(), 0);
 }
