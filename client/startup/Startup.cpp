@@ -22,10 +22,15 @@
 #include "admusersfrm.h"
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
+#include "defaultrightsfrm.h"
+#include "logincfgfrm.h"
 #include "logonfrm.h"
 #include "lookupuserfrm.h"
+#include "otheroptionsfrm.h"
 #include "periodselectorfrm.h"
+#include "printlistbookingsfrm.h"
 #include "setperfrm.h"
+#include "usagestatsfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QCoreApplication>
@@ -51,6 +56,10 @@ void CreateClientForms()
     AdmUsersForm();
     AddUserForm();
     LookupUserForm();
+    PrintListBookingsForm();
+    UsageStatsForm();
+    LoginCfgForm();
+    DefaultRightsForm();
 }
 
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
@@ -59,7 +68,8 @@ void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
     const QList<TFormBase*> forms = {AlertForm(),      ChgPassForm(),  LogonForm(),     AutoRegForm(),
                                      SetPeriodsForm(), QuestionForm(), AdmUsersForm(),  InputForm(),
                                      AddUserForm(),    LookupUserForm(), StatusForm(),  ReporterForm(),
-                                     UsersOnlineForm()};
+                                     UsersOnlineForm(), PrintListBookingsForm(), LoginCfgForm(),
+                                     DefaultRightsForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
 }
@@ -79,6 +89,7 @@ public:
         SetMainWindow(m_host.window());
         SetDM(&m_host.dataModule());
         CmdLineHelpForm();
+        OtherConfigurationOptionsForm();
 
         StartupSwitches = ParseCommandLine(arguments);
         if (StartupSwitches.ShowHelp) {
