@@ -15,6 +15,7 @@
 #include "SmallDialogs.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
+#include "catfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QAction>
@@ -370,6 +371,9 @@ void Tmainfrm::buildMenu()
                             &Tmainfrm::ChangePassword1Click);
 
     Administrator1 = menu("Administrator1", QStringLiteral("Administration"));
+    EditCatergories1 = entry(Administrator1, "EditCatergories1", QStringLiteral("Categories"),
+                             &Tmainfrm::EditCatergories1Click);
+    Administrator1->addSeparator();
     Maintanence1 = entry(Administrator1, "Maintanence1", QStringLiteral("Run Maintanence"),
                          &Tmainfrm::Maintanence1Click);
     Administrator1->addSeparator();
@@ -834,8 +838,7 @@ void Tmainfrm::CancelSelectedPeriods1Click() { CancelSelection(); }
 
 void Tmainfrm::FlushAllBookings1Click()
 {
-    // The right is read afresh at every use; without it nothing happens.
-    if (!UserCanFlushBookings(CurrentUser))
+    if (!PassGate(UserCanFlushBookings, GateDenial::Silent))
         return;
     const QString item = SelectedItem();
     if (item.isEmpty())
@@ -855,14 +858,18 @@ void Tmainfrm::ExitSystem1Click() { close(); }
 
 void Tmainfrm::ChangePassword1Click() { ChangePassword(CurrentUser, false); }
 
+void Tmainfrm::EditCatergories1Click()
+{
+    if (PassGate(UserCanModifyCategories))
+        CatForm()->showModal();
+}
+
 void Tmainfrm::Maintanence1Click() { ShowAlert(MainMessages::Maintenance); }
 
 void Tmainfrm::ForceLogoff1Click()
 {
-    if (!UserCanForceShutdown(CurrentUser)) {
-        ShowAlert(MainMessages::AccessDenied);
+    if (!PassGate(UserCanForceShutdown))
         return;
-    }
     ShowUsersOnline(true);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "DataModule.h"
+#include "Gates.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -46,7 +47,7 @@ inline const QString FlushWarning = QStringLiteral(
     "Warning: This will permanently delete any bookings for this item. Do you want to continue?");
 inline const QString Maintenance = QStringLiteral(
     "Maintenance is now run by an external program. Run QVKMAINT.EXE from the command prompt");
-inline const QString AccessDenied = QStringLiteral("Access Denied. You are not allowed to use this function");
+inline const QString& AccessDenied = GateDenial::General;
 } // namespace MainMessages
 
 // The client's main window: category and item choice, the month calendar,
@@ -102,6 +103,7 @@ public:
     QMenu* User1 = nullptr;
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
+    QAction* EditCatergories1 = nullptr;
     QAction* Maintanence1 = nullptr;
     QAction* ForceLogoff1 = nullptr;
     QAction* ListPeopleOnline1 = nullptr;
@@ -155,6 +157,7 @@ public:
     void FlushAllBookings1Click();
     void ExitSystem1Click();
     void ChangePassword1Click();
+    void EditCatergories1Click();
     void Maintanence1Click();
     void ForceLogoff1Click();
     void ListPeopleOnline1Click();

@@ -21,6 +21,8 @@
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
 #include "logonfrm.h"
+#include "catfrm.h"
+#include "lookupcatfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QCoreApplication>
@@ -41,6 +43,8 @@ void CreateClientForms()
     InputForm();
     StatusForm();
     UsersOnlineForm();
+    CatForm();
+    LookupCatForm();
 }
 
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
@@ -48,7 +52,7 @@ void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
     host.setBackgroundPicture(picture);
     const QList<TFormBase*> forms = {AlertForm(), ChgPassForm(), LogonForm(),    AutoRegForm(),
                                      QuestionForm(), InputForm(), StatusForm(), ReporterForm(),
-                                     UsersOnlineForm()};
+                                     UsersOnlineForm(), CatForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
 }
