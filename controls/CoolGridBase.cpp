@@ -150,10 +150,13 @@ void CoolGridBase::setRowCount(int n)
 void CoolGridBase::setFixedCols(int n)
 {
     n = std::clamp(n, 0, colCount() - 1);
+    // Whatever stood on the first scrolling column moves with it, also when
+    // fewer columns are fixed; nothing stays inside the fixed ones.
+    const auto follow = [old = m_fixedCols, n](int& v) { v = (v == old || v < n) ? n : v; };
     m_fixedCols = n;
-    m_col = std::max(m_col, n);
-    m_anchorCol = std::max(m_anchorCol, n);
-    m_leftCol = std::max(m_leftCol, n);
+    follow(m_col);
+    follow(m_anchorCol);
+    follow(m_leftCol);
     scheduleScrollBarUpdate();
     viewport()->update();
 }
@@ -161,10 +164,11 @@ void CoolGridBase::setFixedCols(int n)
 void CoolGridBase::setFixedRows(int n)
 {
     n = std::clamp(n, 0, rowCount() - 1);
+    const auto follow = [old = m_fixedRows, n](int& v) { v = (v == old || v < n) ? n : v; };
     m_fixedRows = n;
-    m_row = std::max(m_row, n);
-    m_anchorRow = std::max(m_anchorRow, n);
-    m_topRow = std::max(m_topRow, n);
+    follow(m_row);
+    follow(m_anchorRow);
+    follow(m_topRow);
     scheduleScrollBarUpdate();
     viewport()->update();
 }
@@ -223,7 +227,7 @@ int CoolGridBase::fixedWidth() const
 {
     int w = 0;
     for (int c = 0; c < m_fixedCols; ++c)
-        w += colWidth(c) + GridLineWidth;
+        w += colWidth(c) + vertLineWidth();
     return w;
 }
 
@@ -231,7 +235,7 @@ int CoolGridBase::fixedHeight() const
 {
     int h = 0;
     for (int r = 0; r < m_fixedRows; ++r)
-        h += rowHeight(r) + GridLineWidth;
+        h += rowHeight(r) + horzLineWidth();
     return h;
 }
 
@@ -241,7 +245,7 @@ int CoolGridBase::maxTopRow() const
     int used = 0;
     int top = rowCount();
     while (top > m_fixedRows) {
-        used += rowHeight(top - 1) + GridLineWidth;
+        used += rowHeight(top - 1) + horzLineWidth();
         if (used > avail && top < rowCount())
             break;
         --top;
@@ -257,7 +261,7 @@ int CoolGridBase::maxLeftCol() const
     int used = 0;
     int left = colCount();
     while (left > m_fixedCols) {
-        used += colWidth(left - 1) + GridLineWidth;
+        used += colWidth(left - 1) + vertLineWidth();
         if (used > avail && left < colCount())
             break;
         --left;
@@ -355,22 +359,22 @@ QRect CoolGridBase::cellRect(int col, int row) const
     int x = 0;
     if (col < m_fixedCols) {
         for (int c = 0; c < col; ++c)
-            x += colWidth(c) + GridLineWidth;
+            x += colWidth(c) + vertLineWidth();
     } else if (col >= m_leftCol) {
         x = fixedWidth();
         for (int c = m_leftCol; c < col; ++c)
-            x += colWidth(c) + GridLineWidth;
+            x += colWidth(c) + vertLineWidth();
     } else {
         return {};
     }
     int y = 0;
     if (row < m_fixedRows) {
         for (int r = 0; r < row; ++r)
-            y += rowHeight(r) + GridLineWidth;
+            y += rowHeight(r) + horzLineWidth();
     } else if (row >= m_topRow) {
         y = fixedHeight();
         for (int r = m_topRow; r < row; ++r)
-            y += rowHeight(r) + GridLineWidth;
+            y += rowHeight(r) + horzLineWidth();
     } else {
         return {};
     }
@@ -386,11 +390,11 @@ std::vector<int> CoolGridBase::visibleCols() const
     int x = 0;
     for (int c = 0; c < m_fixedCols && x < width; ++c) {
         out.push_back(c);
-        x += colWidth(c) + GridLineWidth;
+        x += colWidth(c) + vertLineWidth();
     }
     for (int c = m_leftCol; c < colCount() && x < width; ++c) {
         out.push_back(c);
-        x += colWidth(c) + GridLineWidth;
+        x += colWidth(c) + vertLineWidth();
     }
     return out;
 }
@@ -402,11 +406,11 @@ std::vector<int> CoolGridBase::visibleRows() const
     int y = 0;
     for (int r = 0; r < m_fixedRows && y < height; ++r) {
         out.push_back(r);
-        y += rowHeight(r) + GridLineWidth;
+        y += rowHeight(r) + horzLineWidth();
     }
     for (int r = m_topRow; r < rowCount() && y < height; ++r) {
         out.push_back(r);
-        y += rowHeight(r) + GridLineWidth;
+        y += rowHeight(r) + horzLineWidth();
     }
     return out;
 }
@@ -415,10 +419,10 @@ QPoint CoolGridBase::mouseToCell(const QPoint& pos) const
 {
     for (int c : visibleCols()) {
         const QRect cr = cellRect(c, m_fixedRows > 0 ? 0 : m_topRow);
-        if (pos.x() >= cr.left() && pos.x() <= cr.right() + GridLineWidth) {
+        if (pos.x() >= cr.left() && pos.x() <= cr.right() + vertLineWidth()) {
             for (int r : visibleRows()) {
                 const QRect rr = cellRect(c, r);
-                if (pos.y() >= rr.top() && pos.y() <= rr.bottom() + GridLineWidth)
+                if (pos.y() >= rr.top() && pos.y() <= rr.bottom() + horzLineWidth())
                     return {c, r};
             }
             return {-1, -1};
@@ -534,7 +538,11 @@ void CoolGridBase::setOptions(GridOptions o)
 {
     if (o == m_options)
         return;
+    const GridOptions lines = goFixedVertLine | goVertLine | goFixedHorzLine | goHorzLine;
+    const bool linesChanged = (o & lines) != (m_options & lines);
     m_options = o;
+    if (linesChanged)
+        sizesChanged();
     if (m_editorMode && (!(o & goEditing) || (o & goRowSelect)))
         hideEditor();
     if ((o & goAlwaysShowEditor) && (o & goEditing))
@@ -591,7 +599,7 @@ void CoolGridBase::makeVisible(int col, int row)
             auto bottomOf = [&](int t) {
                 int y = 0;
                 for (int r = t; r <= row; ++r)
-                    y += rowHeight(r) + GridLineWidth;
+                    y += rowHeight(r) + horzLineWidth();
                 return y;
             };
             while (top < row && bottomOf(top) > avail)
@@ -608,7 +616,7 @@ void CoolGridBase::makeVisible(int col, int row)
             auto rightOf = [&](int l) {
                 int x = 0;
                 for (int c = l; c <= col; ++c)
-                    x += colWidth(c) + GridLineWidth;
+                    x += colWidth(c) + vertLineWidth();
                 return x;
             };
             while (left < col && rightOf(left) > avail)
@@ -790,6 +798,8 @@ void CoolGridBase::paintCells(QPainter& p)
     const bool focused = hasFocus() || (m_editor && m_editor->hasFocus());
     const QColor fixedLine = palette().color(QPalette::Dark);
     const QColor line(192, 192, 192);
+    const int vw = vertLineWidth();
+    const int hw = horzLineWidth();
 
     for (int r : rows) {
         for (int c : cols) {
@@ -806,22 +816,25 @@ void CoolGridBase::paintCells(QPainter& p)
                 if (focused && c == m_col && r == m_row)
                     state |= gdFocused;
             }
+            // A cell without its own line reaches over the line's place, so
+            // that neighbouring cells meet (a highlighted row stays whole).
+            const bool vert = fixed ? (m_options & goFixedVertLine) : (m_options & goVertLine);
+            const bool horz = fixed ? (m_options & goFixedHorzLine) : (m_options & goHorzLine);
+            const QRect drawn = rect.adjusted(0, 0, vert ? 0 : vw, horz ? 0 : hw);
             p.save();
-            p.setClipRect(rect);
+            p.setClipRect(drawn);
             p.setBrush(fixed ? m_fixedColor : m_color);
             p.setPen(fontColor());
             p.setFont(font());
-            drawCell(p, c, r, rect, state);
+            drawCell(p, c, r, drawn, state);
             p.restore();
 
             // Grid lines to the right and below the cell.
-            const bool vert = fixed ? (m_options & goFixedVertLine) : (m_options & goVertLine);
-            const bool horz = fixed ? (m_options & goFixedHorzLine) : (m_options & goHorzLine);
             const QColor lc = fixed ? fixedLine : line;
             if (vert)
-                p.fillRect(QRect(rect.right() + 1, rect.top(), GridLineWidth, rect.height() + GridLineWidth), lc);
+                p.fillRect(QRect(rect.right() + 1, rect.top(), vw, rect.height() + hw), lc);
             if (horz)
-                p.fillRect(QRect(rect.left(), rect.bottom() + 1, rect.width() + GridLineWidth, GridLineWidth), lc);
+                p.fillRect(QRect(rect.left(), rect.bottom() + 1, rect.width() + vw, hw), lc);
         }
     }
 
@@ -960,12 +973,12 @@ void CoolGridBase::mouseMoveEvent(QMouseEvent* e)
         int c = cols.back();
         int r = rows.back();
         for (int vc : cols)
-            if (clamped.x() <= cellRect(vc, rows.front()).right() + GridLineWidth) {
+            if (clamped.x() <= cellRect(vc, rows.front()).right() + vertLineWidth()) {
                 c = vc;
                 break;
             }
         for (int vrow : rows)
-            if (clamped.y() <= cellRect(cols.front(), vrow).bottom() + GridLineWidth) {
+            if (clamped.y() <= cellRect(cols.front(), vrow).bottom() + horzLineWidth()) {
                 r = vrow;
                 break;
             }

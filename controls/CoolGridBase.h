@@ -100,6 +100,10 @@ public:
     enum class ScrollStyle { None, Horizontal, Vertical, Both };
 
     static constexpr int GridLineWidth = 1;
+    // The room a line takes between two columns (rows): none when neither
+    // fixed nor scrolling cells have vertical (horizontal) lines.
+    int vertLineWidth() const { return (m_options & (goFixedVertLine | goVertLine)) ? GridLineWidth : 0; }
+    int horzLineWidth() const { return (m_options & (goFixedHorzLine | goHorzLine)) ? GridLineWidth : 0; }
 
     explicit CoolGridBase(QWidget* parent = nullptr);
     ~CoolGridBase() override;

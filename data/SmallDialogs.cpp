@@ -101,10 +101,12 @@ bool AskQuestion(const QString& text)
     return f->showModal() == mrOk;
 }
 
-QString InputText(const QString& prompt, const QString& defaultValue, bool* accepted)
+QString InputText(const QString& prompt, const QString& defaultValue, bool* accepted, int maxLength)
 {
     Tinputfrm* f = InputForm();
     f->questionLabel->setText(prompt);
+    // The limit is set before the text, which it would otherwise cut.
+    f->question->setMaxLength(maxLength > 0 ? maxLength : 32767);
     f->question->setText(defaultValue);
     CentreOver(f, MainWindow());
     const bool ok = f->showModal() == mrOk;

@@ -47,5 +47,8 @@ Tinputfrm* InputForm();
 bool AskQuestion(const QString& text);
 
 // The typed text after "OK"; the default after "Cancel", Escape or closing
-// the window. accepted, when given, tells the two apart.
-QString InputText(const QString& prompt, const QString& defaultValue, bool* accepted = nullptr);
+// the window. accepted, when given, tells the two apart. maxLength, when
+// positive, is the most characters the edit takes (the width of the field
+// the answer is stored in).
+QString InputText(const QString& prompt, const QString& defaultValue, bool* accepted = nullptr,
+                  int maxLength = 0);

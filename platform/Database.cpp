@@ -1,15 +1,39 @@
 #include "Database.h"
+#include "DateValue.h"
 #include "DbError.h"
 
 #include <QAtomicInt>
+#include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QUrl>
 #include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlResult>
+
+#include <sqlite3.h>
+
+#include <algorithm>
 
 namespace {
 QAtomicInt g_connectionSerial;
+
+const QString kTransactionLost = QStringLiteral(
+    "The database ended the transaction after an error; nothing written in it was kept.");
+
+QString savepointName(int depth) { return QStringLiteral("scope_%1").arg(depth); }
+
+QAtomicInteger<quint64> g_busyFailures;
+
+// The engine's "busy" and "locked" results (primary codes, extended ones
+// folded in): another connection holds the lock.
+bool isBusyError(const QSqlError& e)
+{
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok) & 0xff;
+    return ok && (code == 5 || code == 6);
+}
 }
 
 Database::Database()
@@ -41,6 +65,9 @@ void Database::open(const QString& filePath)
         throw DbError(text.isEmpty() ? QStringLiteral("Unable to open the database") : text);
     }
     m_path = fi.absoluteFilePath();
+    const QVariant h = m_db.driver()->handle();
+    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+        m_raw = *static_cast<sqlite3* const*>(h.constData());
     // Qt opens any file; the first statement tells whether it is a database.
     try {
         QSqlQuery probe(m_db);
@@ -89,6 +116,7 @@ void Database::close()
     }
     m_path.clear();
     m_depth = 0;
+    m_raw = nullptr;
 }
 
 bool Database::isOpen() const
@@ -105,8 +133,25 @@ void Database::check(const QSqlQuery& q, bool ok)
             text = e.text();
         if (text.isEmpty())
             text = QStringLiteral("Database error");
+        if (isBusyError(e))
+            g_busyFailures.fetchAndAddRelaxed(1);
         throw DbError(text);
     }
+}
+
+quint64 Database::busyFailures()
+{
+    return g_busyFailures.loadRelaxed();
+}
+
+void Database::setWaitForLock(bool on)
+{
+    const int before = m_noWaitDepth;
+    m_noWaitDepth = std::max(0, m_noWaitDepth + (on ? -1 : 1));
+    if ((before == 0) == (m_noWaitDepth == 0) || !isOpen())
+        return;
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_noWaitDepth > 0 ? 0 : m_busyTimeout));
 }
 
 QSqlQuery Database::prepare(const QString& sql, const QVariantList& values)
@@ -172,8 +217,22 @@ void Database::noteWrite(const QString& table)
         ++m_tableSerial[table.toLower()];
 }
 
+bool Database::transactionLost() const
+{
+    return m_depth > 0 && m_raw && sqlite3_get_autocommit(m_raw) != 0;
+}
+
+void Database::requireLiveTransaction() const
+{
+    if (transactionLost())
+        throw DbError(kTransactionLost);
+}
+
 int Database::exec(const QString& sql, const QVariantList& values)
 {
+    // Inside a transaction the engine ended, a statement would otherwise
+    // write to the file on its own, outside any scope.
+    requireLiveTransaction();
     QSqlQuery q = prepare(sql, values);
     const bool ok = q.exec();
     noteWrite(writtenTable(sql));
@@ -181,6 +240,45 @@ int Database::exec(const QString& sql, const QVariantList& values)
     const int n = q.numRowsAffected();
     q.finish();
     return n;
+}
+
+int Database::exec(const QString& sql, const QVariantHash& values)
+{
+    requireLiveTransaction();
+    QSqlQuery q = prepare(sql);
+    for (const QString& name : placeholderNames(sql)) {
+        auto it = values.constFind(name);
+        if (it == values.constEnd())
+            throw DbError(QStringLiteral("Parameter '%1' has no value.").arg(name));
+        q.bindValue(QLatin1Char(':') + name, DateValue::toStorage(*it));
+    }
+    const bool ok = q.exec();
+    noteWrite(writtenTable(sql));
+    check(q, ok);
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
+}
+
+QStringList Database::placeholderNames(const QString& sql)
+{
+    static const QRegularExpression named(QStringLiteral("(?<![:\\w]):([A-Za-z_]\\w*)"));
+    QStringList names;
+    for (auto it = named.globalMatch(sql); it.hasNext();) {
+        const QString name = it.next().captured(1);
+        if (!names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
+bool Database::readsOnly(const QSqlQuery& q)
+{
+    const QVariant h = q.result() ? q.result()->handle() : QVariant();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
+        return false;
+    sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
+    return stmt && sqlite3_stmt_readonly(stmt) != 0;
 }
 
 QVariant Database::scalar(const QString& sql, const QVariantList& values)
@@ -217,8 +315,9 @@ void Database::begin()
 {
     if (m_depth == 0) {
         exec(QStringLiteral("BEGIN IMMEDIATE"));
-        m_failed = false;
         m_wroteInTransaction = false;
+    } else {
+        exec(QStringLiteral("SAVEPOINT ") + savepointName(m_depth));
     }
     ++m_depth;
 }
@@ -227,46 +326,55 @@ void Database::commit()
 {
     if (m_depth <= 0)
         throw DbError(QStringLiteral("No transaction is active."));
-    if (--m_depth == 0) {
-        if (m_failed) {
-            m_failed = false;
-            exec(QStringLiteral("ROLLBACK"));
+    const bool lost = transactionLost();
+    const int level = --m_depth;
+    if (lost) {
+        // What was written is gone; snapshots of it are no longer true.
+        noteWriteAll();
+        if (level == 0)
             m_wroteInTransaction = false;
-            throw DbError(QStringLiteral("The transaction was rolled back by an inner failure."));
-        }
-        try {
-            exec(QStringLiteral("COMMIT"));
-        } catch (const DbError&) {
-            // A commit that could not get the file (another client still
-            // reading past the busy timeout) leaves the transaction open and
-            // the write lock held; give it up so that the connection is usable
-            // and nothing half-done stays behind.
-            QSqlQuery q(m_db);
-            q.exec(QStringLiteral("ROLLBACK"));
-            noteWriteAll();
-            m_wroteInTransaction = false;
-            throw;
-        }
-        m_wroteInTransaction = false;
+        throw DbError(kTransactionLost);
     }
+    if (level > 0) {
+        exec(QStringLiteral("RELEASE ") + savepointName(level));
+        return;
+    }
+    try {
+        exec(QStringLiteral("COMMIT"));
+    } catch (const DbError&) {
+        // A commit that could not get the file (another client still
+        // reading past the busy timeout) leaves the transaction open and
+        // the write lock held; give it up so that the connection is usable
+        // and nothing half-done stays behind.
+        QSqlQuery q(m_db);
+        q.exec(QStringLiteral("ROLLBACK"));
+        noteWriteAll();
+        m_wroteInTransaction = false;
+        throw;
+    }
+    m_wroteInTransaction = false;
 }
 
 void Database::rollback()
 {
     if (m_depth <= 0)
         return;
-    if (--m_depth == 0) {
-        m_failed = false;
-        if (!m_db.isOpen())
-            return;
-        QSqlQuery q(m_db);
-        q.exec(QStringLiteral("ROLLBACK"));
-        // Snapshots taken of what the transaction wrote are no longer true.
-        if (m_wroteInTransaction)
-            noteWriteAll();
+    const bool lost = transactionLost();
+    const int level = --m_depth;
+    // Snapshots taken of what the scope wrote are no longer true.
+    if (m_wroteInTransaction)
+        noteWriteAll();
+    if (!m_db.isOpen())
+        return;
+    QSqlQuery q(m_db);
+    if (level == 0) {
+        if (!lost)
+            q.exec(QStringLiteral("ROLLBACK"));
         m_wroteInTransaction = false;
-    } else {
-        m_failed = true;
+    } else if (!lost) {
+        const QString name = savepointName(level);
+        q.exec(QStringLiteral("ROLLBACK TO ") + name);
+        q.exec(QStringLiteral("RELEASE ") + name);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <memory>
 #include <unordered_map>
 
+struct sqlite3;
+
 // One connection to the shared database file. Each instance has a
 // connection of its own, so two "clients" can live in one process.
 //
@@ -37,6 +39,9 @@ public:
     static constexpr int DefaultBusyTimeoutMs = 8000;
 
     QSqlDatabase& handle() { return m_db; }
+    // The engine's own connection (for the benchmark's raw side and for
+    // asking the engine about its transaction); null when closed.
+    sqlite3* rawHandle() const { return m_raw; }
 
     // Prepares a statement and binds positional values. Throws on error.
     QSqlQuery prepare(const QString& sql, const QVariantList& values = {});
@@ -45,21 +50,50 @@ public:
     QSqlQuery& cachedQuery(const QString& sql);
     // Runs a statement with positional values; answers the rows it changed.
     int exec(const QString& sql, const QVariantList& values = {});
+    // The same with values by placeholder name (":name"); a placeholder
+    // without a value is an error.
+    int exec(const QString& sql, const QVariantHash& values);
     // Runs a query and answers the first column of its first row (invalid
     // QVariant when it has no row).
     QVariant scalar(const QString& sql, const QVariantList& values = {});
+    // The names of a statement's ":name" placeholders, each once, in order.
+    static QStringList placeholderNames(const QString& sql);
     // Runs a script of statements separated by ";" at line ends.
     void execScript(const QString& script);
 
     // Write transactions. begin() takes the write lock at once
-    // (BEGIN IMMEDIATE); nested begins join the outer transaction.
+    // (BEGIN IMMEDIATE); a nested begin opens a savepoint inside it, so that
+    // a failure undoes the inner scope only and the outer one can still
+    // commit what succeeded. commit() and rollback() always end the
+    // innermost scope, also when they throw.
+    //
+    // Some errors (a full disk, a statement written "OR ROLLBACK") make the
+    // engine end the whole transaction itself; from then on every write and
+    // every commit inside it fails with an error that says so, and nothing
+    // is written outside the transaction meanwhile.
     void begin();
     void commit();
     void rollback();
     int transactionDepth() const { return m_depth; }
+    // True inside a write scope whose transaction the engine has ended.
+    bool transactionLost() const;
+    // Throws when transactionLost(): every write checks it first.
+    void requireLiveTransaction() const;
+    // Whether a prepared statement only reads.
+    static bool readsOnly(const QSqlQuery& q);
 
     // Throws DbError with the engine's text when the query failed.
     static void check(const QSqlQuery& q, bool ok);
+
+    // Whether statements wait (up to the busy timeout) for a file that
+    // another program holds locked, or fail at once. Calls nest: waiting
+    // comes back with the last of them (see NoLockWait).
+    void setWaitForLock(bool on);
+    // How many statements, on any connection, have failed because the file
+    // was locked by someone else. A run of many statements compares it
+    // before and after to tell a busy file from other failures, also where
+    // a data routine caught the error itself.
+    static quint64 busyFailures();
 
     // Change tracking, so that a snapshot can tell whether the file still
     // holds what it read. dataVersion() moves when another connection
@@ -76,7 +110,8 @@ private:
     QString m_path;
     int m_depth = 0;
     int m_busyTimeout = DefaultBusyTimeoutMs;
-    bool m_failed = false;
+    sqlite3* m_raw = nullptr;
+    int m_noWaitDepth = 0;
     bool m_wroteInTransaction = false;
     quint64 m_globalSerial = 1;
     QHash<QString, quint64> m_tableSerial;
@@ -98,6 +133,20 @@ private:
     bool m_own = false;
 };
 
+// Scope in which statements do not wait for a file that another program
+// holds locked: they fail at once (DbError). For reads made on a timer,
+// which count a busy file as "no change" and read again at the next tick.
+class NoLockWait {
+public:
+    explicit NoLockWait(Database& db) : m_db(db) { m_db.setWaitForLock(false); }
+    ~NoLockWait() { m_db.setWaitForLock(true); }
+    NoLockWait(const NoLockWait&) = delete;
+    NoLockWait& operator=(const NoLockWait&) = delete;
+
+private:
+    Database& m_db;
+};
+
 // Scope guard for a write transaction: rolls back unless committed.
 class WriteTransaction {
 public:
@@ -108,7 +157,12 @@ public:
             try { m_db.rollback(); } catch (...) {}
         }
     }
-    void commit() { m_db.commit(); m_done = true; }
+    // Ends the scope whether or not the commit succeeds.
+    void commit()
+    {
+        m_done = true;
+        m_db.commit();
+    }
     WriteTransaction(const WriteTransaction&) = delete;
     WriteTransaction& operator=(const WriteTransaction&) = delete;
 

@@ -188,6 +188,27 @@ void Dataset::open()
     }
 }
 
+int Dataset::execSql()
+{
+    if (m_sql.isEmpty())
+        fail(QStringLiteral("CommandText is empty."));
+    return execSql(m_sql.join(QLatin1Char('\n')), m_params);
+}
+
+int Dataset::execSql(const QString& sql, const QVariantHash& params)
+{
+    if (!m_db)
+        fail(QStringLiteral("No connection is assigned to the dataset."));
+    return m_db->exec(sql, params);
+}
+
+int Dataset::execSql(const QString& sql, const QVariantList& values)
+{
+    if (!m_db)
+        fail(QStringLiteral("No connection is assigned to the dataset."));
+    return m_db->exec(sql, values);
+}
+
 void Dataset::close()
 {
     if (!isActive())
@@ -240,13 +261,12 @@ void Dataset::load()
     // Every placeholder gets a value each time (NULL when none was set), so
     // nothing is left over from the statement's previous use.
     if (text != m_placeholderText) {
-        static const QRegularExpression named(QStringLiteral("(?<![:\\w]):([A-Za-z_]\\w*)"));
-        m_placeholders.clear();
-        for (auto it = named.globalMatch(text); it.hasNext();) {
-            const QString name = it.next().captured(1);
-            if (!m_placeholders.contains(name))
-                m_placeholders << name;
-        }
+        // Opening runs reads only: a statement that changes data goes
+        // through execSql, which records what it wrote.
+        if (!Database::readsOnly(q))
+            fail(QStringLiteral("Only a query that reads can be opened; use execSql to run: %1")
+                     .arg(text.simplified()));
+        m_placeholders = Database::placeholderNames(text);
         m_placeholderText = text;
     }
     for (const QString& name : std::as_const(m_placeholders))
@@ -641,6 +661,7 @@ void Dataset::post()
     if (m_state != State::Edit && m_state != State::Insert)
         return;
     const QString base = baseTable();
+    m_db->requireLiveTransaction();
     // Our own write keeps a whole-table snapshot true to the file; a query's
     // rows may stop matching its condition, so a query reads again later.
     bool keepCurrent = isTable() && snapshotCurrent();

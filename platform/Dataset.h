@@ -70,8 +70,20 @@ public:
     void setParam(const QString& name, const QVariant& value);
     QVariant param(const QString& name) const { return m_params.value(name); }
 
+    // Opens a table, or runs a query that reads (any other statement is an
+    // error naming it).
     void open();
     void close();
+
+    // Runs a statement that changes data and answers the rows it changed;
+    // the write is recorded, so every snapshot of the table it writes reads
+    // again at its next requery. The values are bound by placeholder name
+    // (":name", the dataset's own parameters for the first form; a
+    // placeholder without a value is an error) or by position ("?"). The
+    // dataset's own rows and state stay as they are.
+    int execSql();
+    int execSql(const QString& sql, const QVariantHash& params);
+    int execSql(const QString& sql, const QVariantList& values);
     bool isActive() const { return m_state != State::Inactive; }
     State state() const { return m_state; }
 

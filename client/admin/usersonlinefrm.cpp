@@ -158,7 +158,8 @@ void ShowUsersOnline(bool allowForce)
 
     // Cancel in the prompt gives the default reason: the shutdown is ordered
     // all the same.
-    const QString reason = InputText(M::ReasonPrompt, M::DefaultReason);
+    // The reason is stored in a field of 255 characters.
+    const QString reason = InputText(M::ReasonPrompt, M::DefaultReason, nullptr, 255);
     if (ProgramEnding)
         return;
     SetForceShutdown(reason, CurrentUser);

@@ -13,5 +13,8 @@ inline const QString PasswordTooShort = QStringLiteral("Password must be at leas
 inline const QString PasswordTooLong = QStringLiteral("Password must be less than 20 character");
 inline const QString NoMatch = QStringLiteral(
     "Passwords do not match. Make sure your password and your confirmed passwords match");
+inline const QString UsernameTooLong = QStringLiteral(
+    "Your username is longer than the 10 characters the Tavrell allows, so it cannot be registered. "
+    "Ask your administrator for an account");
 inline const QString CannotCreate = QStringLiteral("Cannot Create User: Possible Cause, User already in Tavrell");
 } // namespace LogonMessages

@@ -14,6 +14,9 @@
 namespace {
 // Typed characters, not UTF-16 units.
 qsizetype characterCount(const QString& s) { return s.toUcs4().size(); }
+// The widths of the user's name and full name in the file.
+constexpr int UserNameWidth = 10;
+constexpr int FullNameWidth = 50;
 } // namespace
 
 Tautoregfrm::Tautoregfrm(QWidget* parent) : TFormBase(parent)
@@ -36,6 +39,7 @@ Tautoregfrm::Tautoregfrm(QWidget* parent) : TFormBase(parent)
     fullname = LogonEdit(this, "fullname", QStringLiteral("What is your Full Name?"), 16, 168, 345);
     pass1 = LogonEdit(this, "pass1", QStringLiteral("Please enter a password:"), 16, 224, 345, true);
     pass2 = LogonEdit(this, "pass2", QStringLiteral("Please confirm that password:"), 16, 280, 345, true);
+    fullname->setMaxLength(FullNameWidth);
 
     Button1 = new QPushButton(QStringLiteral("Register New Account"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -87,6 +91,8 @@ void Tautoregfrm::Button1Click()
     const QString typed = pass1->text();
     if (username->text().isEmpty())
         ShowAlert(LogonMessages::UsernameBlank);
+    else if (characterCount(username->text()) > UserNameWidth)
+        ShowAlert(LogonMessages::UsernameTooLong);
     else if (fullname->text().isEmpty())
         ShowAlert(LogonMessages::FullNameMissing);
     else if (typed.isEmpty())
@@ -112,8 +118,12 @@ int ShowAutoRegistration(bool nameEditable)
     Tautoregfrm* f = AutoRegForm();
     if (nameEditable) {
         f->username->clear();
+        f->username->setMaxLength(UserNameWidth);
         f->username->setReadOnly(false);
     } else {
+        // The system's own name is shown whole, never cut to fit: a name
+        // too long to register is refused with its own message.
+        f->username->setMaxLength(32767);
         f->username->setText(GetWindowsUserName());
         f->username->setReadOnly(true);
     }

@@ -47,6 +47,8 @@ constexpr TColor CalendarTitle = 4194304;   // RGB 0, 0, 64
 constexpr TColor MarkerColour = 255;        // red
 constexpr int HighestSheetOrder = 12;
 constexpr int ListWidth = 217;
+// The most characters a booking's reason holds in the file.
+constexpr int ReasonWidth = 150;
 
 const char* const DayHeaders[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
 
@@ -87,6 +89,8 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QStri
 {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(name));
+    // Labels show stored texts (names, reasons) as they are, never as markup.
+    l->setTextFormat(Qt::PlainText);
     return l;
 }
 
@@ -548,14 +552,17 @@ void Tmainfrm::RefreshSheet()
     desclabel->SetStrings({});
     const QString item = SelectedItem();
     if (!item.isEmpty()) {
-        FindItem(item);
-        desclabel->SetStrings({DM().itemstable.asString(QStringLiteral("itemdescription"))});
+        // An item that is gone (another client deleted it) has no
+        // description and no bookings to show.
+        const bool found = FindItem(item) != -1;
+        if (found)
+            desclabel->SetStrings({DM().itemstable.asString(QStringLiteral("itemdescription"))});
         MainRun run(*this, QStringLiteral("Refresh"), 7);
         const QDate monday = MondayOf(SelectDate->selectedDate());
         Sheet->ClearCells();
         LayoutSheet();
         ColourNow();
-        const QList<WeekBooking> week = ReadItemWeek(item, monday);
+        const QList<WeekBooking> week = found ? ReadItemWeek(item, monday) : QList<WeekBooking>();
         const int rows = Sheet->rowCount();
         for (int day = 0; day < 7; ++day) {
             for (const WeekBooking& b : week) {
@@ -707,7 +714,7 @@ void Tmainfrm::BookSelection()
     int left, top, right, bottom;
     if (!selectionToWorkOn(item, left, top, right, bottom))
         return;
-    const QString reason = InputText(MainMessages::ReasonPrompt, QString());
+    const QString reason = InputText(MainMessages::ReasonPrompt, QString(), nullptr, ReasonWidth);
     if (ProgramEnding)
         return;
     if (reason.isEmpty()) {

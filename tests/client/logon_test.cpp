@@ -301,9 +301,6 @@ TEST_F(LogonTest, RegistrationChecks)
         // Taken in other letter case: refused, no second row.
         {QStringLiteral("bob"), QStringLiteral("Bob Two"), QStringLiteral("abcde"), QStringLiteral("abcde"),
          QStringLiteral("Cannot Create User: Possible Cause, User already in Tavrell")},
-        // Too long for the name field: refused, never cut.
-        {QStringLiteral("averylongname"), QStringLiteral("Long"), QStringLiteral("abcde"), QStringLiteral("abcde"),
-         LogonMessages::CannotCreate},
     };
     for (const auto& c : cases) {
         ui->alerts.clear();
@@ -312,8 +309,21 @@ TEST_F(LogonTest, RegistrationChecks)
         EXPECT_EQ(ui->alerts, QStringList{c.message});
     }
     EXPECT_EQ(users(QStringLiteral("BOB")), 1);
-    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users WHERE username LIKE 'AVERY%'")), 0);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 3);
+
+    // The edits take no more than the file holds: 10 characters of name,
+    // 50 of full name, however much is typed.
+    ui->answer([](QDialog& d) {
+        auto* name = d.findChild<QLineEdit*>(QStringLiteral("username"));
+        auto* full = d.findChild<QLineEdit*>(QStringLiteral("fullname"));
+        QTest::keyClicks(name, QStringLiteral("averylongname"));
+        QTest::keyClicks(full, QString(60, QLatin1Char('f')));
+        EXPECT_EQ(name->text(), QStringLiteral("averylongn"));
+        EXPECT_EQ(full->text().size(), 50);
+        return registration(name->text(), full->text(), QStringLiteral("abcde"), QStringLiteral("abcde"))(d);
+    });
+    EXPECT_EQ(ShowAutoRegistration(true), mrOk);
+    EXPECT_EQ(users(QStringLiteral("AVERYLONGN")), 1);
 
     // Five and twenty characters are accepted.
     for (const QString& pw : {QStringLiteral("abcde"), QString(20, QLatin1Char('z'))}) {
@@ -322,6 +332,25 @@ TEST_F(LogonTest, RegistrationChecks)
         EXPECT_EQ(ShowAutoRegistration(true), mrOk);
         EXPECT_TRUE(CheckPassword(name, pw.toUpper()));
     }
+}
+
+TEST_F(LogonTest, SystemNameLongerThanTheFieldIsRefusedWithItsOwnMessage)
+{
+    osUser = QStringLiteral("christopher.long");
+    ui->answer([](QDialog& d) {
+        auto* f = static_cast<Tautoregfrm*>(&d);
+        // Shown whole, not cut to a name that is someone else's.
+        EXPECT_EQ(f->username->text(), QStringLiteral("christopher.long"));
+        return registration({}, QStringLiteral("Chris"), QStringLiteral("abcde"), QStringLiteral("abcde"))(d);
+    });
+    EXPECT_EQ(ShowAutoRegistration(false), mrCancel);
+    EXPECT_EQ(ui->alerts, QStringList{LogonMessages::UsernameTooLong});
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users WHERE username LIKE 'CHRIS%'")), 0);
+    // Ten characters are still taken.
+    osUser = QStringLiteral("tencharsab");
+    ui->answer(registration({}, QStringLiteral("Ten"), QStringLiteral("abcde"), QStringLiteral("abcde")));
+    EXPECT_EQ(ShowAutoRegistration(false), mrOk);
+    EXPECT_EQ(users(QStringLiteral("TENCHARSAB")), 1);
 }
 
 TEST_F(LogonTest, FailedTemplateCopyLeavesNoHalfMadeAccount)

@@ -269,3 +269,27 @@ TEST_F(MainOps, ChangePasswordOpensTheDialogForTheLoggedOnUser)
 }
 
 } // namespace
+
+TEST_F(MainOps, TheReasonPromptTakesNoMoreThanTheFileHolds)
+{
+    int maxLength = 0;
+    ui->answer([&](QDialog& d) {
+        auto* edit = d.findChild<QLineEdit*>(QStringLiteral("question"));
+        maxLength = edit->maxLength();
+        QTest::keyClicks(edit, QString(170, QLatin1Char('r')));
+        return mrOk;
+    });
+    select(4, 2, 5, 2);
+    win->ToolButton1->click();
+    EXPECT_EQ(maxLength, 150);
+    EXPECT_TRUE(ui->alerts.isEmpty());
+    EXPECT_EQ(bookings(QStringLiteral("length(forReason) = 150")), 2);
+    // The prompt is shared: the next use without a limit takes any length.
+    bool accepted = false;
+    ui->answer([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("question"))->maxLength(), 32767);
+        return mrOk;
+    });
+    InputText(QStringLiteral("Other:"), QString(200, QLatin1Char('d')), &accepted);
+    EXPECT_TRUE(accepted);
+}

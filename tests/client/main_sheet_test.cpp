@@ -461,3 +461,38 @@ TEST_F(MainSheet, TheHeadersStayFixedWhenTheWindowWasLaidOutBeforeTheDatabaseOpe
     EXPECT_EQ(win->bookedby->text(), QStringLiteral("Booked by: "));
     EXPECT_EQ(win->forreason->text(), QStringLiteral("For Reason: first"));
 }
+
+TEST_F(MainSheet, AnItemDeletedElsewhereShowsNoDescriptionAndNoBookings)
+{
+    addItem(QStringLiteral("SCREEN"));
+    setDescription(QStringLiteral("SCREEN"), QStringLiteral("The pull-down screen"));
+    addBooking(QStringLiteral("PROJECTOR"), monday, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("x"));
+    win->InitMainWindow();
+    ASSERT_EQ(win->SelectedItem(), QStringLiteral("PROJECTOR"));
+    EXPECT_EQ(win->desclabel->Strings(), QStringList{QStringLiteral("The hall projector")});
+    EXPECT_EQ(cell(1, 1), QStringLiteral("BOB\rx"));
+
+    // Another client deletes the selected item (its bookings stay behind).
+    second().ADOConnection.exec(QStringLiteral("DELETE FROM items WHERE ItemName = 'PROJECTOR'"));
+    win->RefreshSheet();
+    EXPECT_TRUE(win->desclabel->Strings().isEmpty());
+    EXPECT_EQ(cell(1, 1), QString());
+    EXPECT_EQ(cell(0, 1), QStringLiteral("1"));   // the sheet is still laid out
+}
+
+TEST_F(MainSheet, StoredTextsShowAsTheyAreNeverAsMarkup)
+{
+    db().exec(QStringLiteral("INSERT INTO bookings (ItemBooked, Date, Period, BookedBy, forReason, BookedOnDate, "
+                             "BookedOnTime, isPermanent, AuthCode) VALUES ('PROJECTOR', '2026-03-05', '4', 'BOB', "
+                             "'<h1>Exam</h1>', '2026-02-20', '13:05:07', 0, 'x')"));
+    db().exec(QStringLiteral("UPDATE Users SET FullName = '<i>Bob</i>' WHERE username = 'BOB'"));
+    win->InitMainWindow();
+    select(4, 4, 4, 4);
+    win->SheetClick();
+    EXPECT_EQ(win->forreason->text(), QStringLiteral("For Reason: <h1>Exam</h1>"));
+    for (QLabel* l : win->findChildren<QLabel*>())
+        EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->objectName().toStdString();
+    // Drawn as plain text the reason is a single line of label height.
+    EXPECT_LE(win->forreason->sizeHint().height(), 20);
+    EXPECT_EQ(win->bookedby->text(), QStringLiteral("Booked by: <i>Bob</i>"));
+}

@@ -1,11 +1,7 @@
-// The command line, the help box, the about box, the settings value and the
-// top-level error handler.
+// The command line, the help box, the about box and the settings value.
 #include "CommandLine.h"
-#include "DbError.h"
-#include "DisplayCheck.h"
 #include "InstallSettings.h"
 #include "Session.h"
-#include "TavrellApplication.h"
 #include "UiScript.h"
 #include "aboutfrm.h"
 #include "cmdlinehelpfrm.h"
@@ -153,31 +149,4 @@ TEST(InstallSettingsStore, WritesReadsAndDetectsAFailedWrite)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker.fileName() + QStringLiteral("/sub"));
     EXPECT_FALSE(InstallSettings::writeInstallFolder(QStringLiteral("/x/"), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("Tavrell.conf"))) << error.toStdString();
-}
-
-TEST(TopLevelHandler, ShowsTheErrorAndGoesOn)
-{
-    UiScript ui;
-    EXPECT_FALSE(RunShowingErrors([] { throw DbError(QStringLiteral("disk I/O error")); }));
-    EXPECT_FALSE(RunShowingErrors([] { throw std::runtime_error("plain failure"); }));
-    EXPECT_TRUE(RunShowingErrors([] {}));
-    EXPECT_EQ(ui.alerts, (QStringList{QStringLiteral("disk I/O error"), QStringLiteral("plain failure")}));
-}
-
-TEST(DisplayCheck, OnlyAPlatformWithAScreenWillDo)
-{
-    // The default platform: an X or a Wayland display.
-    EXPECT_FALSE(DisplayUsable(QString(), false, false));
-    EXPECT_TRUE(DisplayUsable(QString(), true, false));
-    EXPECT_TRUE(DisplayUsable(QString(), false, true));
-    // Named platforms need their own kind of display.
-    EXPECT_FALSE(DisplayUsable(QStringLiteral("xcb"), false, true));
-    EXPECT_TRUE(DisplayUsable(QStringLiteral("xcb"), true, false));
-    EXPECT_FALSE(DisplayUsable(QStringLiteral("wayland"), true, false));
-    EXPECT_TRUE(DisplayUsable(QStringLiteral("wayland;xcb"), true, false));
-    // No screen a person sees: the dialogs could never be answered.
-    EXPECT_FALSE(DisplayUsable(QStringLiteral("offscreen"), true, true));
-    EXPECT_FALSE(DisplayUsable(QStringLiteral("minimal:enable_fonts"), true, true));
-    // A platform that brings its own screen.
-    EXPECT_TRUE(DisplayUsable(QStringLiteral("vnc:size=800x600"), false, false));
 }

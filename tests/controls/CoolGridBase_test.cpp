@@ -248,3 +248,55 @@ TEST(CoolGridBase, MoveColumnAndRowCarryTextsAndSizes)
     EXPECT_EQ(g.cells(1, 4), "row");
     EXPECT_EQ(g.cells(1, 2), "");
 }
+
+TEST(CoolGridBase, FirstScrollingCellFollowsTheFixedCountsBothWays)
+{
+    Grid g;
+    layout(g);
+    g.setFixedCols(0);
+    g.setFixedRows(0);
+    EXPECT_EQ(g.leftCol(), 0);
+    EXPECT_EQ(g.topRow(), 0);
+    EXPECT_EQ(g.col(), 0);
+    EXPECT_EQ(g.row(), 0);
+    EXPECT_EQ(g.selection(), (GridRect{0, 0, 0, 0}));
+    EXPECT_EQ(g.cellRect(0, 0), QRect(0, 0, 50, 20));
+    EXPECT_EQ(g.mouseToCell(QPoint(5, 5)), QPoint(0, 0));
+    // Fixed again: nothing current or on top stays inside the fixed cells.
+    g.setFixedCols(2);
+    g.setFixedRows(1);
+    EXPECT_EQ(g.leftCol(), 2);
+    EXPECT_EQ(g.col(), 2);
+    EXPECT_EQ(g.topRow(), 1);
+    EXPECT_EQ(g.row(), 1);
+    // A current cell further on keeps its place when fewer are fixed.
+    g.setCurrent(5, 4);
+    g.setFixedCols(1);
+    EXPECT_EQ(g.col(), 5);
+    EXPECT_EQ(g.leftCol(), 1);
+}
+
+TEST(CoolGridBase, CellsMeetWhenLinesAreOff)
+{
+    Grid g;
+    layout(g);
+    g.setOptions(CoolGridBase::goRowSelect);
+    QApplication::processEvents();
+    // Without lines the columns sit side by side and the rows one under the other.
+    EXPECT_EQ(g.cellRect(2, 3), QRect(100, 60, 50, 20));
+    g.setCurrent(1, 2);
+    const QRgb highlight = g.palette().color(QPalette::Highlight).rgb();
+    const QImage img = g.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect first = g.cellRect(1, 2);
+    const QRect last = g.cellRect(7, 2);
+    // The highlighted row is one band: no stripe between its cells.
+    for (int x = first.left(); x <= last.right(); ++x)
+        ASSERT_EQ(img.pixel(x, first.bottom() - 1), highlight) << x;
+    // Lines on: a line again between the cells and the cells one apart.
+    g.setOptions(CoolGridBase::goRowSelect | CoolGridBase::goVertLine | CoolGridBase::goHorzLine);
+    QApplication::processEvents();
+    EXPECT_EQ(g.cellRect(2, 3), QRect(102, 63, 50, 20));
+    const QImage lined = g.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect cell = g.cellRect(1, 2);
+    EXPECT_NE(lined.pixel(cell.right() + 1, cell.bottom() - 1), highlight);
+}

@@ -82,6 +82,30 @@ TEST_F(DBGridFixture, ShowsTitlesAndOneRowPerRecord)
     EXPECT_EQ(grid->colWidth(0), 11);
 }
 
+TEST_F(DBGridFixture, WithoutIndicatorTheFirstColumnShows)
+{
+    // Set up as a dialog does: columns, then the data source, then options
+    // without the indicator, with more columns than fit.
+    TDBCoolGrid g(&win);
+    g.setFrameShape(QFrame::NoFrame);
+    g.resize(300, 150);
+    std::vector<TColumn> cols(2);
+    cols[0].FieldName = "CaterGoryName";
+    cols[0].Width = 200;
+    cols[1].FieldName = "Description";
+    cols[1].Width = 200;
+    g.SetColumns(cols);
+    g.SetDataSource(source);
+    g.SetOptions(dgTitles | dgColLines | dgRowLines | dgRowSelect);
+    g.show();
+    QApplication::processEvents();
+    EXPECT_EQ(g.fixedCols(), 0);
+    EXPECT_EQ(g.leftCol(), 0);
+    EXPECT_EQ(g.col(), 0);
+    EXPECT_EQ(g.cellRect(0, 1).left(), 0);
+    EXPECT_FALSE(inkBox(grab(g), g.cellRect(0, 1)).isEmpty());   // "Miscellaneous"
+}
+
 TEST_F(DBGridFixture, PaintingDoesNotMoveTheCurrentRecord)
 {
     ds->setRecNo(2);

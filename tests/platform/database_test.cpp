@@ -2,6 +2,7 @@
 #include "DataFixture.h"
 #include "DbError.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
 
@@ -199,4 +200,126 @@ TEST_F(Transactions, ACommitThatCannotGetTheFileGivesUpAndLeavesTheConnectionUsa
     a.commit();
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT username FROM Users")).toString(), QStringLiteral("KEPT"));
+}
+
+TEST_F(Transactions, AnInnerFailureUndoesTheInnerScopeOnlyAndTheOuterStillCommits)
+{
+    {
+        WriteTransaction outer(db());
+        addUser({QStringLiteral("A")});
+        try {
+            WriteTransaction inner(db());
+            addUser({QStringLiteral("B")});
+            addUser({QStringLiteral("A")});   // the unique name refuses it
+            inner.commit();
+            FAIL() << "the duplicate name was taken";
+        } catch (const DbError&) {
+        }
+        {
+            WriteTransaction inner(db());
+            addUser({QStringLiteral("C")});
+            inner.commit();
+        }
+        {
+            WriteTransaction dropped(db());
+            addUser({QStringLiteral("D")});
+            // left without commit: undone
+        }
+        EXPECT_EQ(db().transactionDepth(), 1);
+        outer.commit();
+    }
+    EXPECT_EQ(db().transactionDepth(), 0);
+    Database other;
+    other.open(path);
+    EXPECT_EQ(other.scalar(QStringLiteral("SELECT group_concat(username, ',') FROM "
+                                          "(SELECT username FROM Users ORDER BY username)"))
+                  .toString(),
+              QStringLiteral("A,C"));
+}
+
+TEST_F(Transactions, WhenTheEngineEndsTheWholeTransactionTheOuterCommitSaysSo)
+{
+    addUser({QStringLiteral("A")});
+    {
+        WriteTransaction outer(db());
+        addUser({QStringLiteral("B")});
+        {
+            WriteTransaction inner(db());
+            // "OR ROLLBACK" makes the engine end the whole transaction.
+            EXPECT_THROW(db().exec(QStringLiteral("INSERT OR ROLLBACK INTO Users (username) VALUES ('A')")),
+                         DbError);
+            EXPECT_TRUE(db().transactionLost());
+            EXPECT_THROW(addUser({QStringLiteral("C")}), DbError) << "no write escapes outside the scope";
+            EXPECT_THROW(inner.commit(), DbError);
+        }
+        EXPECT_THROW(
+            {
+                WriteTransaction again(db());
+            },
+            DbError);
+        try {
+            outer.commit();
+            FAIL() << "the outer commit succeeded";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.text().contains(QStringLiteral("ended the transaction"))) << e.what();
+        }
+    }
+    EXPECT_EQ(db().transactionDepth(), 0);
+    EXPECT_FALSE(db().transactionLost());
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 1);
+    WriteTransaction tx(db());
+    addUser({QStringLiteral("D")});
+    tx.commit();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 2);
+}
+
+TEST_F(Transactions, ASnapshotOfRowsAnInnerScopeWroteIsReadAgainAfterItsRollback)
+{
+    Dataset& users = dm->UserTable;
+    users.requery();
+    {
+        WriteTransaction outer(db());
+        {
+            WriteTransaction inner(db());
+            users.append();
+            users.setValue(QStringLiteral("username"), QStringLiteral("GONE"));
+            users.post();
+            EXPECT_EQ(users.recordCount(), 1);
+        }
+        users.requery();
+        EXPECT_EQ(users.recordCount(), 0);
+        outer.commit();
+    }
+}
+
+TEST_F(Transactions, ReadsThatDoNotWaitFailAtOnceOnALockedFileAndAreCounted)
+{
+    Database a;
+    a.setBusyTimeout(400);
+    a.open(path);
+    // Another program holds the file for writing its changes.
+    db().exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    const quint64 busyBefore = Database::busyFailures();
+    QElapsedTimer t;
+    {
+        NoLockWait noWait(a);
+        {
+            NoLockWait nested(a);
+        }
+        t.start();
+        EXPECT_THROW(a.scalar(QStringLiteral("SELECT count(*) FROM Users")), DbError);
+        EXPECT_LT(t.elapsed(), 200) << "the inner scope's end must not bring the wait back";
+    }
+    EXPECT_EQ(Database::busyFailures(), busyBefore + 1);
+    // Outside the scope the read waits its busy timeout again.
+    t.start();
+    EXPECT_THROW(a.scalar(QStringLiteral("SELECT count(*) FROM Users")), DbError);
+    EXPECT_GE(t.elapsed(), 300);
+    EXPECT_EQ(Database::busyFailures(), busyBefore + 2);
+    db().exec(QStringLiteral("COMMIT"));
+    // Other failures are not counted as a busy file.
+    EXPECT_THROW(a.scalar(QStringLiteral("SELECT nothing FROM nowhere")), DbError);
+    EXPECT_EQ(Database::busyFailures(), busyBefore + 2);
+    NoLockWait noWait(a);
+    EXPECT_EQ(a.scalar(QStringLiteral("SELECT count(*) FROM Users")).toInt(), 0);
 }

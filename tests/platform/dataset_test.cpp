@@ -304,3 +304,50 @@ TEST_F(DatasetTest, APlaceholderWithoutAValueIsNullNotTheLastValue)
     b.open();
     EXPECT_EQ(b.recordCount(), 1);
 }
+
+TEST_F(DatasetTest, OpeningAQueryRunsOnlyReadsAndExecSqlRecordsItsWrite)
+{
+    addPeriods(3);
+    Dataset& periods = dm->PeriodsTable;
+    ASSERT_EQ(periods.recordCount(), 3);
+    Dataset& q = dm->UpdateQuery;
+
+    // A data-changing text is refused by open, naming it, and changes nothing.
+    q.setSql({QStringLiteral("update periods set period = 'X'")});
+    try {
+        q.open();
+        FAIL() << "open ran an UPDATE";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("update periods set period = 'X'"))) << e.what();
+    }
+    EXPECT_FALSE(q.isActive());
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM periods WHERE period = 'X'")), 0);
+
+    // execSql, by name with the dataset's own values, by name given, by position.
+    q.setSql({QStringLiteral("update periods set period = :new"), QStringLiteral("where period = :old")});
+    q.setParam(QStringLiteral("new"), QStringLiteral("Reg"));
+    q.setParam(QStringLiteral("old"), QStringLiteral("1"));
+    EXPECT_EQ(q.execSql(), 1);
+    EXPECT_EQ(q.execSql(QStringLiteral("UPDATE periods SET period = :new WHERE period = :old"),
+                        QVariantHash{{QStringLiteral("new"), QStringLiteral("Two")}, {QStringLiteral("old"), QStringLiteral("2")}}),
+              1);
+    EXPECT_EQ(q.execSql(QStringLiteral("UPDATE periods SET period = ? WHERE period = ?"),
+                        QVariantList{QStringLiteral("Three"), QStringLiteral("3")}),
+              1);
+    EXPECT_THROW(q.execSql(QStringLiteral("UPDATE periods SET period = :new WHERE period = :missing"),
+                           QVariantHash{{QStringLiteral("new"), QStringLiteral("Y")}}),
+                 DbError);
+
+    periods.requery();
+    QStringList names;
+    for (periods.first(); !periods.eof(); periods.next())
+        names << periods.asString(QStringLiteral("period"));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Reg"), QStringLiteral("Two"), QStringLiteral("Three")}))
+        << "the snapshot read the statements' writes";
+
+    // A reading query still opens.
+    q.setSql({QStringLiteral("select * from periods where period = :p")});
+    q.setParam(QStringLiteral("p"), QStringLiteral("two"));
+    q.open();
+    EXPECT_EQ(q.recordCount(), 1);
+}

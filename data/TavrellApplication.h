@@ -13,7 +13,7 @@ QString ErrorText(const std::exception& e);
 // false when an error was caught.
 bool RunShowingErrors(const std::function<void()>& work);
 
-// The client's application object: every event is delivered through the
+// The application object of every program: each event is delivered through the
 // top-level error handler, so an error raised while handling it is shown
 // and the program goes on.
 class TavrellApplication : public QApplication {
