@@ -1,10 +1,12 @@
 // Timing of the data layer on a generated school: the booking engine beside
 // a raw slot look-up plus insert, the weekly sheet's read beside one raw
-// indexed query, and opening the data module.
+// indexed query, opening the data module, and the client's administration
+// commands (item manager, flush, rights gates).
 //
 //   bench_data           5,000 users, 1,000 items, 1,000,000 bookings
 //   bench_data --small   a small school, for a quick check
 #include "Bookings.h"
+#include "ClientTimings.h"
 #include "Clock.h"
 #include "Lookups.h"
 #include "DataModule.h"
@@ -13,7 +15,7 @@
 #include "Schema.h"
 #include "Session.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
@@ -112,7 +114,9 @@ double perCallUs(qint64 ns, int calls) { return calls ? ns / 1000.0 / calls : 0;
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const bool small = app.arguments().contains(QStringLiteral("--small"));
     const Size n = small ? Size{500, 100, 20000, 200, 50} : Size{5000, 1000, 1000000, 1000, 500};
 
@@ -230,6 +234,8 @@ int main(int argc, char** argv)
                     openKb);
         std::printf("resident memory after the run: %ld KiB\n", residentKb());
         SetDM(nullptr);
+
+        RunClientTimings(path, QStringLiteral("U%1").arg(n.users / 2), itemName(n.items / 2));
     } catch (const DbError& e) {
         std::fprintf(stderr, "bench_data: %s\n", e.what());
         return 1;

@@ -104,6 +104,7 @@ public:
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
     QAction* EditCatergories1 = nullptr;
+    QAction* EditItems1 = nullptr;
     QAction* Maintanence1 = nullptr;
     QAction* ForceLogoff1 = nullptr;
     QAction* ListPeopleOnline1 = nullptr;
@@ -158,6 +159,7 @@ public:
     void ExitSystem1Click();
     void ChangePassword1Click();
     void EditCatergories1Click();
+    void EditItems1Click();
     void Maintanence1Click();
     void ForceLogoff1Click();
     void ListPeopleOnline1Click();

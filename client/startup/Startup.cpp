@@ -21,6 +21,8 @@
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
 #include "logonfrm.h"
+#include "addinvfrm.h"
+#include "adminvfrm.h"
 #include "catfrm.h"
 #include "lookupcatfrm.h"
 #include "usersonlinefrm.h"
@@ -45,6 +47,8 @@ void CreateClientForms()
     UsersOnlineForm();
     CatForm();
     LookupCatForm();
+    AddInvForm();
+    AdminvForm();
 }
 
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
@@ -52,7 +56,7 @@ void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
     host.setBackgroundPicture(picture);
     const QList<TFormBase*> forms = {AlertForm(), ChgPassForm(), LogonForm(),    AutoRegForm(),
                                      QuestionForm(), InputForm(), StatusForm(), ReporterForm(),
-                                     UsersOnlineForm(), CatForm()};
+                                     UsersOnlineForm(), CatForm(),     AddInvForm(),  AdminvForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
 }
