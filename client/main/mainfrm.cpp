@@ -415,11 +415,9 @@ void Tmainfrm::SetHelpDialogs(std::function<void()> commandLineOptions, std::fun
 }
 
 namespace {
-// The toolbar's pictures, drawn here, by their place in the toolbar's
-// picture list.
-enum ToolPicture { PicBook, PicChange, PicMove, PicCancel, PicFind, PicMyBookings };
-
-QIcon toolIcon(ToolPicture picture)
+// The toolbar's pictures, drawn here: a tick for booking, a cross for
+// cancelling.
+QIcon toolIcon(bool tick)
 {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
@@ -428,50 +426,13 @@ QIcon toolIcon(ToolPicture picture)
     p.setBrush(ColorToQColor(TextColour));
     p.setPen(QPen(QColor(0, 0, 64), 1));
     p.drawRoundedRect(QRectF(2.5, 2.5, 27, 27), 5, 5);
-    const QColor ink(0, 0, 64);
-    auto pen = [&p](const QColor& c, qreal width) {
-        p.setPen(QPen(c, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.setBrush(Qt::NoBrush);
-    };
-    switch (picture) {
-    case PicBook:   // a tick
-        pen(QColor(0, 128, 0), 4);
+    p.setPen(QPen(tick ? QColor(0, 128, 0) : QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
+    if (tick) {
         p.drawLine(QPointF(8, 17), QPointF(14, 23));
         p.drawLine(QPointF(14, 23), QPointF(24, 9));
-        break;
-    case PicChange:   // a pencil
-        pen(QColor(160, 96, 0), 5);
-        p.drawLine(QPointF(10, 22), QPointF(22, 10));
-        pen(ink, 2);
-        p.drawLine(QPointF(7, 25), QPointF(10, 22));
-        p.drawLine(QPointF(8, 26), QPointF(24, 26));
-        break;
-    case PicMove:   // an arrow from one cell to another
-        pen(ink, 1.5);
-        p.drawRect(QRectF(6, 6, 8, 8));
-        p.drawRect(QRectF(18, 18, 8, 8));
-        pen(QColor(0, 96, 192), 3);
-        p.drawLine(QPointF(11, 11), QPointF(21, 21));
-        p.drawLine(QPointF(21, 21), QPointF(21, 14));
-        p.drawLine(QPointF(21, 21), QPointF(14, 21));
-        break;
-    case PicCancel:   // a cross
-        pen(QColor(192, 0, 0), 4);
+    } else {
         p.drawLine(QPointF(9, 9), QPointF(23, 23));
         p.drawLine(QPointF(23, 9), QPointF(9, 23));
-        break;
-    case PicFind:   // a magnifying glass
-        pen(ink, 3);
-        p.drawEllipse(QPointF(13, 13), 6, 6);
-        p.drawLine(QPointF(18, 18), QPointF(25, 25));
-        break;
-    case PicMyBookings:   // a list on a page
-        pen(ink, 1.5);
-        p.drawRect(QRectF(8, 5, 16, 22));
-        pen(ink, 2);
-        for (int y = 11; y <= 23; y += 4)
-            p.drawLine(QPointF(11, y), QPointF(21, y));
-        break;
     }
     return QIcon(pm);
 }
@@ -479,16 +440,16 @@ QIcon toolIcon(ToolPicture picture)
 
 void Tmainfrm::buildToolBar()
 {
-    auto button = [this](const char* name, const QString& caption, ToolPicture picture, QAction* runs) {
-        QAction* a = ToolBar1->addAction(toolIcon(picture), caption);
+    auto button = [this](const char* name, const QString& caption, bool tick, QAction* runs) {
+        QAction* a = ToolBar1->addAction(toolIcon(tick), caption);
         connect(a, &QAction::triggered, runs, &QAction::trigger);
         auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a));
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoRaise(true);
         return b;
     };
-    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), PicBook, Bookitem1);
-    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), PicCancel, CancelSelectedPeriods1);
+    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), true, Bookitem1);
+    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), false, CancelSelectedPeriods1);
 }
 
 void Tmainfrm::placeControls()
