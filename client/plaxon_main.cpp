@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     // A windowing program needs a screen; say so plainly instead of letting
     // the toolkit abort.
     if (!DisplayUsable()) {
-        std::fprintf(stderr, "plaxon: no display found (DISPLAY is not set, or the windowing platform has no screen); run it under a desktop or xvfb-run\n");
+        std::fprintf(stderr, "plaxon: no display found (DISPLAY is not set, or the windowing platform has no screen); run it in a desktop session, or over ssh -X from one\n");
         return 2;
     }
     TavrellApplication app(argc, argv);

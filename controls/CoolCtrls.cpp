@@ -521,6 +521,11 @@ void TCoolScrollingText::Tick()
 {
     if (m_destroying)
         return;
+    // Nothing to show (no text, no glyph): nothing moves and nothing is
+    // painted, so an idle control costs nothing between its clock's ticks.
+    if (m_glyph.Glyph().Empty() && std::all_of(m_strings.cbegin(), m_strings.cend(),
+                                               [](const QString& s) { return s.isEmpty(); }))
+        return;
     const QRect e = TextExtent();
     bool wrap = false;
     switch (m_direction) {

@@ -112,7 +112,7 @@ void TDBCoolGrid::LinkChanged()
         for (const QString& f : fields) {
             TColumn c;
             c.FieldName = f;
-            c.Font = font();
+            c.Font = Font();
             c.Color = Color();
             cols.push_back(c);
         }
@@ -215,7 +215,7 @@ void TDBCoolGrid::SetColumns(const std::vector<TColumn>& columns)
     LinkChanged();
 }
 
-void TDBCoolGrid::SetTitleFont(const QFont& f)
+void TDBCoolGrid::SetTitleFont(const TFont& f)
 {
     m_titleFont = f;
     viewport()->update();
@@ -290,7 +290,9 @@ void TDBCoolGrid::DrawTitleOrIndicator(QPainter& p, int col, int row, const QRec
             return;
         const TColumn& c = m_columns[size_t(dataCol)];
         p.setFont(m_titleFont);
-        p.setPen(palette().color(QPalette::ButtonText));
+        // Window text on the title's button face is the button's text colour.
+        p.setPen(m_titleFont.Color == clWindowText ? palette().color(QPalette::ButtonText)
+                                                   : ColorToQColor(m_titleFont.Color, palette()));
         WriteCellText(p, rect, 2, 2, c.Title.isEmpty() ? c.FieldName : c.Title, taLeftJustify, false);
         return;
     }
@@ -365,7 +367,7 @@ void TDBCoolGrid::drawCell(QPainter& p, int col, int row, const QRect& rect, Dra
     }
     // The text is read where the row stands; the current record stays.
     const QString value = DisplayText(dataRow, dataCol);
-    QColor textColor = fontColor();
+    QColor textColor = FontTextColor(column.Font, pal);
     if (HighlightCell(dataCol, dataRow, value, state))
         textColor = ColorToQColor(clHighlightText, pal);
     if (m_defaultDrawing) {

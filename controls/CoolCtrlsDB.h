@@ -15,7 +15,7 @@ class TDBCoolGrid;
 struct TColumn {
     QString FieldName;
     QString Title;          // the field name when empty
-    QFont Font;
+    TFont Font;
     TColor Color = clWindow;
     TAlignment Alignment = taLeftJustify;
     int Width = -1;         // the default column width when negative
@@ -64,8 +64,8 @@ public:
     const std::vector<TColumn>& Columns() const { return m_columns; }
     void SetColumns(const std::vector<TColumn>& columns);
     bool ColumnsDefault() const { return m_columnsDefault; }
-    QFont TitleFont() const { return m_titleFont; }
-    void SetTitleFont(const QFont& f);
+    TFont TitleFont() const { return m_titleFont; }
+    void SetTitleFont(const TFont& f);
     bool DefaultDrawing() const { return m_defaultDrawing; }
     void SetDefaultDrawing(bool on) { m_defaultDrawing = on; viewport()->update(); }
 
@@ -120,7 +120,7 @@ private:
     std::vector<int> m_fieldIndex;   // per column; -1 when the field is unknown
     bool m_columnsDefault = true;
     bool m_widthsPending = true;
-    QFont m_titleFont;
+    TFont m_titleFont;
     bool m_defaultDrawing = true;
     int m_updateLock = 0;
     int m_records = 0;

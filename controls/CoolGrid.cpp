@@ -26,6 +26,18 @@ CoolSkinnedGrid::CoolSkinnedGrid(QWidget* parent)
 
 CoolSkinnedGrid::~CoolSkinnedGrid() = default;
 
+void CoolSkinnedGrid::SetFont(const TFont& f)
+{
+    m_fontColorValue = f.Color;
+    setFont(f);
+    viewport()->update();
+}
+
+QColor CoolSkinnedGrid::fontColor() const
+{
+    return FontTextColor(Font(), palette());
+}
+
 void CoolSkinnedGrid::SetColor(TColor c)
 {
     m_colorValue = c;
@@ -382,7 +394,7 @@ void CoolSkinnedGrid::PaintSeeThrough(QPainter& p, const QRect& rect)
 // ======================================================== string grid
 
 TCellWrapper::TCellWrapper(int ACol, int ARow, const TCoolStringGrid& AGrid)
-    : Font(AGrid.font()),
+    : Font(AGrid.Font()),
       Color(ACol < AGrid.fixedCols() || ARow < AGrid.fixedRows() ? AGrid.FixedColor() : AGrid.Color()),
       Col(ACol),
       Row(ARow)
@@ -442,7 +454,7 @@ bool TCoolStringGrid::GetCellShowWallpaper(int ACol, int ARow) const
     return c && c->ShowWallpaper;
 }
 
-QFont& TCoolStringGrid::GetCellFont(int ACol, int ARow)
+TFont& TCoolStringGrid::GetCellFont(int ACol, int ARow)
 {
     return CellAttributes(ACol, ARow)->Font;
 }
@@ -533,6 +545,7 @@ void TCoolStringGrid::drawCell(QPainter& p, int col, int row, const QRect& rect,
     if (const TCellWrapper* cw = FindCell(col, row)) {
         brush = ColorToQColor(cw->Color, pal);
         p.setFont(cw->Font);
+        textColor = FontTextColor(cw->Font, pal);
         align = cw->Alignment;
     } else {
         align = fixed ? m_fixedTextAlign : m_textAlign;

@@ -30,6 +30,12 @@ public:
     TColor FixedColor() const { return m_fixedColorValue; }
     void SetFixedColor(TColor c);
 
+    // The grid's font with the colour of its text (the widget's font is the
+    // same face and size).
+    TFont Font() const { return TFont(font(), m_fontColorValue); }
+    void SetFont(const TFont& f);
+    QColor fontColor() const override;
+
     TColor CaptionColor() const { return m_captionColor; }
     void SetCaptionColor(TColor c);
     TColor CaptionTextColor() const { return m_captionTextColor; }
@@ -109,6 +115,7 @@ private:
 
     TColor m_colorValue = clWindow;
     TColor m_fixedColorValue = clBtnFace;
+    TColor m_fontColorValue = clWindowText;
     TCoolOptions m_exOptions{ocNoCaption};
     TColor m_captionColor = clInactiveCaption;
     TColor m_captionTextColor = clInactiveCaptionText;
@@ -135,7 +142,7 @@ class TCellWrapper {
 public:
     TCellWrapper(int ACol, int ARow, const TCoolStringGrid& AGrid);
 
-    QFont Font;
+    TFont Font;
     TColor Color;
     int Col;
     int Row;
@@ -160,8 +167,9 @@ public:
     void SetCellColor(int ACol, int ARow, TColor Value);
     bool GetCellReadOnly(int ACol, int ARow) const;
     bool GetCellShowWallpaper(int ACol, int ARow) const;
-    // The cell's own font; change it in place (repaints nothing by itself).
-    QFont& GetCellFont(int ACol, int ARow);
+    // The cell's own font and text colour; change it in place (repaints
+    // nothing by itself).
+    TFont& GetCellFont(int ACol, int ARow);
     TAlignment GetCellAlignment(int ACol, int ARow);
     // Empties every column's texts; the attribute records stay.
     void ClearCells();

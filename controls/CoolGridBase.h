@@ -156,7 +156,8 @@ public:
     void setColor(const QColor& c);
     QColor fixedColor() const { return m_fixedColor; }
     void setFixedColor(const QColor& c);
-    QColor fontColor() const;
+    // The colour cell texts are drawn in: the palette's text colour here.
+    virtual QColor fontColor() const;
 
     // ---- state
     int col() const { return m_col; }

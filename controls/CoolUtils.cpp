@@ -91,6 +91,13 @@ QRgb ColorToRGB(TColor c)
     return ColorToRGB(c, QGuiApplication::palette());
 }
 
+QColor FontTextColor(const TFont& font, const QPalette& palette)
+{
+    if (font.Color == clWindowText)
+        return palette.color(QPalette::Text);
+    return ColorToQColor(font.Color, palette);
+}
+
 void SetFontSize(QFont& font, int size)
 {
     if (size > 0)

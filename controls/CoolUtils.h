@@ -4,6 +4,7 @@
 // bevels, shadowed text, bitmaps with a transparent colour, see-through
 // painting, and the glyph with its process-wide cache of image lists.
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPalette>
 #include <QPixmap>
@@ -21,7 +22,6 @@
 class QPainter;
 class QWidget;
 class QObject;
-class QFont;
 
 // ---------------------------------------------------------------------------
 // Colours
@@ -91,6 +91,18 @@ TColor RGBToColor(QRgb rgb);
 // A plain colour's RGB value; a system colour resolved through the palette.
 QRgb ColorToRGB(TColor c, const QPalette& palette);
 QRgb ColorToRGB(TColor c);
+
+// A font as the controls keep it: the face, size and style, and the colour
+// its text is drawn in. Window text (the default) is the palette's colour of
+// text on the control's own background.
+class TFont : public QFont {
+public:
+    TFont() = default;
+    TFont(const QFont& font, TColor color = clWindowText) : QFont(font), Color(color) {}
+    TColor Color = clWindowText;
+};
+// The colour a font's text is drawn in over a control with that palette.
+QColor FontTextColor(const TFont& font, const QPalette& palette);
 
 // A font's size as stored: a positive size is in points, a negative height in
 // pixels.

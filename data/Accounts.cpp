@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 
 namespace {
 
@@ -118,6 +119,24 @@ bool ApplyProfileToUser(const QString& name)
     return true;
 }
 
+bool RegisterAccount(const QString& name, const QString& fullName, const QString& password)
+{
+    Database& db = DM().ADOConnection;
+    try {
+        WriteTransaction tx(db);
+        if (!AddUser(name, fullName, password))
+            return false;
+        // A database that has no template user gives the account the table's
+        // defaults. A failure while copying the template's values undoes the
+        // account too: both are stored, or neither.
+        ApplyProfileToUser(name);
+        tx.commit();
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
 void ChangePassword(const QString& name, bool mustEnter)
 {
     if (FindUser(name) == -1) {
@@ -187,6 +206,22 @@ bool MarkUserOffline(const QString& name)
         return false;
     editAndPost(t, [&] { t.setValue(QStringLiteral("Online"), false); });
     return true;
+}
+
+ShutdownOrder ReadShutdownOrder()
+{
+    QSqlQuery& q = DM().ADOConnection.cachedQuery(
+        QStringLiteral("SELECT forceshutdown, \"user\", reason FROM System ORDER BY rowid LIMIT 1"));
+    const bool ok = q.exec();
+    Database::check(q, ok);
+    ShutdownOrder order;
+    if (q.next()) {
+        order.force = q.value(0).toLongLong() != 0;
+        order.user = q.value(1).toString();
+        order.reason = q.value(2).toString();
+    }
+    q.finish();
+    return order;
 }
 
 void SetForceShutdown(const QString& reason, const QString& user)

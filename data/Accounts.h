@@ -26,6 +26,10 @@ bool AddUser(const QString& name, const QString& fullName, const QString& passwo
 // for an unknown user, and false without touching anything when the
 // template user is missing.
 bool ApplyProfileToUser(const QString& name);
+// Stores a new account with the template user's values (the table's
+// defaults when there is no template user); a database error, a taken name
+// included, stores nothing at all.
+bool RegisterAccount(const QString& name, const QString& fullName, const QString& password);
 // The change-password dialog loop; with mustEnter the user cannot leave it
 // without a new password.
 void ChangePassword(const QString& name, bool mustEnter);
@@ -40,6 +44,17 @@ bool MarkUserOffline(const QString& name);
 
 // Orders every other client to shut down (the control row must exist).
 void SetForceShutdown(const QString& reason, const QString& user);
+
+// The shutdown order as the control row holds it now, read through a
+// statement of its own (the watch timer runs it while a dialog may be
+// editing the System table). No row reads as no order. Throws DbError when
+// the file cannot be read.
+struct ShutdownOrder {
+    bool force = false;
+    QString user;
+    QString reason;
+};
+ShutdownOrder ReadShutdownOrder();
 
 namespace AccountMessages {
 inline const QString NoUser = QStringLiteral("Change Password Error: No User by that name exists");

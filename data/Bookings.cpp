@@ -7,6 +7,8 @@
 #include "Random.h"
 #include "Text.h"
 
+#include <QSqlQuery>
+
 std::function<void()> PlaceBookingAfterFindHook;
 
 namespace {
@@ -151,33 +153,27 @@ bool AlterBooking(const QString& item, const QString& period, const QString& new
 
 QList<WeekBooking> ReadItemWeek(const QString& item, const QDate& monday)
 {
-    ReadTransaction rt(DM().ADOConnection);
+    Database& db = DM().ADOConnection;
+    ReadTransaction rt(db);
     const PeriodOrders orders = PeriodOrders::read();
-    Dataset& q = DM().Cache;
-    q.close();
-    q.setBaseTable(QString());
-    q.setSql({QStringLiteral("select date, period, bookedby, forreason"), QStringLiteral("from bookings"),
-              QStringLiteral("where itembooked = :item and date >= :first and date <= :last")});
-    q.setParam(QStringLiteral("item"), item);
-    q.setParam(QStringLiteral("first"), monday);
-    q.setParam(QStringLiteral("last"), monday.addDays(6));
-    q.open();
+    QSqlQuery& q = db.cachedQuery(QStringLiteral(
+        "SELECT Date, Period, BookedBy, forReason FROM bookings WHERE ItemBooked = ? AND Date >= ? AND Date <= ?"));
+    q.bindValue(0, item);
+    q.bindValue(1, DateValue::dateText(monday));
+    q.bindValue(2, DateValue::dateText(monday.addDays(6)));
+    const bool ok = q.exec();
+    Database::check(q, ok);
     QList<WeekBooking> week;
-    const int n = q.recordCount();
-    week.reserve(n);
-    const int dateCol = q.fieldIndex(QStringLiteral("date"));
-    const int periodCol = q.fieldIndex(QStringLiteral("period"));
-    const int byCol = q.fieldIndex(QStringLiteral("bookedby"));
-    const int reasonCol = q.fieldIndex(QStringLiteral("forreason"));
-    for (int i = 0; i < n; ++i) {
+    while (q.next()) {
         WeekBooking b;
-        b.day = static_cast<int>(monday.daysTo(DateValue::parseDate(q.valueAt(i, dateCol).toString())));
-        b.period = q.valueAt(i, periodCol).toString();
+        b.day = static_cast<int>(monday.daysTo(DateValue::parseDate(q.value(0).toString())));
+        b.period = q.value(1).toString();
         b.order = orders.of(b.period);
-        b.bookedBy = q.valueAt(i, byCol).toString();
-        b.reason = q.valueAt(i, reasonCol).toString();
-        week.append(b);
+        b.bookedBy = q.value(2).toString();
+        b.reason = q.value(3).toString();
+        week.append(std::move(b));
     }
+    q.finish();
     return week;
 }
 

@@ -58,8 +58,8 @@ struct WeekBooking {
     QString bookedBy;
     QString reason;
 };
-// The item's bookings of the seven days from monday, read through Cache in
-// one query.
+// The item's bookings of the seven days from monday, read in one prepared
+// query (no dataset moves).
 QList<WeekBooking> ReadItemWeek(const QString& item, const QDate& monday);
 
 // Test seam: runs inside PlaceBooking's write transaction, after the slot

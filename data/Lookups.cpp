@@ -2,10 +2,14 @@
 #include "Bookings.h"
 #include "Clock.h"
 #include "DataModule.h"
+#include "DateValue.h"
 #include "DbError.h"
 #include "Random.h"
 #include "Session.h"
 #include "Text.h"
+
+#include <QMap>
+#include <QSqlQuery>
 
 namespace {
 
@@ -16,16 +20,22 @@ bool userFlag(const QString& name, const char* field)
     return DM().UserTable.asBoolean(QLatin1String(field));
 }
 
-// Walks a table from its first row to the first whose field equals the
-// name without regard to case; at its end when there is none.
-int walkTo(Dataset& table, const QString& field, const QString& name)
+// Stands the table on the first row whose field equals the name without
+// regard to case and answers its record number; -1 when there is none. The
+// look-up goes through the file's index and reads the row afresh; a file
+// without that index has its table read again and searched. The walks
+// (categories, periods) end at the end of the table when they find nothing.
+enum class Miss { StayPut, AtEnd };
+int findRow(Dataset& table, const QString& field, const QString& name, Miss miss = Miss::StayPut)
 {
-    table.requery();
-    const QString wanted = Text::upper(name);
-    table.first();
-    while (!table.eof()) {
-        if (Text::upper(table.asString(field)) == wanted)
-            return table.recNo();
+    if (!table.isActive())
+        table.open();
+    if (!table.locatesByIndex(field))
+        table.requery();
+    if (table.locate(field, name))
+        return table.recNo();
+    if (miss == Miss::AtEnd) {
+        table.last();
         table.next();
     }
     return -1;
@@ -45,9 +55,7 @@ const QString kNoPeriod = QStringLiteral("[NONE]");
 
 int FindUser(const QString& name)
 {
-    Dataset& t = DM().UserTable;
-    t.requery();
-    return t.locate(QStringLiteral("username"), name) ? t.recNo() : -1;
+    return findRow(DM().UserTable, QStringLiteral("username"), name);
 }
 
 QString UserFullName(const QString& name)
@@ -94,14 +102,12 @@ bool CurrentUserExpired()
 
 int FindCategory(const QString& name)
 {
-    return walkTo(DM().catergoriestable, QStringLiteral("CaterGoryName"), name);
+    return findRow(DM().catergoriestable, QStringLiteral("CaterGoryName"), name, Miss::AtEnd);
 }
 
 int FindItem(const QString& name)
 {
-    Dataset& t = DM().itemstable;
-    t.requery();
-    return t.locate(QStringLiteral("ItemName"), name) ? t.recNo() : -1;
+    return findRow(DM().itemstable, QStringLiteral("ItemName"), name);
 }
 
 bool IsItemManager(const QString& user, const QString& item)
@@ -169,7 +175,7 @@ int HighestPeriodOrder()
 
 int FindPeriod(const QString& name)
 {
-    return walkTo(DM().PeriodsTable, QStringLiteral("period"), name);
+    return findRow(DM().PeriodsTable, QStringLiteral("period"), name, Miss::AtEnd);
 }
 
 int PeriodOrderOf(const QString& name)
@@ -179,16 +185,18 @@ int PeriodOrderOf(const QString& name)
 
 PeriodOrders PeriodOrders::read()
 {
+    // A statement of its own: the periods table is not moved.
     PeriodOrders o;
-    Dataset& t = DM().PeriodsTable;
-    t.requery();
-    const int n = t.recordCount();
-    for (int i = 0; i < n; ++i) {
-        const RowRef row(t, i);
-        const QString key = Text::upper(row.asString(QStringLiteral("period")));
+    QSqlQuery& q = DM().ADOConnection.cachedQuery(
+        QStringLiteral("SELECT period, \"order\" FROM periods ORDER BY rowid"));
+    const bool ok = q.exec();
+    Database::check(q, ok);
+    while (q.next()) {
+        const QString key = Text::upper(q.value(0).toString());
         if (!o.m_orders.contains(key))
-            o.m_orders.insert(key, row.asInteger(QStringLiteral("order")));
+            o.m_orders.insert(key, q.value(1).toInt());
     }
+    q.finish();
     return o;
 }
 
@@ -222,17 +230,31 @@ QDateTime PeriodStartTime(int order)
 
 int CurrentPeriodOrder()
 {
-    const int n = HighestPeriodOrder();
-    if (n < 1)
-        return -1;
+    // Read through a statement of its own: the colouring timer runs this
+    // while a dialog may be editing the periods table. An order counts by
+    // its first row; an order without a row, or whose row has no name, is
+    // no period and never in progress (a period someone named "[NONE]"
+    // still is one).
+    QSqlQuery& q = DM().ADOConnection.cachedQuery(
+        QStringLiteral("SELECT period, \"order\", StartTime FROM periods ORDER BY rowid"));
+    const bool ok = q.exec();
+    Database::check(q, ok);
+    QMap<int, std::pair<bool, QTime>> periods;   // order -> named, start time
+    int highest = 0;
+    while (q.next()) {
+        const bool named = !q.value(0).toString().isEmpty();
+        const int order = q.value(1).toInt();
+        if (named)
+            highest = std::max(highest, order);
+        if (!periods.contains(order))
+            periods.insert(order, {named, DateValue::parse(q.value(2).toString()).time()});
+    }
+    q.finish();
     const QTime now = Clock::timeNow();
     int result = -1;
-    for (int a = 1; a <= n; ++a) {
-        // An order without a row is no period and never in progress (a
-        // period that someone named "[NONE]" still is one).
-        if (!findPeriodRow(a) || DM().PeriodsTable.asString(QStringLiteral("period")).isEmpty())
-            continue;
-        if (now > PeriodStartTime(a).time())
+    for (int a = 1; a <= highest; ++a) {
+        const auto it = periods.constFind(a);
+        if (it != periods.constEnd() && it->first && now > it->second)
             result = a;
     }
     return result;

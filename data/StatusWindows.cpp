@@ -195,6 +195,7 @@ TSplashFrm::TSplashFrm(QWidget* parent) : TFormBase(parent)
     maker->move(8, 300 - 8 - maker->height());
     statuslabel = new QLabel(this);
     statuslabel->setObjectName(QStringLiteral("statuslabel"));
+    statuslabel->setTextFormat(Qt::PlainText);
     statuslabel->move(0, 251);
 }
 

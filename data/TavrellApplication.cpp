@@ -25,7 +25,18 @@ bool RunShowingErrors(const std::function<void()>& work)
     return false;
 }
 
-TavrellApplication::TavrellApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+void SetProgramFont()
+{
+    QFont f(ProgramFontFamily);
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(8);
+    QApplication::setFont(f);
+}
+
+TavrellApplication::TavrellApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    SetProgramFont();
+}
 
 bool TavrellApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -13,6 +13,13 @@ QString ErrorText(const std::exception& e);
 // false when an error was caught.
 bool RunShowingErrors(const std::function<void()>& work);
 
+// The family the windows' sizes were laid out for: a sans-serif with the
+// widths of the common one of the desktop the client was designed on.
+inline const QString ProgramFontFamily = QStringLiteral("Liberation Sans");
+// Makes it, at 8 points, the font of every window of the application; the
+// windows that set their own sizes keep its family. Done once at start.
+void SetProgramFont();
+
 // The application object of every program: each event is delivered through the
 // top-level error handler, so an error raised while handling it is shown
 // and the program goes on.

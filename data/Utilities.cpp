@@ -70,10 +70,11 @@ QString FormatShortDate(const QDate& date)
     return QLocale().toString(date, QLocale::ShortFormat);
 }
 
-QString FormatLongTime(const QTime& time)
+namespace {
+// The locale's long time form without its time-zone part ("t"), which a
+// time of day does not have.
+QString longTimeFormat()
 {
-    // The locale's long time form without its time-zone part ("t"), which
-    // a time of day does not have.
     const QString format = QLocale().timeFormat(QLocale::LongFormat);
     QString kept;
     bool quoted = false;
@@ -83,7 +84,41 @@ QString FormatLongTime(const QTime& time)
         if (quoted || c != QLatin1Char('t'))
             kept += c;
     }
-    return QLocale().toString(time, kept.simplified());
+    return kept.simplified();
+}
+} // namespace
+
+QString FormatLongTime(const QTime& time)
+{
+    return QLocale().toString(time, longTimeFormat());
+}
+
+QTime ParseTimeText(const QString& text)
+{
+    const QString typed = text.simplified();
+    if (typed.isEmpty())
+        return QTime();
+    // The form the programs write first, then the usual typed forms; "am"
+    // and "pm" in either case, with or without a blank before them.
+    QTime t = QLocale().toTime(typed, longTimeFormat());
+    if (t.isValid())
+        return t;
+    t = QLocale().toTime(typed, QLocale::ShortFormat);
+    if (t.isValid())
+        return t;
+    QString upper = typed.toUpper();
+    if (upper.endsWith(QLatin1String("AM")) || upper.endsWith(QLatin1String("PM"))) {
+        upper.insert(upper.size() - 2, QLatin1Char(' '));
+        upper = upper.simplified();
+    }
+    static const char* const forms[] = {"h:mm:ss AP", "h:mm AP", "h AP", "H:mm:ss", "H:mm"};
+    const QLocale c = QLocale::c();
+    for (const char* form : forms) {
+        t = c.toTime(upper, QLatin1String(form));
+        if (t.isValid())
+            return t;
+    }
+    return QTime();
 }
 
 QString HtmlEscape(const QString& text)

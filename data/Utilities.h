@@ -27,6 +27,9 @@ long long RoundHalfEven(double v);
 // report and read-back of the programs formats through these two.
 QString FormatShortDate(const QDate& date);
 QString FormatLongTime(const QTime& time);
+// A time of day as people type it: the long time form, "9:40", "12:00 PM",
+// "9:40:00 am". An invalid time when the text is none.
+QTime ParseTimeText(const QString& text);
 
 // A value from the database or a user, made safe to put into HTML.
 QString HtmlEscape(const QString& text);

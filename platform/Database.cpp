@@ -96,7 +96,7 @@ QSqlQuery& Database::cachedQuery(const QString& sql)
     auto it = m_statements.find(sql);
     if (it != m_statements.end())
         return *it->second;
-    if (m_statements.size() >= 64)
+    if (m_statements.size() >= 256)
         m_statements.clear();
     auto q = std::make_unique<QSqlQuery>(prepare(sql));
     QSqlQuery& ref = *q;
@@ -117,6 +117,12 @@ void Database::close()
     m_path.clear();
     m_depth = 0;
     m_raw = nullptr;
+    m_changes.clear();
+    m_changesVersion = -2;
+    m_changesDirty = true;
+    m_hasChangeTable = -1;
+    m_caselessIndex.clear();
+    m_widths.clear();
 }
 
 bool Database::isOpen() const
@@ -200,6 +206,74 @@ qint64 Database::dataVersion()
     return v;
 }
 
+qint64 Database::tableChanges(const QString& table)
+{
+    const qint64 version = dataVersion();
+    if (version != m_changesVersion || m_changesDirty) {
+        m_changes.clear();
+        if (m_hasChangeTable < 0)
+            m_hasChangeTable =
+                scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'TableChanges'"))
+                    .toInt();
+        if (m_hasChangeTable > 0) {
+            QSqlQuery& q = cachedQuery(QStringLiteral("SELECT lower(TableName), Changes FROM TableChanges"));
+            const bool ok = q.exec();
+            while (ok && q.next())
+                m_changes.insert(q.value(0).toString(), q.value(1).toLongLong());
+            q.finish();
+            check(q, ok);
+        }
+        m_changesVersion = version;
+        m_changesDirty = false;
+    }
+    const auto it = m_changes.constFind(table.toLower());
+    return it != m_changes.constEnd() ? *it : version;
+}
+
+bool Database::hasCaselessIndex(const QString& table, const QString& column)
+{
+    const QString key = table.toLower() + QLatin1Char('.') + column.toLower();
+    const auto known = m_caselessIndex.constFind(key);
+    if (known != m_caselessIndex.constEnd())
+        return *known;
+    bool found = false;
+    QSqlQuery list = prepare(QStringLiteral("SELECT name, partial FROM pragma_index_list(?)"), {table});
+    check(list, list.exec());
+    QStringList indexes;
+    while (list.next())
+        if (list.value(1).toInt() == 0)
+            indexes << list.value(0).toString();
+    list.finish();
+    for (const QString& index : std::as_const(indexes)) {
+        QSqlQuery info = prepare(QStringLiteral("SELECT name, coll FROM pragma_index_xinfo(?) WHERE seqno = 0"), {index});
+        check(info, info.exec());
+        if (info.next() && info.value(0).toString().compare(column, Qt::CaseInsensitive) == 0
+            && info.value(1).toString().compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) == 0)
+            found = true;
+        info.finish();
+    }
+    m_caselessIndex.insert(key, found);
+    return found;
+}
+
+const QHash<QString, int>& Database::textWidths(const QString& table)
+{
+    const QString key = table.toLower();
+    auto it = m_widths.find(key);
+    if (it != m_widths.end())
+        return *it;
+    QHash<QString, int> widths;
+    const QString sql = scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"),
+                               {table})
+                            .toString();
+    static const QRegularExpression width(QStringLiteral("length\\(\"(\\w+)\"\\)\\s*<=\\s*(\\d+)"));
+    for (auto m = width.globalMatch(sql); m.hasNext();) {
+        const auto hit = m.next();
+        widths.insert(hit.captured(1).toLower(), hit.captured(2).toInt());
+    }
+    return *m_widths.insert(key, widths);
+}
+
 quint64 Database::writeSerial(const QString& table) const
 {
     return m_globalSerial + m_tableSerial.value(table.toLower(), 0);
@@ -209,6 +283,7 @@ void Database::noteWrite(const QString& table)
 {
     if (table.isEmpty())
         return;
+    m_changesDirty = true;
     if (m_depth > 0)
         m_wroteInTransaction = true;
     if (table == QLatin1String("*"))
@@ -234,6 +309,30 @@ int Database::exec(const QString& sql, const QVariantList& values)
     // write to the file on its own, outside any scope.
     requireLiveTransaction();
     QSqlQuery q = prepare(sql, values);
+    return runWrite(q, sql);
+}
+
+int Database::execCached(const QString& sql, const QVariantList& values, const QString& table)
+{
+    requireLiveTransaction();
+    QSqlQuery& q = cachedQuery(sql);
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    const bool ok = q.exec();
+    noteWrite(table);
+    check(q, ok);
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
+}
+
+qint64 Database::lastInsertRowId() const
+{
+    return m_raw ? sqlite3_last_insert_rowid(m_raw) : -1;
+}
+
+int Database::runWrite(QSqlQuery& q, const QString& sql)
+{
     const bool ok = q.exec();
     noteWrite(writtenTable(sql));
     check(q, ok);
@@ -252,12 +351,7 @@ int Database::exec(const QString& sql, const QVariantHash& values)
             throw DbError(QStringLiteral("Parameter '%1' has no value.").arg(name));
         q.bindValue(QLatin1Char(':') + name, DateValue::toStorage(*it));
     }
-    const bool ok = q.exec();
-    noteWrite(writtenTable(sql));
-    check(q, ok);
-    const int n = q.numRowsAffected();
-    q.finish();
-    return n;
+    return runWrite(q, sql);
 }
 
 QStringList Database::placeholderNames(const QString& sql)
@@ -314,7 +408,7 @@ void Database::execScript(const QString& script)
 void Database::begin()
 {
     if (m_depth == 0) {
-        exec(QStringLiteral("BEGIN IMMEDIATE"));
+        execCached(QStringLiteral("BEGIN IMMEDIATE"), {}, QString());
         m_wroteInTransaction = false;
     } else {
         exec(QStringLiteral("SAVEPOINT ") + savepointName(m_depth));
@@ -340,7 +434,7 @@ void Database::commit()
         return;
     }
     try {
-        exec(QStringLiteral("COMMIT"));
+        execCached(QStringLiteral("COMMIT"), {}, QString());
     } catch (const DbError&) {
         // A commit that could not get the file (another client still
         // reading past the busy timeout) leaves the transaction open and
@@ -381,7 +475,7 @@ void Database::rollback()
 ReadTransaction::ReadTransaction(Database& db) : m_db(db)
 {
     if (m_db.transactionDepth() == 0 && m_db.isOpen()) {
-        m_db.exec(QStringLiteral("BEGIN"));
+        m_db.execCached(QStringLiteral("BEGIN"), {}, QString());
         m_own = true;
     }
 }
@@ -389,7 +483,9 @@ ReadTransaction::ReadTransaction(Database& db) : m_db(db)
 ReadTransaction::~ReadTransaction()
 {
     if (m_own && m_db.isOpen()) {
-        QSqlQuery q(m_db.handle());
-        q.exec(QStringLiteral("COMMIT"));
+        try {
+            m_db.execCached(QStringLiteral("COMMIT"), {}, QString());
+        } catch (const DbError&) {
+        }
     }
 }

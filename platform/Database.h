@@ -53,6 +53,11 @@ public:
     // The same with values by placeholder name (":name"); a placeholder
     // without a value is an error.
     int exec(const QString& sql, const QVariantHash& values);
+    // Runs a data-changing statement through a statement kept for the
+    // connection, noting the write to table; answers the rows it changed.
+    int execCached(const QString& sql, const QVariantList& values, const QString& table);
+    // The row id the last insert on this connection made.
+    qint64 lastInsertRowId() const;
     // Runs a query and answers the first column of its first row (invalid
     // QVariant when it has no row).
     QVariant scalar(const QString& sql, const QVariantList& values = {});
@@ -102,7 +107,24 @@ public:
     qint64 dataVersion();
     quint64 writeSerial(const QString& table) const;
     void noteWrite(const QString& table);
-    void noteWriteAll() { ++m_globalSerial; }
+    void noteWriteAll()
+    {
+        ++m_globalSerial;
+        m_changesDirty = true;
+    }
+    // The file's count of changes to a table (any writer's, kept by the
+    // schema's triggers), re-read only when another connection committed
+    // or this one wrote. A table the file keeps no count for answers the
+    // file's data version, so that any commit counts as a change to it.
+    qint64 tableChanges(const QString& table);
+
+    // Whether the table has an index (not a partial one) whose first column
+    // is column and compares without regard to case, so that a look-up of a
+    // value of that column can go through it. Read once per connection.
+    bool hasCaselessIndex(const QString& table, const QString& column);
+    // The widths the schema holds a table's text columns to, by lower-cased
+    // column name (read once per connection).
+    const QHash<QString, int>& textWidths(const QString& table);
 
 private:
     QSqlDatabase m_db;
@@ -112,9 +134,17 @@ private:
     int m_busyTimeout = DefaultBusyTimeoutMs;
     sqlite3* m_raw = nullptr;
     int m_noWaitDepth = 0;
+    int runWrite(QSqlQuery& q, const QString& sql);
     bool m_wroteInTransaction = false;
     quint64 m_globalSerial = 1;
     QHash<QString, quint64> m_tableSerial;
+    // The file's change counts as last read, and the data version then.
+    QHash<QString, qint64> m_changes;
+    qint64 m_changesVersion = -2;
+    bool m_changesDirty = true;
+    int m_hasChangeTable = -1;   // unknown until first asked
+    QHash<QString, bool> m_caselessIndex;
+    QHash<QString, QHash<QString, int>> m_widths;
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_statements;
 };
 

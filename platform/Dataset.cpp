@@ -115,6 +115,7 @@ void Dataset::setTableName(const QString& table)
     close();
     m_table = table;
     m_sql.clear();
+    m_rowSql.clear();
 }
 
 void Dataset::setSql(const QStringList& lines)
@@ -127,6 +128,7 @@ void Dataset::setSql(const QStringList& lines)
 void Dataset::setBaseTable(const QString& table)
 {
     m_base = table;
+    m_rowSql.clear();
 }
 
 void Dataset::setParam(const QString& name, const QVariant& value)
@@ -172,6 +174,7 @@ void Dataset::open()
         fail(QStringLiteral("CommandText does not return a result set."));
     m_rows.clear();
     m_loaded = false;
+    m_detached = false;
     m_current = -1;
     m_eof = m_bof = true;
     if (isTable()) {
@@ -217,6 +220,7 @@ void Dataset::close()
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_loaded = false;
+    m_detached = false;
     m_current = -1;
     m_eof = m_bof = true;
     setState(State::Inactive);
@@ -228,6 +232,7 @@ void Dataset::readFieldNames()
     Database::check(q, q.exec());
     const QSqlRecord rec = q.record();
     m_shapeText.clear();
+    m_rowSql.clear();
     m_fields.clear();
     m_fieldIndex.clear();
     m_spellings.clear();
@@ -244,7 +249,7 @@ bool Dataset::snapshotCurrent()
         return false;
     if (!isTable() && (m_loadedSql != m_sql.join(QLatin1Char('\n')) || m_loadedParams != m_params))
         return false;
-    return m_db->writeSerial(base) == m_loadedSerial && m_db->dataVersion() == m_loadedVersion;
+    return m_db->writeSerial(base) == m_loadedSerial && m_db->tableChanges(base) == m_loadedChanges;
 }
 
 void Dataset::load()
@@ -252,7 +257,7 @@ void Dataset::load()
     const QString base = baseTable();
     // Read the change marks before the rows: a change that lands in between
     // then only costs a needless re-read later, never a stale snapshot.
-    const qint64 version = base.isEmpty() ? -1 : m_db->dataVersion();
+    const qint64 changes = base.isEmpty() ? -1 : m_db->tableChanges(base);
     const quint64 serial = base.isEmpty() ? 0 : m_db->writeSerial(base);
 
     // The statement is prepared once for as long as its text stays the same.
@@ -287,6 +292,7 @@ void Dataset::load()
         }
         if (fields != m_fields) {
             m_fields = fields;
+            m_rowSql.clear();
             m_fieldIndex.clear();
             m_spellings.clear();
             for (int i = 0; i < m_fields.size(); ++i)
@@ -307,7 +313,9 @@ void Dataset::load()
 
     m_rows = std::move(rows);
     m_loaded = true;
-    m_loadedVersion = version;
+    m_detached = false;
+    m_sorted = isTable();
+    m_loadedChanges = changes;
     m_loadedSerial = serial;
     m_loadedSql = m_sql.join(QLatin1Char('\n'));
     m_loadedParams = m_params;
@@ -322,8 +330,48 @@ void Dataset::ensureLoaded()
 {
     if (!isActive())
         fail(QStringLiteral("Operation is not allowed when the object is closed."));
-    if (!m_loaded)
-        load();
+    if (m_loaded)
+        return;
+    // A table that was only written to stands on the row it wrote; the
+    // whole read keeps that position.
+    const qint64 standing = m_detached && m_current >= 0 ? m_rows[m_current].rowid : -1;
+    load();
+    const int at = standing >= 0 ? indexOfRowId(standing) : -1;
+    if (at >= 0)
+        moveTo(at);
+}
+
+int Dataset::indexOfRowId(qint64 rowid) const
+{
+    if (m_sorted) {
+        const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), rowid,
+                                         [](const Row& r, qint64 id) { return r.rowid < id; });
+        return it != m_rows.end() && it->rowid == rowid ? static_cast<int>(it - m_rows.begin()) : -1;
+    }
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        if (m_rows[i].rowid == rowid)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int Dataset::placeRow(Row&& row)
+{
+    // The row replaces the snapshot's copy, or joins it where the file's
+    // order puts it.
+    const int at = indexOfRowId(row.rowid);
+    if (at >= 0) {
+        if (m_rows[at].values != row.values) {
+            m_rows[at].values = std::move(row.values);
+            emit dataChanged();
+        }
+        return at;
+    }
+    auto pos = m_sorted ? std::lower_bound(m_rows.begin(), m_rows.end(), row.rowid,
+                                           [](const Row& r, qint64 id) { return r.rowid < id; })
+                        : m_rows.end();
+    pos = m_rows.insert(pos, std::move(row));
+    emit dataChanged();
+    return static_cast<int>(pos - m_rows.begin());
 }
 
 void Dataset::requery()
@@ -349,21 +397,14 @@ void Dataset::refresh()
 {
     if (!isActive())
         fail(QStringLiteral("Operation is not allowed when the object is closed."));
-    dropPending();
-    const qint64 id = (m_loaded && m_current >= 0) ? m_rows[m_current].rowid : -1;
+    postPending();
+    const qint64 id = ((m_loaded || m_detached) && m_current >= 0) ? m_rows[m_current].rowid : -1;
     const int oldIndex = m_current;
     if (!snapshotCurrent())
         load();
     if (m_rows.empty())
         return;
-    int target = -1;
-    if (id >= 0 && baseTable().size()) {
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            if (m_rows[i].rowid == id) {
-                target = static_cast<int>(i);
-                break;
-            }
-    }
+    int target = id >= 0 && !baseTable().isEmpty() ? indexOfRowId(id) : -1;
     if (target < 0)
         target = qBound(0, oldIndex, static_cast<int>(m_rows.size()) - 1);
     moveTo(target);
@@ -404,8 +445,8 @@ void Dataset::moveTo(int index)
 
 void Dataset::first()
 {
+    postPending();
     ensureLoaded();
-    dropPending();
     if (m_rows.empty()) {
         m_eof = m_bof = true;
         return;
@@ -416,8 +457,8 @@ void Dataset::first()
 
 void Dataset::next()
 {
+    postPending();
     ensureLoaded();
-    dropPending();
     if (m_current + 1 < static_cast<int>(m_rows.size()))
         moveTo(m_current + 1);
     else
@@ -426,8 +467,8 @@ void Dataset::next()
 
 void Dataset::prior()
 {
+    postPending();
     ensureLoaded();
-    dropPending();
     if (m_current > 0)
         moveTo(m_current - 1);
     else
@@ -436,8 +477,8 @@ void Dataset::prior()
 
 void Dataset::last()
 {
+    postPending();
     ensureLoaded();
-    dropPending();
     if (m_rows.empty()) {
         m_eof = m_bof = true;
         return;
@@ -459,29 +500,73 @@ void Dataset::setRecNo(int n)
     ensureLoaded();
     if (n < 1 || n > static_cast<int>(m_rows.size()))
         return;
-    dropPending();
+    postPending();
     moveTo(n - 1);
 }
 
 qint64 Dataset::rowId()
 {
-    ensureLoaded();
+    if (!m_detached)
+        ensureLoaded();
     return m_current >= 0 ? m_rows[m_current].rowid : -1;
 }
 
 bool Dataset::locate(const QString& field, const QVariant& value)
 {
-    ensureLoaded();
     const int col = fieldIndex(field);
+    if (locatesByIndex(field))
+        return locateByIndex(col, value);
+    ensureLoaded();
     const QString wanted = Text::upper(variantString(DateValue::toStorage(value)));
     for (size_t i = 0; i < m_rows.size(); ++i) {
         if (Text::upper(variantString(m_rows[i].values[col])) == wanted) {
-            dropPending();
-            moveTo(static_cast<int>(i));
+            const qint64 id = m_rows[i].rowid;
+            postPending();
+            const int at = isTable() ? indexOfRowId(id) : static_cast<int>(i);
+            moveTo(at >= 0 ? at : static_cast<int>(i));
             return true;
         }
     }
     return false;
+}
+
+bool Dataset::locatesByIndex(const QString& field)
+{
+    return isTable() && m_db && m_db->hasCaselessIndex(m_table, m_fields.at(fieldIndex(field)));
+}
+
+bool Dataset::locateByIndex(int column, const QVariant& value)
+{
+    ensureLoaded();
+    const QString sql = QStringLiteral("SELECT rowid, * FROM %1 WHERE %2 = ? ORDER BY rowid LIMIT 1")
+                            .arg(quoteIdent(m_table), quotedField(column));
+    const auto find = [&](Row& row) {
+        // Fetched at each use: posting in between may add statements.
+        QSqlQuery& q = m_db->cachedQuery(sql);
+        q.bindValue(0, DateValue::toStorage(value));
+        const bool ok = q.exec();
+        const bool found = ok && q.next();
+        if (found) {
+            row.rowid = q.value(0).toLongLong();
+            row.values.clear();
+            row.values.reserve(m_fields.size());
+            for (int i = 0; i < m_fields.size(); ++i)
+                row.values.push_back(q.value(i + 1));
+        }
+        Database::check(q, ok);
+        q.finish();
+        return found;
+    };
+    Row row;
+    if (!find(row))
+        return false;
+    if (m_state == State::Edit || m_state == State::Insert) {
+        postPending();
+        if (!find(row))
+            return false;
+    }
+    moveTo(placeRow(std::move(row)));
+    return true;
 }
 
 bool Dataset::findFirst(const std::function<bool(const RowRef&)>& predicate)
@@ -489,8 +574,10 @@ bool Dataset::findFirst(const std::function<bool(const RowRef&)>& predicate)
     ensureLoaded();
     for (size_t i = 0; i < m_rows.size(); ++i) {
         if (predicate(RowRef(*this, static_cast<int>(i)))) {
-            dropPending();
-            moveTo(static_cast<int>(i));
+            const qint64 id = m_rows[i].rowid;
+            postPending();
+            const int at = isTable() ? indexOfRowId(id) : static_cast<int>(i);
+            moveTo(at >= 0 ? at : static_cast<int>(i));
             return true;
         }
     }
@@ -531,7 +618,8 @@ const std::vector<QVariant>* Dataset::currentValues()
 {
     if (m_state == State::Edit || m_state == State::Insert)
         return &m_buffer;
-    ensureLoaded();
+    if (!m_detached)
+        ensureLoaded();
     if (m_current < 0 || m_current >= static_cast<int>(m_rows.size()))
         return nullptr;
     return &m_rows[m_current].values;
@@ -595,6 +683,12 @@ void Dataset::dropPending()
     }
 }
 
+void Dataset::postPending()
+{
+    if (m_state == State::Edit || m_state == State::Insert)
+        post();
+}
+
 void Dataset::requireCurrent(const char* what)
 {
     Q_UNUSED(what);
@@ -610,7 +704,12 @@ QString Dataset::quotedField(int column) const
 
 void Dataset::newRow(bool atEnd)
 {
-    ensureLoaded();
+    // A new row of a table that was never read does not need the table:
+    // it is written and read back alone.
+    if (!isTable() || m_loaded)
+        ensureLoaded();
+    else if (!isActive())
+        fail(QStringLiteral("Operation is not allowed when the object is closed."));
     if (baseTable().isEmpty())
         fail(QStringLiteral("The query cannot be updated: it names no table to write to."));
     dropPending();
@@ -636,24 +735,51 @@ void Dataset::edit()
     setState(State::Edit);
 }
 
+const QString& Dataset::rowSql()
+{
+    if (m_rowSql.isEmpty()) {
+        QStringList cols;
+        for (int i = 0; i < m_fields.size(); ++i)
+            cols << quotedField(i);
+        m_rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                       .arg(cols.join(QStringLiteral(", ")), quoteIdent(baseTable()));
+    }
+    return m_rowSql;
+}
+
 std::vector<QVariant> Dataset::readRow(qint64 rowid)
 {
-    QStringList cols;
-    for (int i = 0; i < m_fields.size(); ++i)
-        cols << quotedField(i);
-    QSqlQuery q = m_db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                    .arg(cols.join(QStringLiteral(", ")), quoteIdent(baseTable())),
-                                {rowid});
-    Database::check(q, q.exec());
+    QSqlQuery& q = m_db->cachedQuery(rowSql());
+    q.bindValue(0, rowid);
+    const bool ok = q.exec();
     std::vector<QVariant> vals;
-    if (q.next()) {
+    if (ok && q.next()) {
+        vals.reserve(m_fields.size());
         for (int i = 0; i < m_fields.size(); ++i)
             vals.push_back(q.value(i));
     }
+    Database::check(q, ok);
     q.finish();
     if (vals.empty())
         fail(kRowGone);
     return vals;
+}
+
+void Dataset::checkWidths()
+{
+    // The file's own width checks count characters only up to a NUL, so
+    // every text is measured here in full.
+    const QHash<QString, int>& widths = m_db->textWidths(baseTable());
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (!m_changed[i] || m_buffer[i].typeId() != QMetaType::QString)
+            continue;
+        const auto w = widths.constFind(m_fields.at(i).toLower());
+        if (w != widths.constEnd() && m_buffer[i].toString().size() > *w)
+            fail(QStringLiteral("The value of field '%1' is %2 characters long; it holds at most %3.")
+                     .arg(m_fields.at(i))
+                     .arg(m_buffer[i].toString().size())
+                     .arg(*w));
+    }
 }
 
 void Dataset::post()
@@ -662,9 +788,12 @@ void Dataset::post()
         return;
     const QString base = baseTable();
     m_db->requireLiveTransaction();
+    checkWidths();
     // Our own write keeps a whole-table snapshot true to the file; a query's
     // rows may stop matching its condition, so a query reads again later.
-    bool keepCurrent = isTable() && snapshotCurrent();
+    // Another client's commit between the check and the write spoils that.
+    const qint64 versionBefore = isTable() && m_loaded ? m_db->dataVersion() : -1;
+    bool keepCurrent = isTable() && m_loaded && snapshotCurrent();
 
     QStringList cols;
     QVariantList vals;
@@ -682,9 +811,9 @@ void Dataset::post()
             for (const QString& c : cols)
                 sets << c + QStringLiteral(" = ?");
             vals << id;
-            const int n = m_db->exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                         .arg(quoteIdent(base), sets.join(QStringLiteral(", "))),
-                                     vals);
+            const int n = m_db->execCached(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                               .arg(quoteIdent(base), sets.join(QStringLiteral(", "))),
+                                           vals, base);
             if (n == 0)
                 fail(kRowGone);
         }
@@ -700,26 +829,36 @@ void Dataset::post()
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(quoteIdent(base), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         }
-        QSqlQuery q = m_db->prepare(sql, vals);
-        const bool ok = q.exec();
-        m_db->noteWrite(base);
-        Database::check(q, ok);
-        const qint64 id = q.lastInsertId().toLongLong();
-        q.finish();
+        m_db->execCached(sql, vals, base);
         Row r;
-        r.rowid = id;
-        r.values = readRow(id);
-        const int at = qBound(0, m_insertAt, static_cast<int>(m_rows.size()));
-        // The file gives a new row the highest row id, so a fresh read lists
-        // it last; a row shown anywhere else makes the snapshot differ from
-        // the file, and the next requery must read it again.
-        if (at != static_cast<int>(m_rows.size()))
-            keepCurrent = false;
-        m_rows.insert(m_rows.begin() + at, std::move(r));
-        m_current = at;
+        r.rowid = m_db->lastInsertRowId();
+        r.values = readRow(r.rowid);
+        if (isTable() && !m_loaded) {
+            // Not read yet: the dataset stands on the new row alone until a
+            // move reads the table.
+            m_rows.clear();
+            m_rows.push_back(std::move(r));
+            m_detached = true;
+            m_current = 0;
+        } else {
+            const int at = qBound(0, m_insertAt, static_cast<int>(m_rows.size()));
+            // The file gives a new row the highest row id, so a fresh read
+            // lists it last; a row shown anywhere else makes the snapshot
+            // differ from the file, and the next requery must read it again.
+            if (at != static_cast<int>(m_rows.size())) {
+                keepCurrent = false;
+                m_sorted = false;
+            } else if (!m_rows.empty() && m_rows.back().rowid >= r.rowid) {
+                m_sorted = false;
+            }
+            m_rows.insert(m_rows.begin() + at, std::move(r));
+            m_current = at;
+        }
     }
-    if (keepCurrent)
+    if (keepCurrent && m_db->dataVersion() == versionBefore) {
         m_loadedSerial = m_db->writeSerial(base);
+        m_loadedChanges = m_db->tableChanges(base);
+    }
     m_buffer.clear();
     m_changed.clear();
     m_eof = m_bof = false;
@@ -744,14 +883,17 @@ void Dataset::deleteCurrent()
     const QString base = baseTable();
     if (base.isEmpty())
         fail(QStringLiteral("The query cannot be updated: it names no table to write to."));
+    const qint64 versionBefore = isTable() ? m_db->dataVersion() : -1;
     const bool keepCurrent = isTable() && snapshotCurrent();
-    const int n = m_db->exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdent(base)),
-                             {m_rows[m_current].rowid});
+    const int n = m_db->execCached(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdent(base)),
+                                   {m_rows[m_current].rowid}, base);
     if (n == 0)
         fail(kRowGone);
     m_rows.erase(m_rows.begin() + m_current);
-    if (keepCurrent)
+    if (keepCurrent && m_db->dataVersion() == versionBefore) {
         m_loadedSerial = m_db->writeSerial(base);
+        m_loadedChanges = m_db->tableChanges(base);
+    }
     if (m_rows.empty()) {
         m_current = -1;
         m_eof = m_bof = true;

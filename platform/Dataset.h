@@ -32,11 +32,16 @@ private:
 // A snapshot dataset over a table or a query of the shared database.
 //
 // The rows are read into memory (tables on first use, so a large table that
-// is only opened costs nothing) and the dataset keeps a current row and an
-// edit state. Writes go back to the file by row identity with bound values.
-// A write that finds no row (another client deleted it) fails; a pending
-// change is never posted behind the caller's back: requery, refresh and
-// close drop it.
+// is only opened costs nothing; inserting a row into a table does not read
+// it either) and the dataset keeps a current row and an edit state. Writes
+// go back to the file by row identity with bound values. A write that finds
+// no row (another client deleted it) fails. Moving to another row posts a
+// pending change first; requery and close drop it.
+//
+// A snapshot is read again only when its table changed in the file (by any
+// writer) or this connection wrote to it. A locate on a table column that
+// has a case-insensitive index finds its row through the index and reads
+// that one row afresh, whatever the state of the rest of the snapshot.
 //
 // Reads with no current row answer the empty defaults ("", 0, false, the
 // zero date); edit, delete and post with no current row are errors. Field
@@ -85,6 +90,8 @@ public:
     int execSql(const QString& sql, const QVariantHash& params);
     int execSql(const QString& sql, const QVariantList& values);
     bool isActive() const { return m_state != State::Inactive; }
+    // Whether the rows have been read (a table is read on first use).
+    bool isLoaded() const { return m_loaded; }
     State state() const { return m_state; }
 
     // Re-read from the file; the position goes to the first row.
@@ -106,8 +113,11 @@ public:
     qint64 rowId();
 
     // Moves to the first row whose field equals value as a whole, without
-    // regard to letter case. Not found: false and the position stays.
+    // regard to letter case. Not found: false and the position stays (and
+    // a pending change stays pending).
     bool locate(const QString& field, const QVariant& value);
+    // Whether locate on this field goes through an index of the file.
+    bool locatesByIndex(const QString& field);
     // Moves to the first row that satisfies the predicate. None: false and
     // the position stays.
     bool findFirst(const std::function<bool(const RowRef&)>& predicate);
@@ -165,6 +175,12 @@ private:
     void setState(State s);
     void moveTo(int index);
     void dropPending();
+    void postPending();
+    bool locateByIndex(int column, const QVariant& value);
+    int indexOfRowId(qint64 rowid) const;
+    int placeRow(Row&& row);
+    void checkWidths();
+    const QString& rowSql();
     void newRow(bool atEnd);
     void putRecord(const QVariantList& values, bool atEnd);
     QString quotedField(int column) const;
@@ -184,15 +200,18 @@ private:
     QString m_placeholderText;           // the statement the placeholders below were read from
     QStringList m_placeholders;
     QString m_shapeText;                 // the statement the columns below were read for
+    QString m_rowSql;                    // the read-back of one row by its id
     int m_idColumn = -1;
     std::vector<int> m_columns;
     std::vector<Row> m_rows;
     int m_current = -1;                  // index into m_rows, -1 when empty
+    bool m_sorted = false;               // m_rows are in row id order
+    bool m_detached = false;             // not loaded: m_rows holds the one row just written
     bool m_eof = true;
     bool m_bof = true;
 
     // What the snapshot was read from, to skip a needless re-read.
-    qint64 m_loadedVersion = -1;
+    qint64 m_loadedChanges = -1;
     quint64 m_loadedSerial = 0;
     QString m_loadedSql;
     QVariantHash m_loadedParams;

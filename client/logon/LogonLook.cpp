@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
+#include <QPushButton>
 
 namespace {
 
@@ -44,11 +45,22 @@ void ApplyLogonLook(QWidget* dialog)
         pal.setColor(role, kText);
     dialog->setPalette(pal);
     dialog->setAutoFillBackground(true);
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
+    QFont f = QApplication::font();
     f.setPixelSize(16);
     f.setBold(true);
     dialog->setFont(f);
+}
+
+void MakeLogonButtonsFlat(QWidget* dialog)
+{
+    for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
+        b->setFlat(true);
+        b->setStyleSheet(QStringLiteral(
+            "QPushButton { color: rgb(251, 245, 179); border: 1px solid rgb(251, 245, 179); background: transparent; }"
+            "QPushButton:default { border-width: 2px; }"
+            "QPushButton:pressed { background: rgb(0, 0, 64); }"
+            "QPushButton:focus { border-style: dotted; }"));
+    }
 }
 
 QLineEdit* LogonEdit(QWidget* dialog, const char* name, const QString& caption, int left, int top,
@@ -60,11 +72,15 @@ QLineEdit* LogonEdit(QWidget* dialog, const char* name, const QString& caption, 
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(left, top, width, 24);
     label->setBuddy(edit);
-    if (password) {
-        edit->setStyle(starStyle());
-        edit->setEchoMode(QLineEdit::Password);
-    }
+    if (password)
+        MaskPassword(edit);
     return edit;
+}
+
+void MaskPassword(QLineEdit* edit)
+{
+    edit->setStyle(starStyle());
+    edit->setEchoMode(QLineEdit::Password);
 }
 
 void LoadClientPictures()

@@ -49,6 +49,7 @@ Tautoregfrm::Tautoregfrm(QWidget* parent) : TFormBase(parent)
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(248, 320, 225, 25);
     Button2->setAutoDefault(false);
+    MakeLogonButtonsFlat(this);
     connect(Button1, &QPushButton::clicked, this, &Tautoregfrm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Tautoregfrm::Button2Click);
 }
@@ -66,24 +67,6 @@ void Tautoregfrm::FormShow()
         fullname->setFocus();
     else
         username->setFocus();
-}
-
-bool RegisterAccount(const QString& name, const QString& fullName, const QString& password)
-{
-    Database& db = DM().ADOConnection;
-    try {
-        WriteTransaction tx(db);
-        if (!AddUser(name, fullName, password))
-            return false;
-        // A database that has no template user gives the account the table's
-        // defaults. A failure while copying the template's values undoes the
-        // account too: both are stored, or neither.
-        ApplyProfileToUser(name);
-        tx.commit();
-        return true;
-    } catch (const DbError&) {
-        return false;
-    }
 }
 
 void Tautoregfrm::Button1Click()

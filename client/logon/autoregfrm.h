@@ -34,8 +34,3 @@ Tautoregfrm* AutoRegForm();
 // may be typed, otherwise it is the operating-system user's name, fixed.
 // Answers the dialog's result (1 when an account was made).
 int ShowAutoRegistration(bool nameEditable);
-
-// Stores a new account with the template user's values (the table's
-// defaults when there is no template user); a database error stores
-// nothing at all.
-bool RegisterAccount(const QString& name, const QString& fullName, const QString& password);

@@ -37,6 +37,7 @@ Tlogonfrm::Tlogonfrm(QWidget* parent) : TFormBase(parent)
     newuserbtn->setObjectName(QStringLiteral("newuserbtn"));
     newuserbtn->setGeometry(144, 160, 201, 25);
     newuserbtn->setAutoDefault(false);
+    MakeLogonButtonsFlat(this);
 
     connect(Button1, &QPushButton::clicked, this, &Tlogonfrm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Tlogonfrm::Button2Click);

@@ -16,7 +16,9 @@
 #include "StatusWindows.h"
 #include "Utilities.h"
 #include "adminvfrm.h"
+#include "admusersfrm.h"
 #include "catfrm.h"
+#include "setperfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QAction>
@@ -48,6 +50,8 @@ constexpr TColor CalendarTitle = 4194304;   // RGB 0, 0, 64
 constexpr TColor MarkerColour = 255;        // red
 constexpr int HighestSheetOrder = 12;
 constexpr int ListWidth = 217;
+// The calendar's frame is as tall as the window's default size leaves it.
+constexpr int CalendarHeight = 224;
 // The most characters a booking's reason holds in the file.
 constexpr int ReasonWidth = 150;
 
@@ -55,10 +59,8 @@ const char* const DayHeaders[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN
 
 QFont windowFont(int pixels)
 {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"),
-                   QStringLiteral("Liberation Sans")});
+    // The application's family, bold, at the size asked for.
+    QFont f = QApplication::font();
     f.setBold(true);
     f.setPixelSize(pixels);
     return f;
@@ -109,7 +111,7 @@ QDate MondayOf(const QDate& date)
 // one was begun, the report are ended however the run ends.
 class MainRun {
 public:
-    MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w)
+    MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w), m_busyStart(Database::busyFailures())
     {
         if (m_w.m_runDepth++ == 0)
             qApp->installEventFilter(&m_w);
@@ -137,6 +139,27 @@ public:
     MainRun& operator=(const MainRun&) = delete;
 
     void reportBegun() { m_reportOpen = true; }
+    // The file was found locked by another program since the run began. The
+    // statement that found it waited the busy timeout, the one wait of the
+    // run: its work stops there, and cells not yet done are left alone.
+    bool lockedOut() const { return Database::busyFailures() != m_busyStart; }
+    // Runs one data call unless the run is locked out; a database error
+    // that comes from the locked file ends the call quietly (false), any
+    // other travels on.
+    template <class Call>
+    bool attempt(Call&& call)
+    {
+        if (lockedOut())
+            return false;
+        try {
+            call();
+            return true;
+        } catch (const DbError&) {
+            if (!lockedOut())
+                throw;
+            return false;
+        }
+    }
     void endReport()
     {
         m_reportOpen = false;
@@ -150,6 +173,7 @@ private:
             qApp->removeEventFilter(&m_w);
     }
     Tmainfrm& m_w;
+    quint64 m_busyStart;
     bool m_reportOpen = false;
 };
 
@@ -274,9 +298,18 @@ void Tmainfrm::buildControls()
         head.setForeground(ColorToQColor(TextColour));
         head.setBackground(ColorToQColor(CalendarTitle));
         SelectDate->setHeaderTextFormat(head);
+        // The title's buttons keep the title's colours when hovered or
+        // pressed (only a frame shows), and the month button leaves room for
+        // its drop-down arrow after the month's name.
         SelectDate->setStyleSheet(QStringLiteral(
             "#qt_calendar_navigationbar { background-color: rgb(0, 0, 64); }"
-            "#qt_calendar_navigationbar QToolButton { color: rgb(251, 245, 179); }"
+            "#qt_calendar_navigationbar QToolButton { color: rgb(251, 245, 179); background-color: rgb(0, 0, 64);"
+            " border: 1px solid transparent; padding: 1px 3px; }"
+            "#qt_calendar_navigationbar QToolButton:hover { border-color: rgb(251, 245, 179); }"
+            "#qt_calendar_navigationbar QToolButton:pressed { background-color: rgb(0, 74, 149); }"
+            "QToolButton#qt_calendar_monthbutton { padding-right: 14px; }"
+            "QToolButton#qt_calendar_monthbutton::menu-indicator { subcontrol-origin: padding;"
+            " subcontrol-position: right center; right: 2px; }"
             "#qt_calendar_calendarview { background-color: rgb(0, 74, 149); color: rgb(251, 245, 179); }"));
     }
     connect(SelectDate, &QCalendarWidget::selectionChanged, this, [this] {
@@ -300,20 +333,18 @@ void Tmainfrm::buildControls()
     Sheet->SetFixedTextAlign(taCenter);
     Sheet->SetFixedColor(WindowColour);
     Sheet->SetColor(clWhite);
-    Sheet->setFont(windowFont(12));
     {
         QPalette sp = Sheet->palette();
         sp.setColor(QPalette::Text, Qt::black);
         Sheet->setPalette(sp);
     }
-    // The headers carry the window's text colour over their own colour.
-    Sheet->onDrawCell = [this](QPainter& p, int col, int row, const QRect& rect, CoolGridBase::DrawState) {
-        if (col > 0 && row > 0)
-            return;
-        p.fillRect(rect, ColorToQColor(Sheet->GetCellColor(col, row)));
-        p.setPen(ColorToQColor(TextColour));
-        p.drawText(rect, Qt::AlignCenter, Sheet->cells(col, row));
-    };
+    Sheet->SetFont(TFont(windowFont(12), clBlack));
+    // The headers' fonts carry the window's text colour; their records are
+    // made now, with the sheet's font, for every header the sheet can have.
+    for (int c = 0; c <= 7; ++c)
+        Sheet->GetCellFont(c, 0).Color = TextColour;
+    for (int r = 1; r <= HighestSheetOrder; ++r)
+        Sheet->GetCellFont(0, r).Color = TextColour;
     connect(Sheet, &CoolGridBase::clicked, this, [this] {
         if (!RunActive())
             SheetClick();
@@ -343,7 +374,17 @@ void Tmainfrm::buildMenu()
     MainMenu1->setFont(QApplication::font());
     MainMenu1->setAutoFillBackground(true);
     {
-        QPalette mp = QApplication::palette();
+        // The platform's ordinary menu colours, not the window's: every
+        // colour is set on the bar itself, for a palette merely equal to the
+        // application's would let the window's dark blue through.
+        const QPalette app = QApplication::palette();
+        QPalette mp;
+        for (int g = 0; g < QPalette::NColorGroups; ++g)
+            for (int r = 0; r < QPalette::NColorRoles; ++r) {
+                const auto group = QPalette::ColorGroup(g);
+                const auto role = QPalette::ColorRole(r);
+                mp.setColor(group, role, app.color(group, role));
+            }
         MainMenu1->setPalette(mp);
     }
     auto entry = [this](QMenu* menu, const char* name, const QString& caption, void (Tmainfrm::*handler)()) {
@@ -379,6 +420,10 @@ void Tmainfrm::buildMenu()
     EditCatergories1 = entry(Administrator1, "EditCatergories1", QStringLiteral("Categories"),
                              &Tmainfrm::EditCatergories1Click);
     EditItems1 = entry(Administrator1, "EditItems1", QStringLiteral("Items"), &Tmainfrm::EditItems1Click);
+    EditUsers1 = entry(Administrator1, "EditUsers1", QStringLiteral("Users"), &Tmainfrm::EditUsers1Click);
+    Administrator1->addSeparator();
+    SetupPeriods1 = entry(Administrator1, "SetupPeriods1", QStringLiteral("Setup Periods"),
+                          &Tmainfrm::SetupPeriods1Click);
     Administrator1->addSeparator();
     Maintanence1 = entry(Administrator1, "Maintanence1", QStringLiteral("Run Maintanence"),
                          &Tmainfrm::Maintanence1Click);
@@ -467,8 +512,10 @@ void Tmainfrm::placeControls()
     desclabel->setGeometry(x, 289, ListWidth, 25);
     Label3->setGeometry(x, 314, ListWidth, 20);
     mondayof->setGeometry(x + 4, 334, 209, 20);
+    // The calendar keeps its size at the bottom left; it moves down with a
+    // taller window and never rises over the labels above it.
     const int calTop = 356;
-    Shape1->setGeometry(x, calTop, ListWidth, std::max(160, h - 4 - calTop));
+    Shape1->setGeometry(x, std::max(calTop, h - 4 - CalendarHeight), ListWidth, CalendarHeight);
     SelectDate->setGeometry(1, 1, Shape1->width() - 2, Shape1->height() - 2);
 
     // The sheet, the information line under it and the toolbar under that
@@ -528,12 +575,29 @@ void Tmainfrm::LayoutSheet()
         Sheet->setFixedCols(1);
     for (int c = 1; c <= 7; ++c)
         Sheet->setCells(c, 0, QString::fromLatin1(DayHeaders[c - 1]));
+    sizeSheet();
+}
+
+void Tmainfrm::sizeSheet()
+{
     Sheet->setDefaultColWidth(int(RoundHalfEven(Sheet->width() / (Sheet->colCount() + 0.5))));
     Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
 }
 
 void Tmainfrm::ColourNow()
 {
+    // The current period is read first: when the file cannot be read now
+    // (another program holds it, it is unreachable) the period marked last
+    // stays marked, and the next tick reads again. No message: a long outage
+    // must not stack a box a minute.
+    int order = m_markedPeriodOrder;
+    if (HasDM() && DM().ADOConnection.isOpen()) {
+        try {
+            order = CurrentPeriodOrder();
+            m_markedPeriodOrder = order;
+        } catch (const DbError&) {
+        }
+    }
     const TColor fixed = Sheet->FixedColor();
     for (int c = 1; c <= 7; ++c)
         Sheet->SetCellColor(c, 0, fixed);
@@ -544,7 +608,7 @@ void Tmainfrm::ColourNow()
     if (MondayOf(today) != MondayOf(SelectDate->selectedDate()))
         return;
     Sheet->SetCellColor(today.dayOfWeek(), 0, MarkerColour);
-    const int o = HasDM() && DM().ADOConnection.isOpen() ? CurrentPeriodOrder() : -1;
+    const int o = order;
     const int row = o <= 1 ? 1 : (o <= HighestSheetOrder ? o : HighestSheetOrder);
     Sheet->SetCellColor(0, row, MarkerColour);
 }
@@ -582,6 +646,27 @@ void Tmainfrm::RefreshSheet()
         return;
     }
     Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
+}
+
+std::unique_ptr<NoLockWait> Tmainfrm::noLockWait()
+{
+    return HasDM() ? std::make_unique<NoLockWait>(DM().ADOConnection) : nullptr;
+}
+
+void Tmainfrm::refreshAfterRun(bool lockedOut)
+{
+    if (!lockedOut) {
+        RefreshSheet();
+        return;
+    }
+    // The file was held: the sheet is read again only if that can be done at
+    // once; else it stays as it was, which shows nothing as booked that the
+    // run did not book.
+    NoLockWait noWait(DM().ADOConnection);
+    try {
+        RefreshSheet();
+    } catch (const DbError&) {
+    }
 }
 
 void Tmainfrm::fillItemList()
@@ -724,6 +809,7 @@ void Tmainfrm::BookSelection()
         return;
     }
     bool failed = false;
+    bool busy = false;
     {
         const QString user = CurrentUser;
         MainRun run(*this, QStringLiteral("Booking Item"), (right - left + 1) * (bottom - top + 1));
@@ -736,8 +822,17 @@ void Tmainfrm::BookSelection()
         for (int c = left; c <= right && !ProgramEnding; ++c) {
             for (int r = top; r <= bottom && !ProgramEnding; ++r) {
                 const SheetSlot slot = CellToSlot(c, r);
-                const BookingResultCode code =
-                    PlaceBooking(item, slot.period, user, slot.date, reason, true, user, false);
+                BookingResultCode code = -1;
+                run.attempt([&] { code = PlaceBooking(item, slot.period, user, slot.date, reason, true, user, false); });
+                if (code != 0 && run.lockedOut()) {
+                    // Not booked, for the file was held: said so in the report.
+                    LastBookingResult = TLastBookingResult();
+                    LastBookingResult.code = code = -1;
+                    LastBookingResult.message = MainMessages::CellNotBooked;
+                    LastBookingResult.date = slot.date;
+                    LastBookingResult.period = slot.period;
+                    LastBookingResult.item = item;
+                }
                 ReportBookingResult(code);
                 if (code < 0)
                     failed = true;
@@ -745,10 +840,15 @@ void Tmainfrm::BookSelection()
             }
         }
         if (!ProgramEnding)
-            RefreshSheet();
+            refreshAfterRun(run.lockedOut());
         run.endReport();
+        busy = run.lockedOut();
     }
-    if (failed && !ProgramEnding)
+    if (ProgramEnding)
+        return;
+    if (busy)
+        ShowAlertWithReport(MainMessages::BookingsBusy, true);
+    else if (failed)
         ShowAlertWithReport(MainMessages::BookingsFailed, true);
 }
 
@@ -762,20 +862,28 @@ void Tmainfrm::CancelSelection()
     if (ProgramEnding || !yes)
         return;
     bool failed = false;
+    bool busy = false;
     {
         MainRun run(*this, QStringLiteral("Cancelling Booking"), (right - left + 1) * (bottom - top + 1));
         for (int c = left; c <= right && !ProgramEnding; ++c) {
             for (int r = top; r <= bottom && !ProgramEnding; ++r) {
                 const SheetSlot slot = CellToSlot(c, r);
-                if (!DeleteBooking(item, slot.period, slot.date))
+                bool deleted = false;
+                run.attempt([&] { deleted = DeleteBooking(item, slot.period, slot.date); });
+                if (!deleted || run.lockedOut())
                     failed = true;
                 StatusStep();
             }
         }
         if (!ProgramEnding)
-            RefreshSheet();
+            refreshAfterRun(run.lockedOut());
+        busy = run.lockedOut();
     }
-    if (failed && !ProgramEnding)
+    if (ProgramEnding)
+        return;
+    if (busy)
+        ShowAlert(MainMessages::CancelBusy);
+    else if (failed)
         ShowAlert(MainMessages::CancelFailed);
 }
 
@@ -855,12 +963,16 @@ void Tmainfrm::FlushAllBookings1Click()
     const bool yes = AskQuestion(MainMessages::FlushWarning);
     if (ProgramEnding || !yes)
         return;
+    bool busy = false;
     {
         MainRun run(*this, QStringLiteral("Flushing All Bookings"), 1);
-        DeleteAllBookingsOfItem(item);
+        run.attempt([&] { DeleteAllBookingsOfItem(item); });
         StatusStep();
+        busy = run.lockedOut();
     }
-    RefreshSheet();
+    refreshAfterRun(busy);
+    if (busy && !ProgramEnding)
+        ShowAlert(MainMessages::FlushBusy);
 }
 
 void Tmainfrm::ExitSystem1Click() { close(); }
@@ -877,6 +989,19 @@ void Tmainfrm::EditItems1Click()
 {
     if (PassGate(UserCanModifyItems))
         AdminvForm()->showModal();
+}
+
+void Tmainfrm::EditUsers1Click()
+{
+    if (PassGate(UserCanAdministerUsers))
+        AdmUsersForm()->showModal();
+}
+
+void Tmainfrm::SetupPeriods1Click()
+{
+    // The sheet shows new periods at its next re-read.
+    if (PassGate(UserCanModifyPeriod))
+        SetPeriodsForm()->showModal();
 }
 
 void Tmainfrm::Maintanence1Click() { ShowAlert(MainMessages::Maintenance); }
@@ -913,15 +1038,13 @@ void Tmainfrm::ForceShutdownWatchDogTimer()
     bool force = false;
     QString user, reason;
     try {
-        Dataset& t = DM().SystemTable;
-        if (!t.isActive())
-            t.open();
-        t.requery();
-        t.first();
+        // A tick never waits for a file another program holds.
+        NoLockWait noWait(DM().ADOConnection);
         // An empty table reads as flags clear.
-        force = t.asBoolean(QStringLiteral("forceshutdown"));
-        user = t.asString(QStringLiteral("user"));
-        reason = t.asString(QStringLiteral("reason"));
+        const ShutdownOrder order = ReadShutdownOrder();
+        force = order.force;
+        user = order.user;
+        reason = order.reason;
     } catch (const std::exception&) {
         // Unreadable now (locked, unreachable): no change; the next tick
         // reads again. No message, so an outage stacks no boxes.
@@ -937,7 +1060,11 @@ void Tmainfrm::ForceShutdownWatchDogTimer()
 
 void Tmainfrm::ShutDownTimerTimer() { close(); }
 
-void Tmainfrm::ColourNowTimerTimer() { ColourNow(); }
+void Tmainfrm::ColourNowTimerTimer()
+{
+    const auto noWait = noLockWait();
+    ColourNow();
+}
 
 // ------------------------------------------------------------------ closing
 
@@ -983,6 +1110,13 @@ void Tmainfrm::closeEvent(QCloseEvent* event)
 void Tmainfrm::FormResize()
 {
     placeControls();
-    LayoutSheet();
+    // A resize neither waits for the file nor reports it unreadable: the
+    // sheet keeps its rows and headers and only takes the new size.
+    const auto noWait = noLockWait();
+    try {
+        LayoutSheet();
+    } catch (const DbError&) {
+        sizeSheet();
+    }
     ColourNow();
 }

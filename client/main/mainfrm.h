@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCalendarWidget;
@@ -48,6 +49,16 @@ inline const QString FlushWarning = QStringLiteral(
 inline const QString Maintenance = QStringLiteral(
     "Maintenance is now run by an external program. Run QVKMAINT.EXE from the command prompt");
 inline const QString& AccessDenied = GateDenial::General;
+inline const QString BookingsBusy = QStringLiteral(
+    "The database is in use by another program, so some or all of your bookings were not made. "
+    "Try again in a moment");
+inline const QString CancelBusy = QStringLiteral(
+    "The database is in use by another program, so some or all of the selected bookings were not "
+    "cancelled. Try again in a moment");
+inline const QString FlushBusy = QStringLiteral(
+    "The database is in use by another program, so the bookings were not deleted. Try again in a moment");
+// A cell's line in the booking report when the file was held.
+inline const QString CellNotBooked = QStringLiteral("Not booked: the database is in use by another program");
 } // namespace MainMessages
 
 // The client's main window: category and item choice, the month calendar,
@@ -105,6 +116,8 @@ public:
     QMenu* Administrator1 = nullptr;
     QAction* EditCatergories1 = nullptr;
     QAction* EditItems1 = nullptr;
+    QAction* EditUsers1 = nullptr;
+    QAction* SetupPeriods1 = nullptr;
     QAction* Maintanence1 = nullptr;
     QAction* ForceLogoff1 = nullptr;
     QAction* ListPeopleOnline1 = nullptr;
@@ -160,6 +173,8 @@ public:
     void ChangePassword1Click();
     void EditCatergories1Click();
     void EditItems1Click();
+    void EditUsers1Click();
+    void SetupPeriods1Click();
     void Maintanence1Click();
     void ForceLogoff1Click();
     void ListPeopleOnline1Click();
@@ -183,6 +198,14 @@ private:
     void placeControls();
     void fillItemList();
     void showMonday(const QDate& monday);
+    // Re-reads the sheet at the end of a run; after the run found the file
+    // held by another program, only when it can be read without waiting.
+    void refreshAfterRun(bool lockedOut);
+    // While the answer lives, the client's statements do not wait for a file
+    // another program holds (none without a data module).
+    std::unique_ptr<NoLockWait> noLockWait();
+    // Column widths and row heights that share the sheet's size out.
+    void sizeSheet();
     // The selection when it covers only sheet cells, else false.
     bool sheetSelection(int& left, int& top, int& right, int& bottom) const;
     // The selected item and the selection a run works on; with no item it
@@ -192,6 +215,8 @@ private:
     QDate m_shownMonday;
     int m_runDepth = 0;
     bool m_inWatch = false;
+    // The period order the sheet marked last (-1 before any was read).
+    int m_markedPeriodOrder = -1;
     bool m_closed = false;
     bool m_filling = false;
     // A mouse press on the item list is going on, and whether the change of

@@ -18,6 +18,8 @@
 #include "StatusWindows.h"
 #include "TavrellApplication.h"
 #include "aboutfrm.h"
+#include "adduserfrm.h"
+#include "admusersfrm.h"
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
 #include "logonfrm.h"
@@ -25,6 +27,9 @@
 #include "adminvfrm.h"
 #include "catfrm.h"
 #include "lookupcatfrm.h"
+#include "lookupuserfrm.h"
+#include "periodselectorfrm.h"
+#include "setperfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QCoreApplication>
@@ -45,6 +50,11 @@ void CreateClientForms()
     InputForm();
     StatusForm();
     UsersOnlineForm();
+    SetPeriodsForm();
+    PeriodSelectorForm();
+    AdmUsersForm();
+    AddUserForm();
+    LookupUserForm();
     CatForm();
     LookupCatForm();
     AddInvForm();
@@ -54,9 +64,10 @@ void CreateClientForms()
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
 {
     host.setBackgroundPicture(picture);
-    const QList<TFormBase*> forms = {AlertForm(), ChgPassForm(), LogonForm(),    AutoRegForm(),
-                                     QuestionForm(), InputForm(), StatusForm(), ReporterForm(),
-                                     UsersOnlineForm(), CatForm(),     AddInvForm(),  AdminvForm()};
+    const QList<TFormBase*> forms = {AlertForm(),      ChgPassForm(),  LogonForm(),     AutoRegForm(),
+                                     SetPeriodsForm(), QuestionForm(), AdmUsersForm(),  InputForm(),
+                                     AddUserForm(),    LookupUserForm(), StatusForm(),  ReporterForm(),
+                                     UsersOnlineForm(), CatForm(),     AddInvForm(),    AdminvForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
 }
@@ -125,10 +136,10 @@ public:
     }
 
 private:
-    // Shows the messages one after the other and ends with the outcome.
+    // Shows the messages one after the other and ends with the outcome. The
+    // splash stays up while they show; it goes with the end.
     StartupOutcome stop(StartupOutcome outcome, const QStringList& messages)
     {
-        HideSplash();
         for (const QString& m : messages) {
             if (ProgramEnding)
                 break;
@@ -216,7 +227,6 @@ private:
         const QString orderedBy = sys.asString(QStringLiteral("user"));
         if (sys.asBoolean(QStringLiteral("forceshutdown")) && !orderedBy.isEmpty()) {
             const QString reason = sys.asString(QStringLiteral("reason"));
-            HideSplash();
             m_host.startShutDownTimer();
             ShowAlert(M::ForcedShutdownBy + orderedBy + M::ForcedShutdownReason + reason);
             return fail(StartupOutcome::ForcedShutdown, {});
@@ -307,10 +317,11 @@ StartupOutcome RunStartup(StartupHost& host, const QStringList& arguments)
     } catch (const std::exception& e) {
         // An error no step expected: shown, and nothing later runs. A user
         // already marked online goes offline again, as when the window
-        // closes, since this client will not run.
-        HideSplash();
+        // closes, since this client will not run. The splash goes after the
+        // message, as with every other end of the start.
         if (!ProgramEnding)
             ShowAlert(ErrorText(e));
+        HideSplash();
         if (startup.markedOnline()) {
             try {
                 MarkUserOffline(CurrentUser);

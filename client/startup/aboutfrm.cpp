@@ -3,6 +3,7 @@
 #include "SmallDialogs.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QFrame>
 #include <QLabel>
 
@@ -82,6 +83,15 @@ void Taboutfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
     CentreOver(this, MainWindow());
+}
+
+void Taboutfrm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    TFormBase::keyPressEvent(event);
 }
 
 void Taboutfrm::Shape2MouseDown() { done(mrCancel); }

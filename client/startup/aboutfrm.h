@@ -23,6 +23,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Escape is no way out of the box: only the strip and the frame are.
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 Taboutfrm* AboutForm();

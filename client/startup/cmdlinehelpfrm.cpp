@@ -14,6 +14,10 @@ TcmdLineHelpFrm::TcmdLineHelpFrm(QWidget* parent) : TFormBase(parent)
     Memo1->setGeometry(8, 8, 417, 353);
     Memo1->setReadOnly(true);
     Memo1->setFrameShape(QFrame::NoFrame);
+    // A plain memo without scroll bars: the text is written to fit it, and a
+    // bar that came and went would narrow it enough to wrap its lines.
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setBackgroundRole(QPalette::Window);
     Memo1->viewport()->setBackgroundRole(QPalette::Window);
     Memo1->setPlainText(helpLines().join(QLatin1Char('\n')));

@@ -28,6 +28,8 @@ const std::vector<GatedEntry>& gatedEntries()
         {"FlushAllBookings1", "canFlushBookings", QString(), "QuestionFrm"},
         {"EditCatergories1", "canModifyCatergories", Denied, "catfrm"},
         {"EditItems1", "canModifyItems", Denied, "adminvfrm"},
+        {"EditUsers1", "canAdministerUsers", Denied, "admusersfrm"},
+        {"SetupPeriods1", "canModifyPeriod", Denied, "setperfrm"},
         {"ForceLogoff1", "canForceShutdown", Denied, "usersonlinefrm"},
     };
     return rows;

@@ -401,4 +401,8 @@ TEST_F(LogonTest, DialogLayout)
     EXPECT_EQ(r->windowTitle(), QStringLiteral("Automatic Registration"));
     EXPECT_EQ(r->size(), QSize(557, 356));
     EXPECT_EQ(r->Button2->text(), QStringLiteral("Cancel Registration"));
+    // Flat controls, buttons included.
+    for (QWidget* dialog : {static_cast<QWidget*>(f), static_cast<QWidget*>(r)})
+        for (QPushButton* b : dialog->findChildren<QPushButton*>())
+            EXPECT_TRUE(b->isFlat()) << b->objectName().toStdString();
 }

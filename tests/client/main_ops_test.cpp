@@ -5,6 +5,7 @@
 #include "DbError.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -292,4 +293,20 @@ TEST_F(MainOps, TheReasonPromptTakesNoMoreThanTheFileHolds)
     });
     InputText(QStringLiteral("Other:"), QString(200, QLatin1Char('d')), &accepted);
     EXPECT_TRUE(accepted);
+}
+
+TEST_F(MainOps, TheMenuBarIsDrawnInThePlatformsMenuColours)
+{
+    QMenuBar* bar = win->MainMenu1;
+    const QPalette app = QApplication::palette();
+    EXPECT_EQ(bar->palette().color(QPalette::Window), app.color(QPalette::Window));
+    EXPECT_EQ(bar->palette().color(QPalette::ButtonText), app.color(QPalette::ButtonText));
+    EXPECT_EQ(bar->palette().color(QPalette::WindowText), app.color(QPalette::WindowText));
+    // On the screen: not the window's dark blue behind the entries.
+    const QImage img = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int blue = 0;
+    for (int x = 0; x < img.width(); ++x)
+        blue += QColor(img.pixel(x, img.height() / 2)) == QColor(0, 74, 149) ? 1 : 0;
+    EXPECT_EQ(blue, 0);
+    EXPECT_NE(QColor(img.pixel(img.width() - 2, 1)), QColor(0, 74, 149));
 }

@@ -7,6 +7,7 @@
 #include "CoolCtrls.h"
 #include "Lookups.h"
 #include "Utilities.h"
+#include "../controls/GridTestSupport.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -495,4 +497,75 @@ TEST_F(MainSheet, StoredTextsShowAsTheyAreNeverAsMarkup)
     // Drawn as plain text the reason is a single line of label height.
     EXPECT_LE(win->forreason->sizeHint().height(), 20);
     EXPECT_EQ(win->bookedby->text(), QStringLiteral("Booked by: <i>Bob</i>"));
+}
+
+TEST_F(MainSheet, HeadersAreDrawnInTheirFontsColourAndWrapLikeAnyCell)
+{
+    win->InitMainWindow();
+    win->Sheet->viewport()->repaint();
+    const QImage img = win->Sheet->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // The brightest ink of a header is the window's text colour.
+    auto brightest = [&img](const QRect& r) {
+        QRgb best = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (qRed(img.pixel(x, y)) + qGreen(img.pixel(x, y)) > qRed(best) + qGreen(best))
+                    best = img.pixel(x, y);
+        return best;
+    };
+    EXPECT_EQ(brightest(win->Sheet->cellRect(1, 0)), qRgb(251, 245, 179));
+    EXPECT_EQ(brightest(win->Sheet->cellRect(0, 3)), qRgb(251, 245, 179));
+    EXPECT_EQ(win->Sheet->GetCellFont(4, 0).Color, TColor(11793915));
+    // A header too wide for its column wraps, as any cell of the sheet does.
+    win->Sheet->setColWidth(0, 40);
+    win->Sheet->viewport()->repaint();
+    const QImage narrow = win->Sheet->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(gridtest::inkBands(narrow, win->Sheet->cellRect(0, 0)), 2);
+    EXPECT_FALSE(win->Sheet->onDrawCell);
+}
+
+TEST_F(MainSheet, AtTheDefaultSizeABookedWeekShowsAllTwelvePeriods)
+{
+    // Twelve periods, the last with a short name, and a two-line booking in
+    // every cell of the week.
+    for (int i = 7; i <= 12; ++i)
+        db().exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES (?, ?, ?)"),
+                  {i == 12 ? QStringLiteral("AS") : QStringLiteral("P%1").arg(i), i,
+                   QTime(12, 0).addSecs(i * 600).toString(QStringLiteral("HH:mm:ss"))});
+    for (int d = 0; d < 7; ++d)
+        for (int p = 1; p <= 12; ++p)
+            addBooking(QStringLiteral("PROJECTOR"), monday.addDays(d),
+                       p == 12 ? QStringLiteral("AS") : (p > 6 ? QStringLiteral("P%1").arg(p) : QString::number(p)),
+                       QStringLiteral("ADMIN"), QStringLiteral("Year 9 science"));
+    win->InitMainWindow();
+    QApplication::processEvents();
+    win->Sheet->viewport()->repaint();
+    ASSERT_EQ(win->Sheet->rowCount(), 13);
+    EXPECT_EQ(cell(7, 12), QStringLiteral("ADMIN\rYear 9 scien"));
+    const QImage img = win->Sheet->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int r = 1; r <= 12; ++r) {
+        const QRect header = win->Sheet->cellRect(0, r);
+        ASSERT_FALSE(header.isEmpty()) << "row " << r << " is out of sight";
+        EXPECT_LE(header.bottom(), win->Sheet->viewport()->height() - 1) << r;
+        EXPECT_FALSE(gridtest::inkBox(img, header).isEmpty()) << r;
+        // A booked cell shows its two lines, no more.
+        EXPECT_EQ(gridtest::inkBands(img, win->Sheet->cellRect(3, r)), 2) << r;
+    }
+}
+
+TEST_F(MainSheet, TheCalendarKeepsItsSizeAtTheBottomLeft)
+{
+    win->InitMainWindow();
+    EXPECT_EQ(win->Shape1->geometry(), QRect(8, 356, 217, 224));
+    win->resize(1100, 800);
+    QApplication::processEvents();
+    const int h = win->centralWidget()->height();
+    EXPECT_EQ(win->Shape1->size(), QSize(217, 224));
+    EXPECT_EQ(win->Shape1->geometry().bottom(), h - 5);
+    EXPECT_EQ(win->Shape1->x(), 8);
+    // The month's button has room for the longest name and its arrow.
+    auto* month = win->SelectDate->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    ASSERT_NE(month, nullptr);
+    month->setText(QStringLiteral("September"));
+    EXPECT_GE(month->sizeHint().width(), QFontMetrics(month->font()).horizontalAdvance(month->text()) + 14);
 }

@@ -3,6 +3,8 @@
 #include "MainFixture.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace {
@@ -137,10 +139,14 @@ TEST_F(MainWatch, AShutdownEndsARealModalLoop)
     ui->answer([&](QDialog& d) {
         QTimer::singleShot(0, win.get(), [&] { win->ForceShutdownWatchDogTimer(); });
         // Safety net: should the close not end the loop, end it here and fail.
-        QTimer::singleShot(5000, &d, [&] {
+        // It goes with the loop, so it never fires into a later test.
+        QTimer safety;
+        safety.setSingleShot(true);
+        QObject::connect(&safety, &QTimer::timeout, &d, [&] {
             ADD_FAILURE() << "the modal loop outlived the shutdown";
             d.done(mrCancel);
         });
+        safety.start(5000);
         d.exec();
         returned = true;
         return d.result();
@@ -190,3 +196,109 @@ TEST_F(MainWatch, BeforeLogOnAnUnnamedShutdownWaitsANamedOneCloses)
 }
 
 } // namespace
+
+namespace {
+
+// Another program holds the file for writing while the scope lasts.
+class HeldFile {
+public:
+    explicit HeldFile(Database& other) : m_db(other) { m_db.exec(QStringLiteral("BEGIN EXCLUSIVE")); }
+    ~HeldFile() { release(); }
+    void release()
+    {
+        if (m_held)
+            m_db.exec(QStringLiteral("COMMIT"));
+        m_held = false;
+    }
+
+private:
+    Database& m_db;
+    bool m_held = true;
+};
+
+} // namespace
+
+TEST_F(MainWatch, TimerTicksAndResizesDoNotWaitForAFileAnotherProgramHolds)
+{
+    // The window's connection waits its full busy timeout anywhere else.
+    ASSERT_EQ(win->data.ADOConnection.transactionDepth(), 0);
+    order(QStringLiteral("JANE"));
+    // The current period moves (10:00 is now in period 3) while the file is held.
+    Clock::freeze(QDateTime(QDate(2026, 3, 4), QTime(10, 0)));
+    second().ADOConnection.exec(QStringLiteral("UPDATE periods SET StartTime = '07:00:00' WHERE \"order\" = 5"));
+    HeldFile held(db());
+    QElapsedTimer t;
+    t.start();
+    win->ForceShutdownWatchDogTimer();
+    win->ColourNowTimerTimer();
+    win->resize(1000, 700);
+    QApplication::processEvents();
+    win->ColourNowTimerTimer();
+    EXPECT_LT(t.elapsed(), 2000) << "a tick or a resize waited for the file";
+    EXPECT_TRUE(ui->shown.isEmpty());   // no error boxes
+    EXPECT_FALSE(win->Closed());
+    // The period marked before stays marked; the sheet keeps its rows.
+    EXPECT_EQ(win->Sheet->GetCellColor(0, 2), TColor(255));
+    EXPECT_EQ(win->Sheet->rowCount(), 7);
+
+    // Free again: the next ticks see both changes.
+    held.release();
+    win->ColourNowTimerTimer();
+    EXPECT_EQ(win->Sheet->GetCellColor(0, 5), TColor(255));
+    EXPECT_EQ(win->Sheet->GetCellColor(0, 2), win->Sheet->FixedColor());
+    win->ForceShutdownWatchDogTimer();
+    EXPECT_TRUE(win->Closed());
+}
+
+TEST_F(MainWatch, ARunOnAFileAnotherProgramHoldsWaitsOnceAndBooksNothingItCannot)
+{
+    // A short wait keeps the test quick; the run must pay it once only.
+    win->data.ADOConnection.setBusyTimeout(300);
+    win->data.connectTo(path);
+    win->data.openTables();
+    win->InitMainWindow();
+    ui->answer([](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("question"))->setText(QStringLiteral("exams"));
+        return mrOk;
+    });
+    win->Sheet->setSelection({4, 1, 7, 6});   // 24 cells, Thursday to Sunday
+    QElapsedTimer t;
+    {
+        HeldFile held(db());
+        t.start();
+        win->Bookitem1Click();
+    }
+    const qint64 took = t.elapsed();
+    EXPECT_GE(took, 250);
+    EXPECT_LT(took, 1500) << "the run waited for the file more than once";
+    EXPECT_EQ(ui->alerts, QStringList{MainMessages::BookingsBusy});
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")), 0);
+    const QString report = reportText();
+    EXPECT_EQ(report.count(MainMessages::CellNotBooked), 24);
+    EXPECT_FALSE(StatusForm()->isVisible());
+    for (int c = 4; c <= 7; ++c)
+        EXPECT_EQ(win->Sheet->cells(c, 1), QString()) << c;
+
+    // Free again: the same run books every cell and says nothing.
+    ui->alerts.clear();
+    ui->answer([](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("question"))->setText(QStringLiteral("exams"));
+        return mrOk;
+    });
+    win->Sheet->setSelection({4, 1, 7, 6});
+    win->Bookitem1Click();
+    EXPECT_TRUE(ui->alerts.isEmpty());
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")), 24);
+
+    // Cancelling on a held file: one wait, one message, nothing deleted.
+    ui->answer(mrOk);
+    win->Sheet->setSelection({4, 1, 7, 6});
+    {
+        HeldFile held(db());
+        t.start();
+        win->CancelSelectedPeriods1Click();
+        EXPECT_LT(t.elapsed(), 1500);
+    }
+    EXPECT_EQ(ui->alerts, QStringList{MainMessages::CancelBusy});
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")), 24);
+}

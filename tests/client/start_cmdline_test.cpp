@@ -121,6 +121,9 @@ TEST(AboutBox, ContentAndRightStripCloses)
     ui.answer([f](QDialog& d) {
         QTest::mouseClick(f->Label1, Qt::LeftButton);
         EXPECT_TRUE(d.isVisible());
+        // Escape is no way out either.
+        QTest::keyClick(&d, Qt::Key_Escape);
+        EXPECT_TRUE(d.isVisible());
         QTest::mousePress(f->Shape2, Qt::LeftButton, {}, QPoint(10, 100));
         return mrClosed;
     });

@@ -5,10 +5,12 @@
 #include "Lookups.h"
 #include "InstallSettings.h"
 #include "Seeding.h"
+#include "StatusWindows.h"
 #include "StartFixture.h"
 #include "usersonlinefrm.h"
 
 #include <QImage>
+#include <QLabel>
 
 namespace M = StartupMessages;
 
@@ -377,4 +379,21 @@ TEST(DefaultPeriods, ClockTimes)
     EXPECT_EQ(ParseClockTime(QStringLiteral("8:50 am")), QTime(8, 50));
     EXPECT_FALSE(ParseClockTime(QStringLiteral("13:00 pm")).isValid());
     EXPECT_FALSE(ParseClockTime(QStringLiteral("9:00")).isValid());
+}
+
+TEST_F(StartUp, FatalMessagesShowOverTheSplashWhichGoesAtTheEnd)
+{
+    seedDefaults();
+    db().exec(QStringLiteral("UPDATE System SET denylogin = 1, reason = 'Exams'"));
+    QList<bool> splashShown;
+    ModalSeam::push([&](QDialog& d) {
+        ui->alerts << qobject_cast<Talertfrm*>(&d)->Msg->text();
+        splashShown << SplashForm()->isVisible();
+        return mrClosed;
+    });
+    EXPECT_EQ(start(), StartupOutcome::LoginDenied);
+    EXPECT_EQ(ui->alerts, QStringList{QStringLiteral("Login Denied: Exams")});
+    EXPECT_EQ(splashShown, QList<bool>{true});
+    EXPECT_FALSE(SplashForm()->isVisible());
+    EXPECT_EQ(SplashForm()->statuslabel->textFormat(), Qt::PlainText);
 }

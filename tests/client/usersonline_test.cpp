@@ -260,7 +260,8 @@ TEST_F(UsersOnline, TheMenuEntriesAndTheirGates)
     QStringList entries;
     for (QAction* a : win->Administrator1->actions())
         entries << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->text());
-    EXPECT_EQ(entries, (QStringList{"EditCatergories1=Categories", "EditItems1=Items", "-", "Maintanence1=Run Maintanence", "-",
+    EXPECT_EQ(entries, (QStringList{"EditCatergories1=Categories", "EditItems1=Items", "EditUsers1=Users", "-",
+                                    "SetupPeriods1=Setup Periods", "-", "Maintanence1=Run Maintanence", "-",
                                     "ForceLogoff1=Force Logoff",
                                     "ListPeopleOnline1=List People Online"}));
 

@@ -570,3 +570,53 @@ TEST(CoolStringGrid, DisabledGridDrawsEmbossedText)
             shadow = shadow || img.pixel(x, y) == shadowColour;
     EXPECT_TRUE(shadow);
 }
+
+namespace {
+// The colour of the most saturated-or-darkest ink in a cell: the pixel that
+// differs most from the cell's background.
+QRgb inkColour(const QImage& img, const QRect& cell)
+{
+    const QRgb back = img.pixel(cell.left() + 1, cell.top() + 1);
+    QRgb best = back;
+    int bestD = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            const QRgb px = img.pixel(x, y);
+            const int d = std::abs(qRed(px) - qRed(back)) + std::abs(qGreen(px) - qGreen(back))
+                + std::abs(qBlue(px) - qBlue(back));
+            if (d > bestD) {
+                bestD = d;
+                best = px;
+            }
+        }
+    return best;
+}
+} // namespace
+
+TEST(CoolStringGrid, FontsCarryTheColourTheirTextIsDrawnIn)
+{
+    TCoolStringGrid g;
+    makeSheet(g);
+    // The grid's font colour reaches cells without records and records made
+    // after it was set; a record's own colour is its own.
+    g.SetFont(TFont(g.font(), RGBToColor(qRgb(0, 128, 0))));
+    EXPECT_EQ(g.GetCellFont(2, 2).Color, RGBToColor(qRgb(0, 128, 0)));
+    g.GetCellFont(1, 0).Color = 11793915;   // the sheet's header text, RGB 251, 245, 179
+    g.GetCellFont(3, 3).Color = clRed;
+    g.setCells(2, 2, "AB");
+    g.setCells(3, 3, "CD");
+    g.setCells(4, 4, "EF");
+    g.SetFont(TFont(g.font(), clBlue));     // later: no effect on the records made before
+    g.viewport()->repaint();
+    const QImage img = grab(g);
+    EXPECT_EQ(inkColour(img, g.cellRect(1, 0)), qRgb(251, 245, 179));
+    EXPECT_EQ(inkColour(img, g.cellRect(2, 2)), qRgb(0, 128, 0));
+    EXPECT_EQ(inkColour(img, g.cellRect(3, 3)), qRgb(255, 0, 0));
+    EXPECT_EQ(inkColour(img, g.cellRect(4, 4)), qRgb(0, 0, 255));
+    // A header without a record follows the grid's font as it is now.
+    EXPECT_EQ(inkColour(img, g.cellRect(2, 0)), qRgb(0, 0, 255));
+    // Window text, the default, is the palette's colour of text.
+    g.SetFont(TFont(g.font()));
+    g.viewport()->repaint();
+    EXPECT_EQ(inkColour(grab(g), g.cellRect(2, 0)), g.palette().color(QPalette::Text).rgb());
+}

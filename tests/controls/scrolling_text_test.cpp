@@ -403,3 +403,46 @@ TEST(CoolScrollingText, NameAndAccelerator)
     EXPECT_EQ(f.text->FocusControl(), nullptr);
     EXPECT_FALSE(f.text->DialogChar(QLatin1Char('f')));
 }
+
+TEST(ScrollingText, WithoutTextTheClockPaintsNothing)
+{
+    struct Counting : TCoolScrollingText {
+        using TCoolScrollingText::TCoolScrollingText;
+        int paints = 0;
+        void paintEvent(QPaintEvent* e) override
+        {
+            ++paints;
+            TCoolScrollingText::paintEvent(e);
+        }
+    };
+    QWidget form;
+    form.resize(300, 60);
+    auto* text = new Counting(&form);
+    text->setGeometry(0, 0, 217, 25);
+    text->SetActive(true);
+    form.show();
+    QCoreApplication::processEvents();
+    const int x = text->X();
+    text->paints = 0;
+    for (int i = 0; i < 5; ++i) {
+        text->Tick();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(text->paints, 0);
+    text->SetStrings({QString()});   // an empty description is no text either
+    QCoreApplication::processEvents();
+    text->paints = 0;
+    text->Tick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text->paints, 0);
+    EXPECT_EQ(text->X(), x);
+    // With a text the clock moves and paints it again.
+    text->SetStrings({QStringLiteral("The hall projector")});
+    QCoreApplication::processEvents();
+    const int before = text->X();
+    text->paints = 0;
+    text->Tick();
+    QCoreApplication::processEvents();
+    EXPECT_GE(text->paints, 1);
+    EXPECT_EQ(text->X(), before - 1);
+}

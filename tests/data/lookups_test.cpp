@@ -1,8 +1,10 @@
 // Look-ups, rights and periods.
 #include "DataFixture.h"
+#include "Accounts.h"
 #include "Lookups.h"
 
 #include <QRegularExpression>
+#include <QSignalSpy>
 
 class LookupsTest : public DataFixture {
 protected:
@@ -228,4 +230,63 @@ TEST_F(LookupsTest, EachLookUpLeavesItsTableOnTheRowItFound)
     EXPECT_EQ(dm->PeriodsTable.recNo(), 2) << "no row of that order: the position stays";
     UserCanMakeBookings(QStringLiteral("pupil"));
     EXPECT_EQ(dm->UserTable.asString(QStringLiteral("username")), QStringLiteral("PUPIL"));
+}
+
+TEST_F(LookupsTest, TimerLookUpsNeverMoveOrPostATableADialogIsEditing)
+{
+    // A dialog is typing into the second period and into the control row.
+    Dataset& periods = dm->PeriodsTable;
+    ASSERT_TRUE(periods.locate(QStringLiteral("period"), QStringLiteral("2")));
+    periods.edit();
+    periods.setValue(QStringLiteral("period"), QStringLiteral("typed"));
+    Dataset& sys = dm->SystemTable;
+    sys.requery();
+    sys.edit();
+    sys.setValue(QStringLiteral("reason"), QStringLiteral("half typed"));
+    second().ADOConnection.exec(QStringLiteral("UPDATE System SET forceshutdown = 1, \"user\" = 'BOSS', reason = 'fire'"));
+
+    Clock::freeze(QDateTime(QDate(2026, 3, 4), QTime(9, 45)));
+    EXPECT_EQ(CurrentPeriodOrder(), 3);
+    const ShutdownOrder order = ReadShutdownOrder();
+    EXPECT_TRUE(order.force);
+    EXPECT_EQ(order.user, QStringLiteral("BOSS"));
+    EXPECT_EQ(order.reason, QStringLiteral("fire"));
+
+    EXPECT_EQ(periods.state(), Dataset::State::Edit);
+    EXPECT_EQ(periods.asString(QStringLiteral("period")), QStringLiteral("typed"));
+    EXPECT_EQ(periods.recNo(), 2);
+    EXPECT_EQ(sys.state(), Dataset::State::Edit);
+    EXPECT_EQ(sys.asString(QStringLiteral("reason")), QStringLiteral("half typed"));
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM periods WHERE period = 'typed'")), 0);
+    periods.post();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM periods WHERE period = 'typed'")), 1);
+    sys.cancel();
+    db().exec(QStringLiteral("DELETE FROM System"));
+    EXPECT_FALSE(ReadShutdownOrder().force) << "no control row reads as no order";
+}
+
+TEST_F(LookupsTest, AddUserRefusesANameLongerThanItsWidthBehindANul)
+{
+    const QString name = QStringLiteral("A") + QChar(0) + QStringLiteral("BCDEFGHIJKLMNOPQRST");
+    ASSERT_EQ(name.size(), 21);
+    EXPECT_FALSE(AddUser(name, QStringLiteral("Long"), QStringLiteral("pw")));
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 3);
+    EXPECT_EQ(dm->UserTable.state(), Dataset::State::Browse);
+}
+
+TEST_F(LookupsTest, ALookUpCostsOneIndexedReadWhateverTheTableSize)
+{
+    // The look-up goes through the index; the snapshot is not read again
+    // when only another table changed, and the found row is read afresh.
+    for (int i = 0; i < 300; ++i)
+        addUser({QStringLiteral("U%1").arg(i)});
+    EXPECT_EQ(FindUser(QStringLiteral("u299")), 303);
+    QSignalSpy reads(&dm->UserTable, &Dataset::dataChanged);
+    second().ADOConnection.exec(QStringLiteral("INSERT INTO bookings (ItemBooked, Date, Period) VALUES ('R', '2026-03-05', '1')"));
+    EXPECT_EQ(FindUser(QStringLiteral("u150")), 154);
+    EXPECT_EQ(FindUser(QStringLiteral("u0")), 4);
+    EXPECT_EQ(reads.count(), 0);
+    second().ADOConnection.exec(QStringLiteral("UPDATE Users SET accesslevel = 77 WHERE username = 'U150'"));
+    EXPECT_EQ(UserAccessLevel(QStringLiteral("U150")), 77);
+    EXPECT_EQ(reads.count(), 1) << "one row changed, one row read";
 }

@@ -120,6 +120,24 @@ TEST(Utilities, UserNameComesFromTheAccountDatabase)
 
 // ------------------------------------------------------------------ progress estimate
 
+TEST(Utilities, TimesAreReadAsPeopleTypeThemAndAsTheyAreShown)
+{
+    struct Case {
+        const char* typed;
+        QTime time;   // invalid: refused
+    };
+    const Case cases[] = {
+        {"9:40", QTime(9, 40)},           {"12:00 PM", QTime(12, 0)},   {"9:40:00 am", QTime(9, 40)},
+        {"9:40:00 AM", QTime(9, 40)},     {"1:10:00 PM", QTime(13, 10)}, {"12:30 am", QTime(0, 30)},
+        {" 14:05:30 ", QTime(14, 5, 30)}, {"3pm", QTime(15, 0)},         {"25:99", QTime()},
+        {"", QTime()},                    {"noon", QTime()},             {"9:61", QTime()},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseTimeText(QLatin1String(c.typed)), c.time) << c.typed;
+    for (const QTime t : {QTime(8, 0), QTime(13, 10, 5), QTime(0, 0), QTime(23, 59, 59)})
+        EXPECT_EQ(ParseTimeText(FormatLongTime(t)), t) << FormatLongTime(t).toStdString();
+}
+
 TEST(StatusEstimate, NothingShownInTheFirstFiveSecondsThenOnlyLowerFigures)
 {
     StatusProgress p;

@@ -114,6 +114,80 @@ TEST_F(SchemaRules, PasswordColumnHoldsAScrambledTwentyCharacterPassword)
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT password FROM Users")).toString(), scrambled);
 }
 
+TEST_F(SchemaRules, DatesAndTimesAreStoredOnlyInTheProgramsForms)
+{
+    struct Case {
+        const char* sql;
+        const char* value;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"INSERT INTO bookings (ItemBooked, Period, Date) VALUES ('R', '1', ?)", "2026-03-05", true},
+        {"INSERT INTO bookings (ItemBooked, Period, Date) VALUES ('R', '2', ?)", "2026-03-05 00:00:00", false},
+        {"INSERT INTO bookings (ItemBooked, Period, Date) VALUES ('R', '3', ?)", "5/3/2026", false},
+        {"INSERT INTO bookings (ItemBooked, Period, Date) VALUES ('R', '4', ?)", "2026-3-5", false},
+        {"INSERT INTO bookings (ItemBooked, Period, BookedOnDate) VALUES ('R', '5', ?)", "20260305", false},
+        {"INSERT INTO bookings (ItemBooked, Period, BookedOnTime) VALUES ('R', '6', ?)", "09:31:17", true},
+        {"INSERT INTO bookings (ItemBooked, Period, BookedOnTime) VALUES ('R', '7', ?)", "9:31", false},
+        {"INSERT INTO periods (period, StartTime) VALUES ('P', ?)", "08:50:00", true},
+        {"INSERT INTO periods (period, StartTime) VALUES ('P', ?)", "1899-12-30 08:50:00", false},
+        {"INSERT INTO Users (username, ExpiresOn) VALUES ('A', ?)", "2026-03-05", true},
+        {"INSERT INTO Users (username, LastConnected) VALUES ('B', ?)", "2026-03-05 09:31:17", true},
+        {"INSERT INTO Users (username, LastConnected) VALUES ('C', ?)", "2026-03-05T09:31:17", false},
+        {"UPDATE config SET LastMaintainceRun = ?", "2026-03-05 09:31", false},
+        {"UPDATE config SET LastMaintainceRun = ?", "2026-03-05", true},
+    };
+    for (const Case& c : cases) {
+        bool kept = true;
+        try {
+            db().exec(QString::fromLatin1(c.sql), {QString::fromLatin1(c.value)});
+        } catch (const DbError&) {
+            kept = false;
+        }
+        EXPECT_EQ(kept, c.kept) << c.sql << " " << c.value;
+    }
+    // NULL stays allowed everywhere.
+    db().exec(QStringLiteral("INSERT INTO bookings (ItemBooked, Period, Date, BookedOnTime) VALUES ('R', '8', NULL, NULL)"));
+}
+
+TEST_F(SchemaRules, ANulCharacterIsRefusedInTextButKeptInAuthcodes)
+{
+    const QString withNul = QStringLiteral("ab") + QChar(0) + QString(300, QLatin1Char('x'));
+    EXPECT_THROW(addBooking(QStringLiteral("R"), QDate(2026, 3, 5), QStringLiteral("1"), QStringLiteral("U"), withNul),
+                 DbError);
+    EXPECT_THROW(db().exec(QStringLiteral("INSERT INTO Users (username) VALUES (?)"),
+                           {QStringLiteral("A") + QChar(0) + QStringLiteral("BCDEFGHIJKLMNOPQRSTU")}),
+                 DbError);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")) + count(QStringLiteral("SELECT count(*) FROM Users")), 0);
+
+    QString code;
+    for (int c : {0, 1, 128, 200, 254, 0})
+        code += QChar(static_cast<char16_t>(c));
+    db().exec(QStringLiteral("INSERT INTO items (ItemName, AuthCode) VALUES ('R', ?)"), {code});
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT AuthCode FROM items")).toString(), code);
+    EXPECT_THROW(db().exec(QStringLiteral("INSERT INTO items (ItemName, AuthCode) VALUES ('S', ?)"),
+                           {QString(QChar(0)) + QString(120, QChar(0xE9))}),
+                 DbError) << "a long authcode behind a NUL still exceeds the width in bytes";
+}
+
+TEST_F(SchemaRules, EveryTableCountsItsOwnChanges)
+{
+    auto changes = [this](const char* table) {
+        return count(QStringLiteral("SELECT Changes FROM TableChanges WHERE TableName = ?"), {QString::fromLatin1(table)});
+    };
+    const int users = changes("users"), bookings = changes("bookings"), items = changes("items");
+    addUser({QStringLiteral("A")});
+    addUser({QStringLiteral("B")});
+    db().exec(QStringLiteral("UPDATE Users SET FullName = 'x'"));
+    addBooking(QStringLiteral("R"), QDate(2026, 3, 5), QStringLiteral("1"), QStringLiteral("A"));
+    db().exec(QStringLiteral("DELETE FROM bookings"));
+    EXPECT_EQ(changes("users"), users + 4);
+    EXPECT_EQ(changes("bookings"), bookings + 2);
+    EXPECT_EQ(changes("items"), items);
+    for (const char* t : {"Users", "items", "catergories", "bookings", "periods", "config", "System"})
+        EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM TableChanges WHERE TableName = ?"), {QString::fromLatin1(t)}), 1) << t;
+}
+
 TEST_F(SchemaRules, BoundValuesMatchExactlyWhateverTheyHold)
 {
     const QStringList names = {QStringLiteral("O'BRIEN"), QStringLiteral("SAY \"HI\""),

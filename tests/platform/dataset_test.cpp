@@ -351,3 +351,130 @@ TEST_F(DatasetTest, OpeningAQueryRunsOnlyReadsAndExecSqlRecordsItsWrite)
     q.open();
     EXPECT_EQ(q.recordCount(), 1);
 }
+
+TEST_F(DatasetTest, EveryMoveWithAPendingChangePostsItFirst)
+{
+    const std::vector<std::pair<const char*, std::function<void(Dataset&)>>> moves = {
+        {"first", [](Dataset& d) { d.first(); }},
+        {"next", [](Dataset& d) { d.next(); }},
+        {"prior", [](Dataset& d) { d.prior(); }},
+        {"last", [](Dataset& d) { d.last(); }},
+        {"setRecNo", [](Dataset& d) { d.setRecNo(1); }},
+        {"refresh", [](Dataset& d) { d.refresh(); }},
+        {"locate by index", [](Dataset& d) { d.locate(QStringLiteral("username"), QStringLiteral("admin")); }},
+        {"locate by scan", [](Dataset& d) { d.locate(QStringLiteral("FullName"), QStringLiteral("admin full")); }},
+        {"findFirst", [](Dataset& d) {
+             d.findFirst([](const RowRef& r) { return r.asString(QStringLiteral("username")) == QLatin1String("JONES"); });
+         }},
+    };
+    int n = 0;
+    for (const auto& [name, move] : moves) {
+        const QString text = QStringLiteral("typed %1").arg(++n);
+        users().locate(QStringLiteral("username"), QStringLiteral("BROWN"));
+        users().edit();
+        users().setValue(QStringLiteral("FullName"), text);
+        move(users());
+        EXPECT_EQ(users().state(), Dataset::State::Browse) << name;
+        EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users WHERE username = 'BROWN' AND FullName = ?"), {text}), 1)
+            << name << ": the typed value was lost";
+    }
+    // A new row is posted by a move too; requery and close still drop.
+    users().append();
+    users().setValue(QStringLiteral("username"), QStringLiteral("NEW"));
+    users().first();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users WHERE username = 'NEW'")), 1);
+    users().edit();
+    users().setValue(QStringLiteral("FullName"), QStringLiteral("dropped"));
+    users().close();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users WHERE FullName = 'dropped'")), 0);
+    // A locate that finds nothing moves nothing and posts nothing.
+    users().open();
+    users().locate(QStringLiteral("username"), QStringLiteral("BROWN"));
+    users().edit();
+    users().setValue(QStringLiteral("FullName"), QStringLiteral("pending"));
+    EXPECT_FALSE(users().locate(QStringLiteral("username"), QStringLiteral("NOBODY")));
+    EXPECT_EQ(users().state(), Dataset::State::Edit);
+    users().cancel();
+}
+
+TEST_F(DatasetTest, TextIsHeldToItsWidthCountingEveryCharacter)
+{
+    Dataset& b = dm->BookingsTable;
+    const QString reason = QStringLiteral("ok") + QChar(0) + QString(300, QLatin1Char('x'));
+    b.append();
+    b.setValue(QStringLiteral("forReason"), reason);
+    try {
+        b.post();
+        FAIL() << "a 303-character reason was stored";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("forReason"))) << e.what();
+    }
+    b.cancel();
+    // An authcode holds characters from 0 up, but no more than its width.
+    QString code;
+    for (int c : {0, 7, 254, 0, 128, 1})
+        code += QChar(static_cast<char16_t>(c));
+    b.appendRecord({QVariant(), QStringLiteral("2026-03-05"), QStringLiteral("1"), QStringLiteral("ROOM"), QStringLiteral("A"),
+                    QStringLiteral("r"), QVariant(), QVariant(), 0, code});
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT AuthCode FROM bookings")).toString(), code);
+    EXPECT_THROW(b.appendRecord({QVariant(), QStringLiteral("2026-03-05"), QStringLiteral("2"), QStringLiteral("ROOM"),
+                                 QStringLiteral("A"), QStringLiteral("r"), QVariant(), QVariant(), 0,
+                                 QString(QChar(0)) + QString(50, QLatin1Char('a'))}),
+                 DbError);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")), 1);
+}
+
+TEST_F(DatasetTest, AnInsertIntoATableNeverReadDoesNotReadIt)
+{
+    for (int i = 0; i < 50; ++i)
+        addBooking(QStringLiteral("ROOM"), QDate(2026, 3, 5).addDays(i), QStringLiteral("1"), QStringLiteral("A"));
+    Dataset& b = dm->BookingsTable;
+    b.close();
+    b.open();
+    b.appendRecord({QVariant(), QDate(2026, 6, 1), QStringLiteral("2"), QStringLiteral("HALL"), QStringLiteral("B")});
+    EXPECT_FALSE(b.isLoaded());
+    EXPECT_EQ(b.asString(QStringLiteral("ItemBooked")), QStringLiteral("HALL"));
+    EXPECT_EQ(b.asInteger(QStringLiteral("Index")), 51);
+    b.append();
+    b.setValue(QStringLiteral("ItemBooked"), QStringLiteral("LAB"));
+    b.setValue(QStringLiteral("Date"), QDate(2026, 6, 2));
+    b.post();
+    EXPECT_FALSE(b.isLoaded());
+    EXPECT_EQ(b.asString(QStringLiteral("ItemBooked")), QStringLiteral("LAB"));
+    // The first walk reads the table and keeps standing on the new row.
+    EXPECT_EQ(b.recNo(), 52);
+    EXPECT_TRUE(b.isLoaded());
+    EXPECT_EQ(b.asString(QStringLiteral("ItemBooked")), QStringLiteral("LAB"));
+    EXPECT_EQ(b.recordCount(), 52);
+}
+
+TEST_F(DatasetTest, ASnapshotIsReadAgainOnlyWhenItsOwnTableChanged)
+{
+    QSignalSpy reads(&users(), &Dataset::dataChanged);
+    // Another client's commit to another table: the users stay as read.
+    second().ADOConnection.exec(QStringLiteral("INSERT INTO bookings (ItemBooked, Date, Period) VALUES ('R', '2026-03-05', '1')"));
+    users().requery();
+    EXPECT_EQ(reads.count(), 0);
+    // A look-up by key reads the one row afresh, whatever changed it.
+    second().ADOConnection.exec(QStringLiteral("UPDATE Users SET FullName = 'Changed' WHERE username = 'JONES'"));
+    ASSERT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("jones")));
+    EXPECT_EQ(users().asString(QStringLiteral("FullName")), QStringLiteral("Changed"));
+    EXPECT_EQ(users().recNo(), 3);
+    // Any other writer is seen: the file counts the change, not the program.
+    Database shell;
+    shell.open(path);
+    shell.exec(QStringLiteral("INSERT INTO Users (username) VALUES ('SHELL')"));
+    users().requery();
+    EXPECT_EQ(users().recordCount(), 4);
+    ASSERT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("shell")));
+    EXPECT_EQ(users().recNo(), 4);
+    // A row another client added shows at its place in the file's order.
+    second().ADOConnection.exec(QStringLiteral("INSERT INTO Users (username) VALUES ('LATE')"));
+    ASSERT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("late")));
+    EXPECT_EQ(users().recNo(), 5);
+    QStringList names;
+    for (users().first(); !users().eof(); users().next())
+        names << users().asString(QStringLiteral("username"));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("ADMIN"), QStringLiteral("BROWN"), QStringLiteral("JONES"),
+                                  QStringLiteral("SHELL"), QStringLiteral("LATE")}));
+}
