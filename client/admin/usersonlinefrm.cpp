@@ -90,7 +90,9 @@ void Tusersonlinefrm::Timer1Timer()
         return;
     // A re-read that fails (the file busy or out of reach) keeps the list as
     // it was and is tried again on the next tick, without a message each time.
+    // A file another program holds is not waited for.
     try {
+        NoLockWait noWait(*OnlineUsersQry.database());
         OnlineUsersQry.requery();
     } catch (const std::exception&) {
     }

@@ -202,7 +202,11 @@ namespace {
 // Another program holds the file for writing while the scope lasts.
 class HeldFile {
 public:
-    explicit HeldFile(Database& other) : m_db(other) { m_db.exec(QStringLiteral("BEGIN EXCLUSIVE")); }
+    // Exclusive: nobody else may read either; otherwise only writing waits.
+    explicit HeldFile(Database& other, bool exclusive = true) : m_db(other)
+    {
+        m_db.exec(exclusive ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("BEGIN IMMEDIATE"));
+    }
     ~HeldFile() { release(); }
     void release()
     {
@@ -301,4 +305,22 @@ TEST_F(MainWatch, ARunOnAFileAnotherProgramHoldsWaitsOnceAndBooksNothingItCannot
     }
     EXPECT_EQ(ui->alerts, QStringList{MainMessages::CancelBusy});
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")), 24);
+
+    // Held for writing only: the reads go on, the first write waits once
+    // and the run stops there; the sheet, read again, shows the bookings.
+    ui->alerts.clear();
+    ui->answer([](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("question"))->setText(QStringLiteral("other"));
+        return mrOk;
+    });
+    win->Sheet->setSelection({4, 1, 7, 6});
+    {
+        HeldFile held(db(), false);
+        t.start();
+        win->Bookitem1Click();
+        EXPECT_LT(t.elapsed(), 1500);
+    }
+    EXPECT_EQ(ui->alerts, QStringList{MainMessages::BookingsBusy});
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings WHERE forReason = 'exams'")), 24);
+    EXPECT_EQ(win->Sheet->cells(4, 1), QStringLiteral("BOB\rexams"));
 }

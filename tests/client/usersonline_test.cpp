@@ -6,6 +6,7 @@
 #include "usersonlinefrm.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -101,6 +102,14 @@ TEST_F(UsersOnline, TheListShowsWhoIsOnlineAndFollowsTheDatabaseAtEachTick)
         EXPECT_EQ(shown(f), (QStringList{"BOB@PC-BOB", "TOM@PC-TOM"}));
         second().ADOConnection.exec(QStringLiteral("ALTER TABLE Users_away RENAME TO Users"));
         setOnline(QStringLiteral("TOM"), false);
+        // Nor does a tick wait while another program holds the file.
+        db().exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        QElapsedTimer t;
+        t.start();
+        EXPECT_NO_THROW(f.Timer1Timer());
+        EXPECT_LT(t.elapsed(), 2000);
+        EXPECT_EQ(shown(f), (QStringList{"BOB@PC-BOB", "TOM@PC-TOM"}));
+        db().exec(QStringLiteral("COMMIT"));
         f.Timer1Timer();
         EXPECT_EQ(shown(f), QStringList{"BOB@PC-BOB"});
 
