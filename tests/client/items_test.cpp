@@ -442,3 +442,19 @@ TEST_F(Items, RegenerateBarcodeChangesOnlyTheHiddenLabel)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Items, ApplyToAnItemAnotherClientDeletedChangesNoOtherItem)
+{
+    inManager([&](Tadminvfrm& f) {
+        pick(f, QStringLiteral("SCREEN"));
+        second().ADOConnection.exec(QStringLiteral("DELETE FROM items WHERE ItemName = 'SCREEN'"));
+        f.description->setText(QStringLiteral("gone"));
+        EXPECT_THROW(f.Button4Click(), DbError);
+        click(f.Button8);
+    });
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM items WHERE ItemDescription = 'gone'")), 0);
+}
+
+} // namespace
