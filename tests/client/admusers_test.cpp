@@ -184,9 +184,11 @@ TEST_F(AdmUsers, ApplyStoresEachBoxInItsOwnFieldAndNeverAtOnesOwnLevel)
         r.box->setChecked(true);
         f->Button3Click();
         const QVariantMap after = row(QStringLiteral("ANNA"));
-        QStringList expected{"password", QLatin1String(r.field)};
-        expected.sort(Qt::CaseInsensitive);
-        EXPECT_EQ(changedFields(before, after), expected);
+        // Apply stores the password scrambled afresh; its random key may
+        // come out the same, so the password field is left out here.
+        QStringList changed = changedFields(before, after);
+        changed.removeAll(QStringLiteral("password"));
+        EXPECT_EQ(changed, QStringList{QLatin1String(r.field)});
         r.box->setChecked(false);
         f->Button3Click();
     }

@@ -1,0 +1,187 @@
+#include "LegacyFiles.h"
+#include "IoError.h"
+#include "lockfrm.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
+
+namespace {
+
+QString g_programFolder;
+std::function<void(int)> g_pause;
+
+void pause(int ms)
+{
+    if (g_pause)
+        g_pause(ms);
+    else
+        QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+QString lockName(char kind)
+{
+    switch (kind) {
+    case 'U': return Legacy::UserLockName;
+    case 'I': return Legacy::InventoryLockName;
+    case 'B': return Legacy::BookingLockName;
+    default: return QString();
+    }
+}
+
+// Reads count records of size bytes from the folder's file, trying a
+// bounded number of times.
+QByteArray readWhole(const QString& folder, const QString& name, qint64 bytes)
+{
+    QString problem;
+    for (int attempt = 0; attempt < LegacySeams::ReadTries; ++attempt) {
+        if (attempt > 0)
+            pause(50);
+        const QString path = FindFileNoCase(folder, name);
+        if (path.isEmpty()) {
+            problem = QStringLiteral("the file is missing");
+            continue;
+        }
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) {
+            problem = f.errorString();
+            continue;
+        }
+        QByteArray data = f.read(bytes);
+        if (data.size() == bytes)
+            return data;
+        problem = QStringLiteral("it holds %1 of its %2 bytes").arg(data.size()).arg(bytes);
+    }
+    throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" in \"%2\" cannot be read: %3")
+                      .arg(name, QDir::toNativeSeparators(folder), problem));
+}
+
+void waitWhileLocked(char kind)
+{
+    Tlockfrm* w = LockForm();
+    while (IsLocked(kind)) {
+        if (!w->isVisible())
+            w->show();
+        w->repaint();
+        QCoreApplication::processEvents();
+    }
+    w->hide();
+}
+
+template <typename Record, typename Parse>
+void readTable(std::vector<Record>& table, const QString& folder, const QString& name, int count,
+               int size, Parse parse)
+{
+    const QByteArray data = readWhole(folder, name, qint64(count) * size);
+    std::vector<Record> fresh;
+    fresh.reserve(count);
+    for (int i = 0; i < count; ++i)
+        fresh.push_back(parse(QByteArrayView(data).sliced(qsizetype(i) * size, size)));
+    table = std::move(fresh);
+}
+
+} // namespace
+
+TLegacyTables& LegacyTables()
+{
+    static TLegacyTables tables;
+    return tables;
+}
+
+QString LegacyProgramFolder()
+{
+    if (!g_programFolder.isEmpty())
+        return g_programFolder;
+    const QString path = QCoreApplication::applicationFilePath();
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+    return cut < 0 ? QString() : path.left(cut + 1);
+}
+
+QString FindFileNoCase(const QString& folder, const QString& name)
+{
+    const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    if (QFileInfo(dir.filePath(name)).isFile())
+        return dir.filePath(name);
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& e : entries) {
+        if (e.compare(name, Qt::CaseInsensitive) == 0)
+            return dir.filePath(e);
+    }
+    return QString();
+}
+
+QString LegacyFileProblem(const QString& folder, const QString& name, qint64 minimumSize)
+{
+    const QString path = FindFileNoCase(folder, name);
+    if (path.isEmpty())
+        return QStringLiteral("\"%1\" is missing").arg(name);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("\"%1\" cannot be read: %2").arg(name, f.errorString());
+    if (f.size() < minimumSize)
+        return QStringLiteral("\"%1\" holds %2 of its %3 bytes").arg(name).arg(f.size()).arg(minimumSize);
+    return QString();
+}
+
+bool IsLocked(char kind)
+{
+    const QString name = lockName(kind);
+    for (int attempt = 0;; ++attempt) {
+        const QString path = FindFileNoCase(LegacyProgramFolder(), name);
+        if (path.isEmpty())
+            return false;
+        QFile f(path);
+        bool ok = f.open(QIODevice::ReadOnly);
+        QByteArray firstLine;
+        if (ok) {
+            firstLine = f.readLine(4096);
+            ok = f.error() == QFileDevice::NoError;
+            f.close();
+        }
+        pause(static_cast<int>(QRandomGenerator::global()->bounded(100)));
+        if (ok)
+            return IsLockText(firstLine);
+        if (attempt + 1 >= LegacySeams::ReadTries)
+            throw IoError(QStringLiteral("The Tavrell 4.x lock file \"%1\" cannot be read: %2")
+                              .arg(QDir::toNativeSeparators(path), f.errorString()));
+    }
+}
+
+void ReadUserFile(const QString& folder)
+{
+    waitWhileLocked('U');
+    readTable(LegacyTables().users, folder, Legacy::UserFileName, Legacy::UserCount, Legacy::UserSize,
+              ParseUserRecord);
+}
+
+void ReadInventoryFile(const QString& folder)
+{
+    waitWhileLocked('I');
+    readTable(LegacyTables().items, folder, Legacy::InventoryFileName, Legacy::ItemCount,
+              Legacy::ItemSize, ParseItemRecord);
+}
+
+void ReadBookingFile(const QString& folder)
+{
+    waitWhileLocked('B');
+    readTable(LegacyTables().bookings, folder, Legacy::BookingFileName, Legacy::BookingCount,
+              Legacy::BookingSize, ParseBookingRecord);
+}
+
+QString ItemKeyToName(const QString& key)
+{
+    const QString wanted = key.toUpper();
+    for (const LegacyItem& item : LegacyTables().items) {
+        if (item.key.toUpper() == wanted)
+            return item.name;
+    }
+    return QString();
+}
+
+namespace LegacySeams {
+void setProgramFolder(const QString& folder) { g_programFolder = folder; }
+void setPause(std::function<void(int)> p) { g_pause = std::move(p); }
+} // namespace LegacySeams

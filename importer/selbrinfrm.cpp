@@ -1,0 +1,827 @@
+#include "selbrinfrm.h"
+#include "Accounts.h"
+#include "Alerts.h"
+#include "Bookings.h"
+#include "BrowseIt.h"
+#include "DataModule.h"
+#include "DbError.h"
+#include "ImportData.h"
+#include "InstallSettings.h"
+#include "IoError.h"
+#include "LegacyFiles.h"
+#include "Lookups.h"
+#include "RadioGroup.h"
+#include "Random.h"
+#include "Session.h"
+#include "TavrellApplication.h"
+#include "Text.h"
+#include "Utilities.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+
+namespace {
+
+const QString LockOutReason = QStringLiteral("Importing Data from Tavrell 4.0");
+const QString InvalidFiftyFolder = QStringLiteral("The folder specified for Tavrell 5.0 is invalid.");
+const QString CorruptInstall = QStringLiteral("This install of Tavrell 4.x is corrupt");
+const QString NotApplicable = QStringLiteral("N/A");
+constexpr int ProgressMaximum = 11250;
+constexpr int BatchSize = 200;
+// The widest description and reason the 5.0 tables hold.
+constexpr int WidestText = 150;
+
+QPlainTextEdit* memo(QWidget* parent, const char* name, const QStringList& lines, const QRect& at)
+{
+    auto* m = new QPlainTextEdit(parent);
+    m->setObjectName(QLatin1String(name));
+    m->setPlainText(lines.join(QLatin1Char('\n')));
+    m->setReadOnly(true);
+    m->setEnabled(false);
+    // Disabled, yet as readable as any text.
+    QPalette palette = m->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
+    m->setPalette(palette);
+    m->setFrameShape(QFrame::NoFrame);
+    m->setGeometry(at);
+    return m;
+}
+
+QStringList blankLines(int n) { return QStringList(n, QString()); }
+
+QLabel* label(QWidget* parent, const QString& text, const QRect& at)
+{
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(at);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& at)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(at);
+    return b;
+}
+
+} // namespace
+
+// The import's writes, committed every BatchSize records. Each record is a
+// write scope of its own inside the batch: a record that fails leaves
+// nothing behind, and the records before it stay.
+class TSelbrinFrm::Batch {
+public:
+    explicit Batch(Database& db) : m_db(db) {}
+    ~Batch()
+    {
+        if (m_open) {
+            try { m_db.rollback(); } catch (...) {}
+        }
+    }
+    void beginRecord()
+    {
+        if (!m_open) {
+            m_db.begin();
+            m_open = true;
+        }
+        m_db.begin();
+    }
+    void endRecord()
+    {
+        m_db.commit();
+        if (++m_records >= BatchSize)
+            commit();
+    }
+    void dropRecord() { m_db.rollback(); }
+    void commit()
+    {
+        m_records = 0;
+        if (m_open) {
+            m_open = false;
+            m_db.commit();
+        }
+    }
+
+private:
+    Database& m_db;
+    bool m_open = false;
+    int m_records = 0;
+};
+
+TSelbrinFrm::TSelbrinFrm(QWidget* parent) : TFormBase(parent)
+{
+    setObjectName(QStringLiteral("SelbrinFrm"));
+    setWindowTitle(QStringLiteral("Import Wizard"));
+    setFixedSize(554, 371);
+
+    static const char* const partNames[] = {"part1", "part2", "part3", "part4", "part5", "part6", "part7"};
+    static const char* const captions[] = {"Welcome",
+                                           "Step 1: Locate Tavrell 5.0 Program",
+                                           "Step 2: Login as Administrator",
+                                           "Step 3: Import location",
+                                           "Step 4: Import Options",
+                                           "Step 5: Period Alignment",
+                                           "Importing"};
+    for (int i = 0; i < 7; ++i) {
+        parts[size_t(i)] = new QGroupBox(QString::fromLatin1(captions[i]), this);
+        parts[size_t(i)]->setObjectName(QLatin1String(partNames[i]));
+        parts[size_t(i)]->setGeometry(0, 0, 554, 328);
+    }
+    const QRect memoArea(8, 20, 537, 300);
+
+    // Step 1
+    memo(parts[0], "Memo1",
+         QStringList{QStringLiteral("This wizard will guide you through step by step the importing of "),
+                     QStringLiteral("data from Tavrell 4.0, 4.1 or 4.2 to version "),
+                     QStringLiteral("5.0. Please make sure the following has been done prior to "),
+                     QStringLiteral("running this wizard:"), QString(),
+                     QStringLiteral("* A full data integrity check has been done of the Version 4.x "),
+                     QStringLiteral("database."), QStringLiteral("* Nobody is using Tavrell 4.x"),
+                     QStringLiteral("* Tavrell 5.0 has been setup "), QStringLiteral("* Nobody is using Tavrell 5.0")},
+         memoArea);
+
+    // Step 2
+    memo(parts[1], "Memo2",
+         QStringList{QStringLiteral("This program will attempt to locate where tavrell 5.0 is "),
+                     QStringLiteral("located. It may display the UNC path (that is the full network path, not the drive "),
+                     QStringLiteral("mapped path) to the program. "), QString(),
+                     QStringLiteral("If this is wrong, then please locate the folder where Tavrell "),
+                     QStringLiteral("5.0 is by pressing the "), QStringLiteral("Browse button.")}
+             + blankLines(6) + QStringList{QStringLiteral("When everything is right click '>'")},
+         memoArea);
+    db50path = new QLineEdit(parts[1]);
+    db50path->setObjectName(QStringLiteral("db50path"));
+    db50path->setGeometry(16, 150, 521, 21);
+    Button4 = button(parts[1], "Button4", QStringLiteral("Browse"), QRect(462, 178, 75, 25));
+
+    // Step 3
+    memo(parts[2], "Memo3",
+         QStringList{QStringLiteral("Please enter the password of the \"ADMIN\" account of Tavrell 5.0")}
+             + blankLines(4) + QStringList{QStringLiteral("When everything is right click '>'")},
+         memoArea);
+    pass = new QLineEdit(parts[2]);
+    pass->setObjectName(QStringLiteral("pass"));
+    pass->setEchoMode(QLineEdit::Password);
+    pass->setGeometry(16, 52, 169, 21);
+
+    // Step 4
+    memo(parts[3], "Memo4",
+         QStringList{QStringLiteral("Please specify the location of Tavrell 4.x")} + blankLines(10)
+             + QStringList{QStringLiteral("When everything is right click '>'")},
+         memoArea);
+    db40path = new QLineEdit(parts[3]);
+    db40path->setObjectName(QStringLiteral("db40path"));
+    db40path->setGeometry(16, 52, 521, 21);
+    Button5 = button(parts[3], "Button5", QStringLiteral("Browse"), QRect(462, 80, 75, 25));
+
+    // Step 5
+    memo(parts[4], "Memo5",
+         QStringList{QStringLiteral("When Importing ")} + blankLines(15)
+             + QStringList{QStringLiteral("When everything is right click '>'")},
+         memoArea);
+    const auto group = [this](const char* name, const QString& first, const QString& second, int top) {
+        auto* g = new TRadioGroup(parts[4]);
+        g->setObjectName(QLatin1String(name));
+        g->setItems({first, second});
+        g->setItemIndex(0);
+        g->setGeometry(16, top, 521, 66);
+        return g;
+    };
+    userprecedence = group("userprecedence", QStringLiteral("Overwrite users in QVK 5.0"),
+                           QStringLiteral("Do not overwrite users in QVK 5.0"), 44);
+    bookingprecedence = group("bookingprecedence", QStringLiteral("Overwrite Bookings in QVK 5.0"),
+                              QStringLiteral("Do not Overwrite Bookings in QVK 5.0"), 116);
+    invprecedence = group("invprecedence", QStringLiteral("Overwrite Inventory in QVK 5.0"),
+                          QStringLiteral("Do not Overwrite Inventory in QVK 5.0"), 188);
+
+    // Step 6
+    memo(parts[5], "Memo6",
+         QStringList{QStringLiteral("Tavrell 4.0 has set periods that version 5.0 may or may not "),
+                     QStringLiteral("have. Please specify what periods you want to import on and what periods in "),
+                     QStringLiteral("version 4.0 align with version 5.0")},
+         QRect(8, 20, 537, 52));
+    label(parts[5], QStringLiteral("Ver 4.0"), QRect(16, 76, 60, 16));
+    label(parts[5], QStringLiteral("Import"), QRect(76, 76, 50, 16));
+    label(parts[5], QStringLiteral("to this Ver 5.0 Period"), QRect(140, 76, 200, 16));
+    constexpr int rowTop = 94;
+    constexpr int rowHeight = 17;
+    for (int k = 0; k < 12; ++k) {
+        const QString code = Legacy::PeriodCodes.at(k);
+        label(parts[5], code, QRect(24, rowTop + k * rowHeight, 40, rowHeight));
+        auto* box = new QCheckBox(parts[5]);
+        box->setObjectName(QStringLiteral("Import") + code);
+        box->setGeometry(86, rowTop + k * rowHeight, 20, rowHeight);
+        importBoxes[size_t(k)] = box;
+    }
+    ImportPeriodList = new QListWidget(parts[5]);
+    ImportPeriodList->setObjectName(QStringLiteral("ImportPeriodList"));
+    ImportPeriodList->setGeometry(140, rowTop - 2, 200, 12 * rowHeight + 4);
+    ImportPeriodList->setUniformItemSizes(true);
+    ImportPeriodList->setStyleSheet(QStringLiteral("QListWidget::item { height: %1px; }").arg(rowHeight));
+    for (int k = 1; k <= 12; ++k)
+        ImportPeriodList->addItem(QString::number(k));
+    Button1 = button(parts[5], "Button1", QStringLiteral("Move Period Up"), QRect(360, 120, 130, 25));
+    Button2 = button(parts[5], "Button2", QStringLiteral("Move Period Down"), QRect(360, 152, 130, 25));
+    label(parts[5], QStringLiteral("When everything looks right click >"), QRect(16, 304, 300, 16));
+
+    // Step 7
+    status = new QPlainTextEdit(parts[6]);
+    status->setObjectName(QStringLiteral("status"));
+    status->setReadOnly(true);
+    status->setGeometry(8, 20, 537, 276);
+    progress = new QProgressBar(parts[6]);
+    progress->setObjectName(QStringLiteral("progress"));
+    progress->setGeometry(8, 302, 537, 18);
+    progress->setTextVisible(false);
+
+    // The button box
+    BtnGrpBox = new QGroupBox(this);
+    BtnGrpBox->setObjectName(QStringLiteral("BtnGrpBox"));
+    BtnGrpBox->setGeometry(0, 328, 554, 43);
+    CloseBtn = button(BtnGrpBox, "CloseBtn", QStringLiteral("&Close"), QRect(8, 11, 75, 25));
+    timeleft = label(BtnGrpBox, QStringLiteral("Time Left:"), QRect(96, 15, 270, 17));
+    timeleft->setObjectName(QStringLiteral("timeleft"));
+    timeleft->hide();
+    BackBtn = button(BtnGrpBox, "BackBtn", QStringLiteral("<"), QRect(388, 11, 75, 25));
+    NextBtn = button(BtnGrpBox, "NextBtn", QStringLiteral(">"), QRect(470, 11, 75, 25));
+    NextBtn->setDefault(true);
+    // Return anywhere in the wizard means ">".
+    for (QPushButton* b : {Button1, Button2, Button4, Button5, CloseBtn, BackBtn})
+        b->setAutoDefault(false);
+
+    browse50 = new TBrowseIt(this);
+    browse50->setObjectName(QStringLiteral("browse50"));
+    browse40 = new TBrowseIt(this);
+    browse40->setObjectName(QStringLiteral("browse40"));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+
+    connect(NextBtn, &QPushButton::clicked, this, &TSelbrinFrm::NextBtnClick);
+    connect(BackBtn, &QPushButton::clicked, this, &TSelbrinFrm::BackBtnClick);
+    connect(CloseBtn, &QPushButton::clicked, this, &TSelbrinFrm::CloseBtnClick);
+    connect(Button4, &QPushButton::clicked, this, &TSelbrinFrm::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TSelbrinFrm::Button5Click);
+    connect(Button1, &QPushButton::clicked, this, &TSelbrinFrm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TSelbrinFrm::Button2Click);
+    connect(Timer1, &QTimer::timeout, this, &TSelbrinFrm::Timer1Timer);
+    // Closing the wizard closes the backdrop, which ends the program.
+    connect(this, &QDialog::finished, this, [this] {
+        if (backdrop)
+            backdrop->close();
+    });
+}
+
+TSelbrinFrm::~TSelbrinFrm() = default;
+
+void TSelbrinFrm::showEvent(QShowEvent* event)
+{
+    TFormBase::showEvent(event);
+    FormShow();
+}
+
+void TSelbrinFrm::FormShow()
+{
+    for (QGroupBox* p : parts)
+        p->move(0, 0);
+    db50path->setText(InstallSettings::readInstallFolder());
+    step = 1;
+    ShowStep();
+}
+
+void TSelbrinFrm::closeEvent(QCloseEvent* event)
+{
+    // During the run a close ends the program after the current record.
+    if (m_running) {
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
+    TFormBase::closeEvent(event);
+}
+
+void TSelbrinFrm::NextBtnClick()
+{
+    ++step;
+    ShowStep();
+}
+
+void TSelbrinFrm::BackBtnClick()
+{
+    --step;
+    ShowStep();
+}
+
+void TSelbrinFrm::CloseBtnClick()
+{
+    if (m_running) {
+        m_closeRequested = true;
+        return;
+    }
+    done(mrCancel);
+}
+
+void TSelbrinFrm::Button4Click()
+{
+    browse50->Execute(this);
+    if (!browse50->Directory.isEmpty())
+        db50path->setText(browse50->Directory);
+}
+
+void TSelbrinFrm::Button5Click()
+{
+    browse40->Execute(this);
+    if (!browse40->Directory.isEmpty())
+        db40path->setText(browse40->Directory);
+}
+
+void TSelbrinFrm::Button1Click()
+{
+    const int row = ImportPeriodList->currentRow();
+    if (row <= 0 || !ImportPeriodList->currentItem()->isSelected())
+        return;
+    QListWidgetItem* here = ImportPeriodList->item(row);
+    QListWidgetItem* above = ImportPeriodList->item(row - 1);
+    const QString text = here->text();
+    here->setText(above->text());
+    above->setText(text);
+    ImportPeriodList->setCurrentRow(row - 1);
+}
+
+void TSelbrinFrm::Button2Click()
+{
+    const int row = ImportPeriodList->currentRow();
+    if (row < 0 || row >= ImportPeriodList->count() - 1 || !ImportPeriodList->currentItem()->isSelected())
+        return;
+    QListWidgetItem* here = ImportPeriodList->item(row);
+    QListWidgetItem* below = ImportPeriodList->item(row + 1);
+    const QString text = here->text();
+    here->setText(below->text());
+    below->setText(text);
+    ImportPeriodList->setCurrentRow(row + 1);
+}
+
+QString TSelbrinFrm::TimeLeftText(int counter, int position, int maximum)
+{
+    const long long seconds = RoundHalfEven(counter / 10.0 / (position + 1) * (maximum - position + 1));
+    return QString::number(seconds / 60) + QStringLiteral(" min ") + QString::number(seconds % 60)
+           + QStringLiteral(" sec remains");
+}
+
+void TSelbrinFrm::Timer1Timer()
+{
+    ++tickCounter;
+    timeleft->show();
+    timeleft->setText(TimeLeftText(tickCounter, m_position, progress->maximum()));
+}
+
+// ------------------------------------------------------------------ steps
+
+void TSelbrinFrm::enterPeriodStep()
+{
+    DataModule& dm = DM();
+    dm.connectTo(QDir(db50path->text()).filePath(QStringLiteral("data.mdb")));
+    for (Dataset* t : {&dm.itemstable, &dm.BookingsTable, &dm.ConfigTable, &dm.UserTable, &dm.PeriodsTable})
+        t->open();
+    const int n = HighestPeriodOrder();
+    for (int k = 1; k <= 12; ++k) {
+        if (k <= n)
+            importBoxes[size_t(k - 1)]->setChecked(true);
+    }
+    ImportPeriodList->clear();
+    for (int k = 1; k <= n; ++k)
+        ImportPeriodList->addItem(PeriodNameAt(k));
+}
+
+void TSelbrinFrm::ShowStep()
+{
+    if (step == 6) {
+        try {
+            enterPeriodStep();
+        } catch (const std::exception&) {
+            if (HasDM())
+                DM().closeAll();
+            ShowAlert(InvalidFiftyFolder);
+            step = 2;
+            ShowStep();
+            return;
+        }
+    }
+    // The step's page in front; the others behind it are hidden, so their
+    // captions do not show through.
+    const int page = std::clamp(step, 1, 7) - 1;
+    for (int i = 0; i < 7; ++i)
+        parts[size_t(i)]->setVisible(i == page);
+    parts[size_t(page)]->raise();
+    // Typing goes to the step's own entry.
+    if (QLineEdit* entry = step == 2 ? db50path : step == 3 ? pass : step == 4 ? db40path : nullptr)
+        entry->setFocus();
+    if (step <= 1) {
+        step = 1;
+        CloseBtn->setEnabled(true);
+        NextBtn->setEnabled(true);
+        BackBtn->setEnabled(false);
+    } else if (step <= 6) {
+        CloseBtn->setEnabled(true);
+        NextBtn->setEnabled(true);
+        BackBtn->setEnabled(true);
+    } else {
+        step = 7;
+        CloseBtn->setEnabled(false);
+        NextBtn->setEnabled(false);
+        BackBtn->setEnabled(false);
+        RunImport();
+    }
+}
+
+bool TSelbrinFrm::IsPeriodImported(const QString& code) const
+{
+    const int k = int(Legacy::PeriodCodes.indexOf(code));
+    if (k < 0 || !importBoxes[size_t(k)]->isChecked() || k >= ImportPeriodList->count())
+        return false;
+    // An entry without a name stands for no period in use.
+    const QString entry = ImportPeriodList->item(k)->text();
+    return entry != NotApplicable && !entry.isEmpty();
+}
+
+QString TSelbrinFrm::MapPeriod(const QString& code) const
+{
+    const int k = int(Legacy::PeriodCodes.indexOf(code));
+    if (k < 0 || k >= ImportPeriodList->count())
+        return NotApplicable;
+    return ImportPeriodList->item(k)->text();
+}
+
+// ------------------------------------------------------------------ the run
+
+QString TSelbrinFrm::legacyFolder() const { return db40path->text(); }
+
+void TSelbrinFrm::log(const QString& line) { status->appendPlainText(line); }
+
+void TSelbrinFrm::stepProgress()
+{
+    ++m_position;
+    progress->setValue(std::min(m_position, progress->maximum()));
+}
+
+void TSelbrinFrm::refused(const QString& what)
+{
+    ++m_refusals;
+    log(QStringLiteral("  - ") + what);
+}
+
+void TSelbrinFrm::failCheck(const QString& message, int backTo)
+{
+    ShowAlert(message);
+    step = backTo;
+    ShowStep();
+}
+
+bool TSelbrinFrm::checksPass()
+{
+    const QString fifty = QDir(db50path->text()).filePath(QStringLiteral("data.mdb"));
+    if (!QFile::exists(fifty)) {
+        failCheck(InvalidFiftyFolder, 2);
+        return false;
+    }
+    DataModule& dm = DM();
+    dm.UserTable.open();
+    if (FindUser(QStringLiteral("ADMIN")) == -1) {
+        failCheck(QStringLiteral("This installation of Tavrell 5.0 has not been setup"), 2);
+        return false;
+    }
+    // Without its control row the clients could not be locked out.
+    dm.SystemTable.open();
+    dm.SystemTable.requery();
+    if (dm.SystemTable.isEmpty()) {
+        failCheck(QStringLiteral("This installation of Tavrell 5.0 has no control row, so its users cannot be "
+                                 "locked out while importing"),
+                  2);
+        return false;
+    }
+    if (!ImportCheckPassword(QStringLiteral("ADMIN"), pass->text())) {
+        failCheck(QStringLiteral("Administrator Password supplied is incorrect"), 3);
+        return false;
+    }
+    const QString forty = legacyFolder();
+    const std::pair<QString, qint64> files[] = {
+        {Legacy::BookingFileName, qint64(Legacy::BookingCount) * Legacy::BookingSize},
+        {QStringLiteral("Invent.IBD"), qint64(Legacy::ItemCount) * Legacy::ItemSize},
+        {QStringLiteral("user.ibd"), qint64(Legacy::UserCount) * Legacy::UserSize},
+        {QStringLiteral("cat.ibd"), 0}};
+    for (const auto& [name, size] : files) {
+        if (!LegacyFileProblem(forty, name, size).isEmpty()) {
+            failCheck(CorruptInstall, 4);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TSelbrinFrm::lockOut()
+{
+    const auto wait = [this] {
+        if (sleeper)
+            sleeper(5);
+        else
+            QThread::sleep(5);
+    };
+    DM().SystemTable.open();
+    DenyLogin(LockOutReason);
+    log(QStringLiteral("Disabling Tavrell Login"));
+    wait();
+    SetForceShutdown(LockOutReason, QStringLiteral("ADMIN"));
+    log(QStringLiteral("Forcing Users in Tavrell to Logoff"));
+    wait();
+}
+
+template <typename Body>
+void TSelbrinFrm::eachRecord(const QString& file, int count, Body body)
+{
+    for (int i = 0; i < count; ++i) {
+        stepProgress();
+        QCoreApplication::processEvents();
+        if (m_closeRequested) {
+            m_batch->commit();
+            log(QStringLiteral("Import stopped by closing the wizard before record %1 of %2").arg(i + 1).arg(file));
+            throw Stopped{};
+        }
+        m_batch->beginRecord();
+        try {
+            body(i);
+            if (afterRecord)
+                afterRecord(file, i + 1);
+        } catch (...) {
+            // What the batch holds before this record stays, unless the
+            // engine has ended the transaction itself.
+            try {
+                m_batch->dropRecord();
+                m_batch->commit();
+            } catch (...) {
+            }
+            m_stoppedAt = QStringLiteral(" at record %1 of %2").arg(i + 1).arg(file);
+            throw;
+        }
+        m_batch->endRecord();
+    }
+    m_batch->commit();
+}
+
+void TSelbrinFrm::RunImport()
+{
+    progress->setRange(1, ProgressMaximum);
+    progress->setValue(1);
+    m_position = 1;
+    m_refusals = 0;
+    progress->repaint();
+    try {
+        if (!checksPass())
+            return;
+    } catch (const std::exception& e) {
+        // The 5.0 file went away or broke since step 6.
+        failCheck(ErrorText(e), 2);
+        return;
+    }
+    // The importer acts as the administrator whose password was given.
+    CurrentUser = QStringLiteral("ADMIN");
+
+    tickCounter = 3600;
+    Timer1->start();
+    m_running = true;
+    m_closeRequested = false;
+    m_stoppedAt.clear();
+    Batch batch(DM().ADOConnection);
+    m_batch = &batch;
+    bool stopped = false;
+    QString error;
+    try {
+        lockOut();
+        ImportCategories();
+        ImportUsers();
+        ImportInventory();
+        ImportBookings();
+        log(QStringLiteral("Import Complete"));
+        log(QStringLiteral("Please run Maintenance program in Tavrell 5.0"));
+        log(QStringLiteral("Reinstating Login"));
+        ClearForceShutdown();
+        AllowLogin();
+        log(QStringLiteral("%1 records were refused and not imported").arg(m_refusals));
+    } catch (const Stopped&) {
+        stopped = true;
+    } catch (const std::exception& e) {
+        error = ErrorText(e);
+    } catch (...) {
+        error = QStringLiteral("An unknown error occurred");
+    }
+    m_batch = nullptr;
+    m_running = false;
+    Timer1->stop();
+    if (stopped) {
+        done(mrCancel);
+        return;
+    }
+    if (!error.isEmpty()) {
+        log(QStringLiteral("Import stopped") + m_stoppedAt + QStringLiteral(": ") + error);
+        // The users stay locked out until a client starts with
+        // "/ENABLELOGIN"; the wizard can still be closed.
+        CloseBtn->setEnabled(true);
+        ShowAlert(error);
+    } else {
+        CloseBtn->setEnabled(true);
+        CloseBtn->setText(QStringLiteral("Finish"));
+    }
+    if (m_closeRequested)
+        done(mrCancel);
+}
+
+void TSelbrinFrm::ImportCategories()
+{
+    DataModule& dm = DM();
+    dm.catergoriestable.open();
+    log(QStringLiteral("Importing Catergories"));
+    stepProgress();
+    const QString path = FindFileNoCase(legacyFolder(), Legacy::CategoryFileName);
+    QFile f(path);
+    if (path.isEmpty() || !f.open(QIODevice::ReadOnly))
+        throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" cannot be read: %2")
+                          .arg(Legacy::CategoryFileName, path.isEmpty() ? QStringLiteral("the file is missing")
+                                                                        : f.errorString()));
+    const QStringList lines = ParseCategoryText(f.readAll());
+    eachRecord(Legacy::CategoryFileName, int(lines.size()), [&](int i) {
+        const QString& line = lines.at(i);
+        if (FindCategory(line) != -1)
+            return;
+        log(QStringLiteral("Adding Catergory ") + line);
+        if (!AddCategory(line, QStringLiteral("Transferred from Tavrell 4.x")))
+            refused(QStringLiteral("Catergory \"%1\" was not added: the database refused it").arg(line));
+    });
+}
+
+void TSelbrinFrm::ImportUsers()
+{
+    DataModule& dm = DM();
+    Dataset& t = dm.UserTable;
+    t.open();
+    const bool overwrite = userprecedence->itemIndex() == 0;
+    log(QStringLiteral("Importing Users"));
+    stepProgress();
+    ReadUserFile(legacyFolder());
+    const std::vector<LegacyUser> users = LegacyTables().users;
+    eachRecord(Legacy::UserFileName, int(users.size()), [&](int i) {
+        const LegacyUser& u = users[size_t(i)];
+        // Unused and blank records; the 5.0 administrator is never replaced.
+        if (u.userName == Legacy::NoneMarker || u.userName.isEmpty()
+            || Text::sameName(u.userName, QStringLiteral("ADMIN")))
+            return;
+        // 5.0 levels of users lie in 1..200; above lies the administrator's.
+        const int level = std::min(u.level, 200);
+        const auto setRights = [&](bool withPassword) {
+            FindUser(u.userName);
+            EditAndPost(t, [&] {
+                if (withPassword) {
+                    t.setValue(QStringLiteral("password"), Scramble(u.password));
+                    t.setValue(QStringLiteral("fullname"), u.fullName);
+                }
+                t.setValue(QStringLiteral("accesslevel"), level);
+                t.setValue(QStringLiteral("isStudent"), u.isStudent);
+                t.setValue(QStringLiteral("isStaff"), u.isStaff);
+                t.setValue(QStringLiteral("isAdministrator"), u.isAdministrator);
+            });
+        };
+        if (FindUser(u.userName) == -1) {
+            if (!AddUser(u.userName, u.fullName, u.password)) {
+                refused(QStringLiteral("User \"%1\" was not added: the database refused it").arg(u.userName));
+                return;
+            }
+            FindUser(u.userName);
+            const QString stored = t.asString(QStringLiteral("username"));
+            log(QStringLiteral("* Adding User ") + stored);
+            ApplyProfileToUser(stored);
+            MarkUserOffline(stored);
+            setRights(false);
+        } else if (overwrite) {
+            const QString stored = t.asString(QStringLiteral("username"));
+            log(QStringLiteral("* Overwriting User ") + stored);
+            ApplyProfileToUser(stored);
+            MarkUserOffline(stored);
+            setRights(true);
+        } else {
+            log(QStringLiteral("* User ") + t.asString(QStringLiteral("username"))
+                + QStringLiteral(" already exists in Tavrell and will not be overwritten"));
+        }
+    });
+}
+
+void TSelbrinFrm::ImportInventory()
+{
+    DataModule& dm = DM();
+    Dataset& t = dm.itemstable;
+    t.open();
+    dm.ConfigTable.open();
+    log(QStringLiteral("Importing Inventory"));
+    ReadInventoryFile(legacyFolder());
+    const bool overwrite = invprecedence->itemIndex() == 0;
+    const std::vector<LegacyItem> items = LegacyTables().items;
+    eachRecord(Legacy::InventoryFileName, int(items.size()), [&](int i) {
+        const LegacyItem& item = items[size_t(i)];
+        if (item.name == Legacy::NoneMarker || item.name.isEmpty())
+            return;
+        QString description = item.description;
+        if (description.size() > WidestText) {
+            description.truncate(WidestText);
+            log(QStringLiteral("  - the description of item %1 was cut to %2 characters").arg(item.name).arg(WidestText));
+        }
+        if (FindItem(item.name) == -1) {
+            log(QStringLiteral("* Adding Item ") + item.name);
+            if (!AddItem(item.name, item.manager, item.category, 1)) {
+                refused(QStringLiteral("Item \"%1\" was not added: the database refused it").arg(item.name));
+                return;
+            }
+            FindItem(item.name);
+            EditAndPost(t, [&] {
+                t.setValue(QStringLiteral("itemdescription"), description);
+                t.setValue(QStringLiteral("isAvailable"), item.available);
+                t.setValue(QStringLiteral("canStudentBook"), item.studentsMayBook);
+            });
+        } else if (overwrite) {
+            dm.ConfigTable.first();
+            const QString barcode = QStringLiteral("*") + dm.ConfigTable.asString(QStringLiteral("installid"))
+                                    + QString::number(100000 + Random::next(899999)) + QStringLiteral("*");
+            EditAndPost(t, [&] {
+                t.setValue(QStringLiteral("Itemname"), item.name);
+                t.setValue(QStringLiteral("itemdescription"), description);
+                t.setValue(QStringLiteral("isAvailable"), item.available);
+                t.setValue(QStringLiteral("canStudentBook"), item.studentsMayBook);
+                t.setValue(QStringLiteral("barcode"), barcode);
+                t.setValue(QStringLiteral("manager"), item.manager);
+                t.setValue(QStringLiteral("catergory"), item.category);
+                t.setValue(QStringLiteral("minsecurity"), 1);
+            });
+            log(QStringLiteral("* Overwriting Item ") + item.name);
+        } else {
+            log(QStringLiteral("* Item ") + item.name
+                + QStringLiteral(" already exists in Tavrell and will not be overwritten"));
+        }
+    });
+}
+
+void TSelbrinFrm::ImportBookings()
+{
+    DataModule& dm = DM();
+    ReadBookingFile(legacyFolder());
+    ReadInventoryFile(legacyFolder());
+    dm.BookingsTable.open();
+    log(QStringLiteral("Importing Bookings"));
+    ReadBookingFile(legacyFolder());
+    const bool overwrite = bookingprecedence->itemIndex() == 0;
+    const std::vector<LegacyBooking> bookings = LegacyTables().bookings;
+    eachRecord(Legacy::BookingFileName, int(bookings.size()), [&](int i) {
+        const LegacyBooking& b = bookings[size_t(i)];
+        if (b.key == Legacy::NoneMarker || b.key.isEmpty() || !IsPeriodImported(b.period))
+            return;
+        const QDate day = b.day();
+        if (!day.isValid()) {
+            log(QStringLiteral("  - booking record %1 has no valid date and is skipped").arg(i + 1));
+            return;
+        }
+        const QString period = MapPeriod(b.period);
+        const QString item = ItemKeyToName(b.key);
+        const QString when = FormatShortDate(day) + QLatin1Char(' ') + b.period + QLatin1Char(' ') + item;
+        QString reason = b.reason;
+        if (reason.size() > WidestText) {
+            reason.truncate(WidestText);
+            log(QStringLiteral("  - the reason of booking record %1 was cut to %2 characters").arg(i + 1).arg(WidestText));
+        }
+        const QDateTime at(day, QTime(0, 0));
+        bool placed = false;
+        if (FindBooking(item, period, at) == -1) {
+            log(QStringLiteral("* Adding Booking ") + when);
+            placed = ImportPlaceBooking(item, period, b.bookedBy, false, reason, at);
+        } else if (overwrite) {
+            log(QStringLiteral("* Overwriting Booking ") + when);
+            placed = ImportPlaceBooking(item, period, b.bookedBy, true, reason, at);
+        } else {
+            log(QStringLiteral("* Ignoring Booking ") + when
+                + QStringLiteral(" as this item already exists in Version 5.0"));
+            return;
+        }
+        if (!placed)
+            refused(QStringLiteral("not imported: unknown item, user or period, no reason, or a booking it may "
+                                   "not replace"));
+    });
+}

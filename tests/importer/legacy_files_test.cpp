@@ -1,0 +1,280 @@
+// The 4.x files: record layouts, clamps, dates, category lines, the lock
+// protocol and the readers.
+#include "IoError.h"
+#include "LegacyFiles.h"
+#include "LegacyGenerator.h"
+#include "lockfrm.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+void writeBytes(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+class LegacyFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        LegacySeams::setProgramFolder(dir.path() + QLatin1Char('/'));
+        LegacySeams::setPause([this](int) { ++pauses; if (onPause) onPause(); });
+    }
+    void TearDown() override
+    {
+        LegacySeams::setProgramFolder(QString());
+        LegacySeams::setPause(nullptr);
+        LockForm()->hide();
+        LegacyTables() = TLegacyTables();
+    }
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    int pauses = 0;
+    std::function<void()> onPause;
+};
+
+} // namespace
+
+TEST(LegacyFormat, RecordsReadBackEveryFieldAtItsOffset)
+{
+    LegacyUser u;
+    u.userName = QStringLiteral("JSMITH");
+    u.fullName = QStringLiteral("Jos\u00e9 Smith \u20ac");
+    u.password = QStringLiteral("PassWord12");
+    u.isStudent = false;
+    u.isStaff = true;
+    u.isAdministrator = true;
+    u.level = 255;
+    for (const char yes : {char(0x01), char(0xFF)}) {
+        const QByteArray rec = LegacyGen::userRecord(u, yes);
+        ASSERT_EQ(rec.size(), Legacy::UserSize);
+        EXPECT_EQ(rec.at(40 + 1 + 10), LegacyGen::Filler);   // junk after the password's text
+        EXPECT_EQ(rec.at(54), yes);
+        const LegacyUser back = ParseUserRecord(rec);
+        EXPECT_EQ(back.userName, u.userName);
+        EXPECT_EQ(back.fullName, u.fullName);
+        EXPECT_EQ(back.password, u.password);
+        EXPECT_FALSE(back.isStudent);
+        EXPECT_TRUE(back.isStaff);
+        EXPECT_TRUE(back.isAdministrator);
+        EXPECT_EQ(back.level, 255);
+    }
+
+    LegacyItem i;
+    i.key = QStringLiteral("ROOM1");
+    i.name = QStringLiteral("Room One");
+    i.description = QString(255, QLatin1Char('d'));
+    i.category = QStringLiteral("Rooms");
+    i.studentsMayBook = true;
+    i.available = false;
+    i.manager = QStringLiteral("MANAGER");
+    const LegacyItem ib = ParseItemRecord(LegacyGen::itemRecord(i, char(0xFF)));
+    EXPECT_EQ(ib.key, i.key);
+    EXPECT_EQ(ib.name, i.name);
+    EXPECT_EQ(ib.description, i.description);
+    EXPECT_EQ(ib.category, i.category);
+    EXPECT_TRUE(ib.studentsMayBook);
+    EXPECT_FALSE(ib.available);
+    EXPECT_EQ(ib.manager, i.manager);
+
+    LegacyBooking b;
+    b.key = QStringLiteral("ROOM1");
+    b.date = 46086.5;
+    b.period = QStringLiteral("P1");
+    b.bookedBy = QStringLiteral("JSMITH");
+    b.bookedOn = QStringLiteral("01/03/2026");
+    b.reason = QStringLiteral("Year 9 \u201cscience\u201d");
+    const LegacyBooking bb = ParseBookingRecord(LegacyGen::bookingRecord(b));
+    EXPECT_EQ(bb.key, b.key);
+    EXPECT_EQ(bb.day(), QDate(2026, 3, 5));
+    EXPECT_EQ(bb.period, b.period);
+    EXPECT_EQ(bb.bookedBy, b.bookedBy);
+    EXPECT_EQ(bb.bookedOn, b.bookedOn);
+    EXPECT_EQ(bb.reason, b.reason);
+}
+
+TEST(LegacyFormat, TextIsWindows1252AndSlotLengthsAreClamped)
+{
+    QByteArray rec(Legacy::UserSize, char(0xCC));
+    // Raw bytes: 0x80 is the euro sign, 0xE9 an e with acute accent.
+    rec[0] = 2;
+    rec[1] = char(0x80);
+    rec[2] = char(0xE9);
+    EXPECT_EQ(ParseUserRecord(rec).userName, QStringLiteral("\u20ac\u00e9"));
+
+    struct Case {
+        int length;
+        int expected;
+    };
+    // A full slot, an empty one, and damaged lengths above the capacity.
+    for (const Case c : {Case{8, 8}, Case{0, 0}, Case{9, 8}, Case{255, 8}}) {
+        QByteArray r(Legacy::UserSize, 'x');
+        r[0] = char(c.length);
+        for (int k = 1; k <= 8; ++k)
+            r[k] = char('A' + k - 1);
+        r[9] = 3;   // the full name's own slot right after it
+        r[10] = 'f';
+        r[11] = 'u';
+        r[12] = 'l';
+        const LegacyUser u = ParseUserRecord(r);
+        EXPECT_EQ(u.userName, QStringLiteral("ABCDEFGH").left(c.expected)) << c.length;
+        EXPECT_EQ(u.fullName, QStringLiteral("ful"));
+    }
+    // The last slot of a record never reads past its end.
+    QByteArray item(Legacy::ItemSize, char(0xCC));
+    item[Legacy::ItemField::Manager.offset] = char(250);
+    EXPECT_EQ(ParseItemRecord(item).manager.size(), 22);
+    EXPECT_EQ(Legacy::readSlot(QByteArrayView("\x05" "ab"), Legacy::Slot{0, 12}), QStringLiteral("ab"));
+}
+
+TEST(LegacyFormat, DatesAreLittleEndianDaysSince1899)
+{
+    struct Vector {
+        double value;
+        const char* bytes;
+        QDate day;
+    };
+    const Vector vectors[] = {
+        {46086.0, "\x00\x00\x00\x00\xc0\x80\xe6\x40", QDate(2026, 3, 5)},
+        {46086.5, "\x00\x00\x00\x00\xd0\x80\xe6\x40", QDate(2026, 3, 5)},
+        {36526.0, "\x00\x00\x00\x00\xc0\xd5\xe1\x40", QDate(2000, 1, 1)},
+        {0.0, "\x00\x00\x00\x00\x00\x00\x00\x00", QDate(1899, 12, 30)},
+    };
+    for (const Vector& v : vectors) {
+        QByteArray rec(Legacy::BookingSize, char(0xCC));
+        LegacyGen::putDouble(rec, Legacy::BookingField::Date, v.value);
+        EXPECT_EQ(rec.mid(16, 8), QByteArray(v.bytes, 8)) << v.value;
+        EXPECT_EQ(Legacy::readDouble(rec, 16), v.value);
+        EXPECT_EQ(Legacy::dayOf(v.value), v.day);
+    }
+    EXPECT_EQ(LegacyGen::dateValue(QDateTime(QDate(2026, 3, 5), QTime(12, 0))), 46086.5);
+    for (const double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(), 1e300, -1e300, 3e6})
+        EXPECT_FALSE(Legacy::dayOf(bad).isValid()) << bad;
+}
+
+TEST(LegacyFormat, CategoryLinesAndLockTexts)
+{
+    EXPECT_EQ(ParseCategoryText("Rooms\r\nLaptops\r\n"), QStringList({"Rooms", "Laptops"}));
+    EXPECT_EQ(ParseCategoryText("Rooms\nLaptops\n"), QStringList({"Rooms", "Laptops"}));
+    EXPECT_EQ(ParseCategoryText("Rooms\r\n\r\nLaptops"), QStringList({"Rooms", "", "Laptops"}));
+    EXPECT_EQ(ParseCategoryText("\xe9t\xe9\r\n"), QStringList({QStringLiteral("\u00e9t\u00e9")}));
+    EXPECT_TRUE(ParseCategoryText("").isEmpty());
+    EXPECT_EQ(LegacyGen::categoryFile({"A", "", "B"}), QByteArray("A\r\n\r\nB\r\n"));
+
+    using S = LegacyGen::LockState;
+    for (const auto& [state, locked] : std::vector<std::pair<S, bool>>{
+             {S::Locked, true}, {S::LockedBare, true}, {S::Released, false}, {S::Empty, false},
+             {S::LowerCase, false}, {S::TrailingBlank, false}})
+        EXPECT_EQ(IsLockText(LegacyGen::lockText(state)), locked) << int(state);
+    EXPECT_EQ(LegacyGen::lockText(S::Released, 123456), QByteArray("123456\r\n05/03/2026\r\n14:22:01\r\n"));
+    EXPECT_TRUE(IsLockText("LOCK\nmore"));
+    EXPECT_FALSE(IsLockText("XLOCK\r\n"));
+}
+
+TEST_F(LegacyFilesTest, IsLockedLooksInTheProgramFolderWhateverTheNameCase)
+{
+    LegacySeams::setProgramFolder(QString());
+    EXPECT_EQ(LegacyProgramFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    LegacySeams::setProgramFolder(dir.path() + QLatin1Char('/'));
+
+    EXPECT_FALSE(IsLocked('U'));   // missing
+    using S = LegacyGen::LockState;
+    for (const auto& [state, locked] : std::vector<std::pair<S, bool>>{
+             {S::Empty, false}, {S::Released, false}, {S::LowerCase, false}, {S::TrailingBlank, false},
+             {S::Locked, true}, {S::LockedBare, true}}) {
+        LegacyGen::writeLock(dir.path(), 'B', state);
+        EXPECT_EQ(IsLocked('B'), locked) << int(state);
+    }
+    EXPECT_FALSE(IsLocked('I'));
+    writeBytes(file("INVENT.LCK"), "LOCK\r\n");
+    EXPECT_TRUE(IsLocked('I'));
+    EXPECT_GT(pauses, 0);   // every look pauses, a successful one too
+}
+
+TEST_F(LegacyFilesTest, ReaderWaitsWhileLockedWithTheWaitWindowShown)
+{
+    LegacyInstall in = LegacyGen::generate(3, 5, 4, 6);
+    LegacyGen::writeInstall(dir.path(), in);
+    LegacyGen::writeLock(dir.path(), 'U', LegacyGen::LockState::Locked);
+    bool shownWhileLocked = false;
+    onPause = [&] {
+        if (pauses == 4) {
+            shownWhileLocked = LockForm()->isVisible();
+            LegacyGen::writeLock(dir.path(), 'U', LegacyGen::LockState::Released);
+        }
+    };
+    ReadUserFile(dir.path());
+    EXPECT_TRUE(shownWhileLocked);
+    EXPECT_FALSE(LockForm()->isVisible());
+    EXPECT_EQ(LockForm()->windowTitle(), QStringLiteral("Please Wait..."));
+    EXPECT_EQ(LockForm()->size(), QSize(209, 104));
+    EXPECT_FALSE(LockForm()->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(LockForm()->windowFlags() & Qt::WindowStaysOnTopHint);
+    ASSERT_NE(LockForm()->Image1->pixmap().size(), QSize());
+    EXPECT_EQ(LockForm()->Image1->pixmap().size(), QSize(81, 81));
+    ASSERT_EQ(LegacyTables().users.size(), size_t(Legacy::UserCount));
+    EXPECT_EQ(LegacyTables().users[0].userName, in.users[0].userName);
+    EXPECT_EQ(LegacyTables().users[4].password, in.users[4].password);
+    EXPECT_EQ(LegacyTables().users[5].userName, Legacy::NoneMarker);
+}
+
+TEST_F(LegacyFilesTest, ReadersFindFilesWhateverTheirNameCase)
+{
+    const LegacyInstall in = LegacyGen::generate(4, 3, 7, 20);
+    writeBytes(file("user.ibd"), LegacyGen::userFile(in.users));
+    writeBytes(file("Invent.IBD"), LegacyGen::inventoryFile(in.items));
+    writeBytes(file("BOOKING.ibd"), LegacyGen::bookingFile(in.bookings));
+    ReadUserFile(dir.path());
+    ReadInventoryFile(dir.path());
+    ReadBookingFile(dir.path());
+    EXPECT_EQ(LegacyTables().users[2].fullName, in.users[2].fullName);
+    EXPECT_EQ(LegacyTables().items[6].description, in.items[6].description.left(255));
+    EXPECT_EQ(LegacyTables().items[7].name, Legacy::NoneMarker);
+    EXPECT_EQ(LegacyTables().bookings[19].reason, in.bookings[19].reason);
+    EXPECT_EQ(LegacyTables().bookings[20].key, Legacy::NoneMarker);
+    EXPECT_EQ(LegacyTables().bookings.size(), size_t(Legacy::BookingCount));
+}
+
+TEST_F(LegacyFilesTest, ShortOrMissingDataFileEndsInAnErrorNamingIt)
+{
+    writeBytes(file("USER.IBD"), QByteArray(Legacy::UserSize * Legacy::UserCount - 1, 'x'));
+    try {
+        ReadUserFile(dir.path());
+        FAIL() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("USER.IBD"))) << e.text().toStdString();
+    }
+    EXPECT_GE(pauses, LegacySeams::ReadTries - 1);
+    EXPECT_THROW(ReadBookingFile(dir.path()), IoError);
+    EXPECT_FALSE(LegacyFileProblem(dir.path(), QStringLiteral("user.ibd"), 11600).isEmpty());
+    EXPECT_TRUE(LegacyFileProblem(dir.path(), QStringLiteral("user.ibd"), 11599).isEmpty());
+    EXPECT_FALSE(LegacyFileProblem(dir.path(), QStringLiteral("cat.ibd"), 0).isEmpty());
+}
+
+TEST_F(LegacyFilesTest, ItemKeyToNameMatchesKeysIgnoringCase)
+{
+    LegacyItem a;
+    a.key = QStringLiteral("ROOM1");
+    a.name = QStringLiteral("Room One");
+    LegacyItem b = a;
+    b.key = QStringLiteral("room1");
+    b.name = QStringLiteral("Second");
+    LegacyGen::writeInstall(dir.path(), LegacyInstall{{}, {a, b}, {}, {}, false});
+    ReadInventoryFile(dir.path());
+    EXPECT_EQ(ItemKeyToName(QStringLiteral("room1")), QStringLiteral("Room One"));
+    EXPECT_EQ(ItemKeyToName(QStringLiteral("ROOM2")), QString());
+}

@@ -1,0 +1,504 @@
+// The import wizard: navigation, the period alignment, the checks before
+// the run, the lock-out flags, and the three imports with their paths.
+#include "Accounts.h"
+#include "DataFixture.h"
+#include "DbError.h"
+#include "ImportData.h"
+#include "LegacyFiles.h"
+#include "LegacyGenerator.h"
+#include "RadioGroup.h"
+#include "UiScript.h"
+#include "Utilities.h"
+#include "selbrinfrm.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFile>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+LegacyUser user4(const QString& name, int level = 10, const QString& password = QStringLiteral("Pass1"))
+{
+    LegacyUser u;
+    u.userName = name;
+    u.fullName = name + QStringLiteral(" Full");
+    u.password = password;
+    u.isStaff = true;
+    u.level = level;
+    return u;
+}
+
+LegacyItem item4(const QString& key, const QString& name, const QString& description = QStringLiteral("desc"))
+{
+    LegacyItem i;
+    i.key = key;
+    i.name = name;
+    i.description = description;
+    i.category = QStringLiteral("Rooms");
+    i.available = true;
+    i.manager = QStringLiteral("boss");
+    return i;
+}
+
+LegacyBooking booking4(const QString& key, const QString& code, const QString& by = QStringLiteral("TEACH"),
+                       const QString& reason = QStringLiteral("Maths"))
+{
+    LegacyBooking b;
+    b.key = key;
+    b.date = LegacyGen::dateValue(QDateTime(QDate(2026, 3, 5), QTime(10, 0)));
+    b.period = code;
+    b.bookedBy = by;
+    b.reason = reason;
+    return b;
+}
+
+class WizardTest : public DataFixture {
+protected:
+    void SetUp() override
+    {
+        DataFixture::SetUp();
+        ASSERT_TRUE(legacy.isValid());
+        LegacySeams::setProgramFolder(legacy.path() + QLatin1Char('/'));
+        LegacySeams::setPause([](int) {});
+        addUser({QStringLiteral("ADMIN"), 250, true, true, true});
+        db().exec(QStringLiteral("UPDATE Users SET password = ? WHERE username = 'ADMIN'"),
+                  {Scramble(QStringLiteral("SECRET"))});
+        addUser({ProfileUserName, 7, true});
+        addUser({QStringLiteral("TEACH"), 20});
+        addPeriods(8);
+        form = std::make_unique<TSelbrinFrm>();
+        form->sleeper = [this](int seconds) {
+            waits << seconds;
+            flagsAtWait << systemRow();
+        };
+        form->show();
+        form->db50path->setText(dir.path());
+        form->pass->setText(QStringLiteral("secret"));
+        form->db40path->setText(legacy.path());
+    }
+    void TearDown() override
+    {
+        form.reset();
+        LegacySeams::setProgramFolder(QString());
+        LegacySeams::setPause(nullptr);
+        LegacyTables() = TLegacyTables();
+        DataFixture::TearDown();
+    }
+
+    void write(const LegacyInstall& in) { LegacyGen::writeInstall(legacy.path(), in); }
+    void toStep(int n)
+    {
+        form->step = n - 1;
+        form->NextBtnClick();
+    }
+    // Through the period step into the run.
+    void run()
+    {
+        toStep(6);
+        form->NextBtnClick();
+    }
+    QString systemRow()
+    {
+        return db().scalar(QStringLiteral("SELECT forceshutdown || '/' || denylogin || '/' || reason || '/' || user "
+                                          "FROM System")).toString();
+    }
+    QStringList logLines() { return form->status->toPlainText().split(QLatin1Char('\n')); }
+    QString userField(const QString& name, const char* field)
+    {
+        return db().scalar(QStringLiteral("SELECT \"%1\" FROM Users WHERE username = ?").arg(QLatin1String(field)),
+                           {name}).toString();
+    }
+    QString itemField(const QString& name, const char* field)
+    {
+        return db().scalar(QStringLiteral("SELECT \"%1\" FROM items WHERE ItemName = ?").arg(QLatin1String(field)),
+                           {name}).toString();
+    }
+
+    QTemporaryDir legacy;
+    UiScript ui;
+    std::unique_ptr<TSelbrinFrm> form;
+    QList<int> waits;
+    QStringList flagsAtWait;
+};
+
+} // namespace
+
+TEST_F(WizardTest, NavigationClampsAndSetsTheButtons)
+{
+    EXPECT_EQ(form->step, 1);
+    EXPECT_FALSE(form->BackBtn->isEnabled());
+    form->BackBtnClick();
+    EXPECT_EQ(form->step, 1);
+    for (int n = 2; n <= 5; ++n) {
+        form->NextBtnClick();
+        EXPECT_EQ(form->step, n);
+        EXPECT_TRUE(form->BackBtn->isEnabled() && form->NextBtn->isEnabled() && form->CloseBtn->isEnabled());
+    }
+    // A folder without a database: the message, back to step 2, no file made.
+    form->db50path->setText(legacy.path());
+    form->NextBtnClick();
+    EXPECT_EQ(form->step, 2);
+    EXPECT_EQ(ui.alerts, QStringList({"The folder specified for Tavrell 5.0 is invalid."}));
+    EXPECT_FALSE(QFile::exists(legacy.filePath(QStringLiteral("data.mdb"))));
+    EXPECT_TRUE(form->parts[1]->isVisible());
+}
+
+TEST_F(WizardTest, BrowseButtonsFillTheFolderEntries)
+{
+    // A cancel before any choice leaves the entry; a chosen folder fills it.
+    ui.answer(mrCancel);
+    form->Button4->click();
+    EXPECT_EQ(form->db50path->text(), dir.path());
+    const auto choose = [](const QString& folder) {
+        return [folder](QDialog& d) {
+            auto& dialog = static_cast<QFileDialog&>(d);
+            dialog.setDirectory(folder);
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+            return mrCancel;
+        };
+    };
+    ui.answer(choose(legacy.path()));
+    form->Button4->click();
+    EXPECT_EQ(QDir(form->db50path->text()), QDir(legacy.path()));
+    ui.answer(choose(dir.path()));
+    form->Button5->click();
+    EXPECT_EQ(QDir(form->db40path->text()), QDir(dir.path()));
+    EXPECT_EQ(ui.shown.size(), 3);
+}
+
+TEST_F(WizardTest, PeriodStepAlignsTheFirstPeriodsAndMapsCodes)
+{
+    db().exec(QStringLiteral("UPDATE periods SET period = 'Reg' WHERE \"order\" = 1"));
+    toStep(6);
+    ASSERT_EQ(form->step, 6);
+    for (int k = 0; k < 12; ++k)
+        EXPECT_EQ(form->importBoxes[size_t(k)]->isChecked(), k < 8) << k;
+    ASSERT_EQ(form->ImportPeriodList->count(), 8);
+    EXPECT_EQ(form->ImportPeriodList->item(0)->text(), QStringLiteral("Reg"));
+
+    form->importBoxes[8]->setChecked(true);   // LT: ticked, but beyond the eight
+    form->importBoxes[1]->setChecked(false);  // FM: unticked
+    form->ImportPeriodList->item(2)->setText(QStringLiteral("N/A"));
+    form->ImportPeriodList->item(3)->setText(QString());
+    struct Case {
+        const char* code;
+        bool imported;
+        const char* mapped;
+    };
+    for (const Case c : {Case{"BS", true, "Reg"}, Case{"FM", false, "2"}, Case{"P1", false, "N/A"},
+                         Case{"P2", false, ""}, Case{"P5", true, "8"}, Case{"LT", false, "N/A"},
+                         Case{"bs", false, "N/A"}, Case{"XX", false, "N/A"}}) {
+        EXPECT_EQ(form->IsPeriodImported(QLatin1String(c.code)), c.imported) << c.code;
+        EXPECT_EQ(form->MapPeriod(QLatin1String(c.code)), QLatin1String(c.mapped)) << c.code;
+    }
+
+    // Moves: nothing without a selection, nothing past either end.
+    const auto texts = [this] {
+        QStringList t;
+        for (int i = 0; i < form->ImportPeriodList->count(); ++i)
+            t << form->ImportPeriodList->item(i)->text();
+        return t;
+    };
+    const QStringList before = texts();
+    form->Button1Click();
+    form->Button2Click();
+    form->ImportPeriodList->setCurrentRow(0);
+    form->Button1Click();
+    form->ImportPeriodList->setCurrentRow(7);
+    form->Button2Click();
+    EXPECT_EQ(texts(), before);
+    form->ImportPeriodList->setCurrentRow(4);
+    form->Button1Click();
+    EXPECT_EQ(form->ImportPeriodList->currentRow(), 3);
+    EXPECT_EQ(form->ImportPeriodList->item(3)->text(), before[4]);
+    EXPECT_EQ(form->ImportPeriodList->item(4)->text(), before[3]);
+    form->Button2Click();
+    EXPECT_EQ(texts(), before);
+    form->Button2Click();
+    EXPECT_EQ(form->ImportPeriodList->currentRow(), 5);
+
+    // Back and forward again: the list starts afresh.
+    form->BackBtnClick();
+    form->NextBtnClick();
+    EXPECT_EQ(form->ImportPeriodList->item(2)->text(), QStringLiteral("3"));
+    EXPECT_TRUE(form->importBoxes[8]->isChecked());   // never unticked
+}
+
+TEST_F(WizardTest, EachCheckReturnsToItsStepWithTheFlagsUntouched)
+{
+    write(LegacyGen::generate(5, 3, 3, 3));
+    const QString untouched = systemRow();
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        const char* message;
+        int step;
+    };
+    const QString bookingFile = legacy.filePath(QStringLiteral("Booking.IBD"));
+    const Case cases[] = {
+        {"wrong password", [&] { form->pass->setText(QStringLiteral("nope")); },
+         "Administrator Password supplied is incorrect", 3},
+        {"missing cat.ibd", [&] { QFile::remove(legacy.filePath(QStringLiteral("CAT.IBD"))); },
+         "This install of Tavrell 4.x is corrupt", 4},
+        {"truncated Booking.IBD", [&] { QFile::resize(bookingFile, 312 * 10000 - 1); },
+         "This install of Tavrell 4.x is corrupt", 4},
+        {"no control row", [&] { db().exec(QStringLiteral("DELETE FROM System")); },
+         "This installation of Tavrell 5.0 has no control row, so its users cannot be locked out while importing", 2},
+        {"no ADMIN", [&] { db().exec(QStringLiteral("DELETE FROM Users WHERE username = 'ADMIN'")); },
+         "This installation of Tavrell 5.0 has not been setup", 2},
+    };
+    for (const Case& c : cases) {
+        write(LegacyGen::generate(5, 3, 3, 3));
+        form->pass->setText(QStringLiteral("secret"));
+        toStep(6);
+        c.spoil();
+        ui.alerts.clear();
+        form->NextBtnClick();
+        EXPECT_EQ(ui.alerts, QStringList({QString::fromUtf8(c.message)})) << c.name;
+        EXPECT_EQ(form->step, c.step) << c.name;
+        EXPECT_TRUE(form->NextBtn->isEnabled()) << c.name;
+        EXPECT_TRUE(waits.isEmpty()) << c.name;
+        if (count(QStringLiteral("SELECT COUNT(*) FROM System")) == 1) {
+            EXPECT_EQ(systemRow(), untouched) << c.name;
+        }
+    }
+}
+
+TEST_F(WizardTest, RunLocksUsersOutAndLetsThemBackIn)
+{
+    LegacyInstall in = LegacyGen::generate(9, 12, 30, 300, 4);
+    // Files named in other letter cases are found.
+    write(in);
+    QFile::rename(legacy.filePath(QStringLiteral("USER.IBD")), legacy.filePath(QStringLiteral("user.ibd")));
+    QFile::rename(legacy.filePath(QStringLiteral("CAT.IBD")), legacy.filePath(QStringLiteral("Cat.Ibd")));
+    run();
+    ASSERT_TRUE(ui.alerts.isEmpty()) << ui.alerts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(waits, QList<int>({5, 5}));
+    EXPECT_EQ(flagsAtWait, QStringList({"0/1/Importing Data from Tavrell 4.0/", "1/1/Importing Data from Tavrell 4.0/ADMIN"}));
+    EXPECT_EQ(systemRow(), QStringLiteral("0/0/Importing Data from Tavrell 4.0/ADMIN"));
+    EXPECT_EQ(form->CloseBtn->text(), QStringLiteral("Finish"));
+    EXPECT_TRUE(form->CloseBtn->isEnabled());
+    EXPECT_FALSE(form->NextBtn->isEnabled() || form->BackBtn->isEnabled());
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(CurrentUser, QStringLiteral("ADMIN"));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Users")), 3 + 12);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items")), 30);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM catergories")), 4);
+    // The codes LT to AS have no period among the eight.
+    int expected = 0;
+    for (const LegacyBooking& b : in.bookings)
+        expected += Legacy::PeriodCodes.indexOf(b.period) < 8 ? 1 : 0;
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), expected);
+    const QStringList lines = logLines();
+    EXPECT_EQ(lines.mid(lines.size() - 4),
+              QStringList({"Import Complete", "Please run Maintenance program in Tavrell 5.0", "Reinstating Login",
+                           "0 records were refused and not imported"}));
+    EXPECT_EQ(form->position(), 1 + 1 + 4 + 1 + 200 + 1000 + 10000);
+}
+
+TEST_F(WizardTest, AnErrorStopsTheRunKeepingWhatWasImportedAndTheLockOut)
+{
+    LegacyInstall in;
+    for (int i = 0; i < 5; ++i)
+        in.bookings.push_back(booking4(QStringLiteral("R1"), Legacy::PeriodCodes.at(i)));
+    in.items.push_back(item4(QStringLiteral("R1"), QStringLiteral("Room 1")));
+    write(in);
+    form->afterRecord = [](const QString& file, int record) {
+        if (file == Legacy::BookingFileName && record == 4)
+            throw DbError(QStringLiteral("disk I/O error"));
+    };
+    run();
+    EXPECT_EQ(ui.alerts, QStringList({"disk I/O error"}));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 3);
+    EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
+    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped at record 4 of Booking.IBD: disk I/O error"));
+    EXPECT_TRUE(form->CloseBtn->isEnabled());
+    EXPECT_EQ(form->CloseBtn->text(), QStringLiteral("&Close"));
+    EXPECT_FALSE(form->Timer1->isActive());
+}
+
+TEST_F(WizardTest, AnUnreadableFileStopsTheRunNamingIt)
+{
+    write(LegacyGen::generate(2, 2, 2, 2));
+    // Readable at the checks, gone when the user file is read.
+    form->afterRecord = [this](const QString& file, int) {
+        if (file == Legacy::CategoryFileName)
+            QFile::remove(legacy.filePath(QStringLiteral("USER.IBD")));
+    };
+    run();
+    ASSERT_EQ(ui.alerts.size(), 1);
+    EXPECT_TRUE(ui.alerts[0].contains(QStringLiteral("USER.IBD")));
+    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped: ") + ui.alerts[0]);
+    EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
+}
+
+TEST_F(WizardTest, ClosingDuringTheRunStopsAfterTheRecord)
+{
+    LegacyInstall in;
+    in.items.push_back(item4(QStringLiteral("R1"), QStringLiteral("Room 1")));
+    for (int i = 0; i < 5; ++i)
+        in.bookings.push_back(booking4(QStringLiteral("R1"), Legacy::PeriodCodes.at(i)));
+    write(in);
+    bool finished = false;
+    QObject::connect(form.get(), &QDialog::finished, [&] { finished = true; });
+    form->afterRecord = [this](const QString& file, int record) {
+        if (file == Legacy::BookingFileName && record == 2)
+            form->close();
+    };
+    run();
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 2);
+    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped by closing the wizard before record 3 of Booking.IBD"));
+}
+
+TEST_F(WizardTest, UsersAreAddedOverwrittenOrKeptAndAdminIsProtected)
+{
+    addUser({QStringLiteral("OLD"), 30});
+    db().exec(QStringLiteral("UPDATE Users SET Online = 1"));
+    LegacyUser admin = user4(QStringLiteral("Admin"), 255, QStringLiteral("hacked"));
+    LegacyUser blank = user4(QString());
+    LegacyUser none = user4(QStringLiteral("[NONE]"));
+    LegacyUser lower = user4(QStringLiteral("[none]"));
+    LegacyUser fresh = user4(QStringLiteral("newbie"), 255, QStringLiteral("MixPass"));
+    fresh.isAdministrator = true;
+    fresh.isStaff = false;
+    LegacyUser old = user4(QStringLiteral("old"), 0, QStringLiteral("KeepCase"));
+    old.fullName = QStringLiteral("Renamed");
+    write(LegacyInstall{{admin, blank, none, lower, fresh, old}, {}, {}, {}, false});
+    run();
+    // The administrator keeps its level, rights and password.
+    EXPECT_EQ(userField(QStringLiteral("ADMIN"), "accesslevel"), QStringLiteral("250"));
+    EXPECT_TRUE(ImportCheckPassword(QStringLiteral("ADMIN"), QStringLiteral("SECRET")));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Users WHERE username = ''")), 0);
+    // "[NONE]" marks an unused record; "[none]" is a name like any other.
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Users WHERE username = '[NONE]'")), 1);
+    // Added: upper-cased, the template's rights, the 4.x flags and a level of at most 200.
+    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "username"), QStringLiteral("NEWBIE"));
+    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "accesslevel"), QStringLiteral("200"));
+    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "canMakeBookings"), QStringLiteral("1"));
+    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "isAdministrator"), QStringLiteral("1"));
+    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "isStaff"), QStringLiteral("0"));
+    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "Online"), QStringLiteral("0"));
+    EXPECT_TRUE(ImportCheckPassword(QStringLiteral("NEWBIE"), QStringLiteral("mixpass")));
+    // Overwritten: the 4.x password as it was, the full name, level 0 as read, offline.
+    EXPECT_EQ(Unscramble(userField(QStringLiteral("OLD"), "password")), QStringLiteral("KeepCase"));
+    EXPECT_EQ(userField(QStringLiteral("OLD"), "FullName"), QStringLiteral("Renamed"));
+    EXPECT_EQ(userField(QStringLiteral("OLD"), "accesslevel"), QStringLiteral("0"));
+    EXPECT_EQ(userField(QStringLiteral("OLD"), "Online"), QStringLiteral("0"));
+    const QStringList lines = logLines();
+    EXPECT_TRUE(lines.contains(QStringLiteral("* Adding User NEWBIE")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("* Overwriting User OLD")));
+    EXPECT_FALSE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("ADMIN")));
+}
+
+TEST_F(WizardTest, UsersAreKeptWithTheSecondChoice)
+{
+    addUser({QStringLiteral("OLD"), 30});
+    write(LegacyInstall{{user4(QStringLiteral("old"), 99)}, {}, {}, {}, false});
+    toStep(5);
+    form->userprecedence->setItemIndex(1);
+    run();
+    EXPECT_EQ(userField(QStringLiteral("OLD"), "accesslevel"), QStringLiteral("30"));
+    EXPECT_TRUE(logLines().contains(QStringLiteral("* User OLD already exists in Tavrell and will not be overwritten")));
+}
+
+TEST_F(WizardTest, InventoryIsAddedOverwrittenOrKept)
+{
+    addItem(QStringLiteral("PROJECTOR"), 5, QStringLiteral("X"), QStringLiteral("Kit"), QStringLiteral("keepme"));
+    db().exec(QStringLiteral("INSERT INTO catergories (CaterGoryName, Description) VALUES ('Kit', 'ours')"));
+    const QString longText(200, QLatin1Char('d'));
+    write(LegacyInstall{{},
+                        {item4(QStringLiteral("K1"), QStringLiteral("Room 1"), longText),
+                         item4(QStringLiteral("K2"), QStringLiteral("Projector")),
+                         item4(QStringLiteral("K3"), QStringLiteral("[NONE]"))},
+                        {},
+                        {QStringLiteral("Rooms"), QStringLiteral("KIT")},
+                        true});
+    run();
+    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "ItemName"), QStringLiteral("ROOM 1"));
+    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "Manager"), QStringLiteral("BOSS"));
+    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "minSecurity"), QStringLiteral("1"));
+    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "ItemDescription"), longText.left(150));
+    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "isAvailable"), QStringLiteral("1"));
+    EXPECT_EQ(itemField(QStringLiteral("Projector"), "ItemName"), QStringLiteral("Projector"));
+    EXPECT_EQ(itemField(QStringLiteral("Projector"), "Manager"), QStringLiteral("boss"));
+    EXPECT_EQ(itemField(QStringLiteral("Projector"), "minSecurity"), QStringLiteral("1"));
+    EXPECT_EQ(itemField(QStringLiteral("Projector"), "AuthCode"), QStringLiteral("keepme"));
+    EXPECT_TRUE(itemField(QStringLiteral("Projector"), "BarCode").startsWith(QLatin1Char('*')));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items")), 2);
+    // Existing categories never change; new ones carry the description.
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM catergories")), 2);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT Description FROM catergories WHERE CaterGoryName = 'kit'")).toString(),
+              QStringLiteral("ours"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT Description FROM catergories WHERE CaterGoryName = 'Rooms'")).toString(),
+              QStringLiteral("Transferred from Tavrell 4.x"));
+    const QStringList lines = logLines();
+    EXPECT_TRUE(lines.contains(QStringLiteral("* Adding Item Room 1")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("  - the description of item Room 1 was cut to 150 characters")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("* Overwriting Item Projector")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Adding Catergory Rooms")));
+    EXPECT_FALSE(lines.contains(QStringLiteral("Adding Catergory KIT")));
+}
+
+TEST_F(WizardTest, BookingsAreAddedReplacedOrIgnored)
+{
+    addItem(QStringLiteral("ROOM 1"));
+    addBooking(QStringLiteral("ROOM 1"), QDate(2026, 3, 5), QStringLiteral("1"), QStringLiteral("TEACH"),
+               QStringLiteral("old"));
+    LegacyBooking odd = booking4(QStringLiteral("r1"), QStringLiteral("FM"));
+    odd.date = std::numeric_limits<double>::quiet_NaN();
+    write(LegacyInstall{{},
+                        {item4(QStringLiteral("R1"), QStringLiteral("Room 1"))},
+                        {booking4(QStringLiteral("r1"), QStringLiteral("BS"), QStringLiteral("TEACH"), QStringLiteral("new")),
+                         booking4(QStringLiteral("r1"), QStringLiteral("P1")),
+                         booking4(QStringLiteral("NOKEY"), QStringLiteral("P2")),
+                         booking4(QStringLiteral("r1"), QStringLiteral("P3"), QStringLiteral("NOBODY")),
+                         booking4(QStringLiteral("r1"), QStringLiteral("LT")), odd},
+                        {},
+                        false});
+    const QString day = FormatShortDate(QDate(2026, 3, 5));
+    toStep(5);
+    form->invprecedence->setItemIndex(1);
+    toStep(6);
+    form->importBoxes[2]->setChecked(false);   // P1 not imported
+    form->NextBtnClick();
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT forReason FROM bookings WHERE Period = '1'")).toString(),
+              QStringLiteral("new"));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 1);
+    const QStringList lines = logLines();
+    EXPECT_TRUE(lines.contains(QStringLiteral("* Overwriting Booking ") + day + QStringLiteral(" BS Room 1")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("* Adding Booking ") + day + QStringLiteral(" P2 ")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("* Adding Booking ") + day + QStringLiteral(" P3 Room 1")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("  - booking record 6 has no valid date and is skipped")));
+    EXPECT_EQ(lines.last(), QStringLiteral("2 records were refused and not imported"));
+    EXPECT_EQ(lines.join(QLatin1Char('\n')).count(QStringLiteral("Booking ") + day + QStringLiteral(" P1")), 0);
+
+    // The second choice: every existing slot is ignored and stays.
+    form.reset();
+    form = std::make_unique<TSelbrinFrm>();
+    form->sleeper = [](int) {};
+    form->show();
+    form->db50path->setText(dir.path());
+    form->pass->setText(QStringLiteral("secret"));
+    form->db40path->setText(legacy.path());
+    toStep(5);
+    form->bookingprecedence->setItemIndex(1);
+    run();
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT forReason FROM bookings WHERE Period = '1'")).toString(),
+              QStringLiteral("new"));
+    EXPECT_TRUE(logLines().contains(
+        QStringLiteral("* Ignoring Booking ") + day + QStringLiteral(" BS Room 1 as this item already exists in Version 5.0")));
+}
+
+TEST(WizardTimeLeft, RoundsHalfToEven)
+{
+    EXPECT_EQ(TSelbrinFrm::TimeLeftText(3601, 5000, 11250), QStringLiteral("7 min 30 sec remains"));
+    EXPECT_EQ(TSelbrinFrm::TimeLeftText(84375, 11249, 11250), QStringLiteral("0 min 2 sec remains"));
+    EXPECT_EQ(TSelbrinFrm::TimeLeftText(140625, 11249, 11250), QStringLiteral("0 min 2 sec remains"));
+}
