@@ -1,8 +1,9 @@
 // Timing of the data layer on a generated school: the booking engine beside
 // a raw slot look-up plus insert, the weekly sheet's read beside one raw
 // indexed query, opening the data module, the client's administration
-// commands (item manager, flush, rights gates), and the importer carrying a
-// full version 4.x installation into a database that holds 100,000 bookings.
+// commands (item manager, flush, rights gates), the importer carrying a full
+// version 4.x installation into a database that holds 100,000 bookings, and
+// the extender's upgrade of the same school kept in a "5B" database.
 //
 //   bench_data           5,000 users, 1,000 items, 1,000,000 bookings
 //   bench_data --small   a small school, for a quick check
@@ -19,6 +20,12 @@
 #include "setperfrm.h"
 
 #include <QApplication>
+#ifdef TAVRELL_BENCH_UPGRADE
+#include "ExtendRun.h"
+#include "OldDatabase.h"
+#include "Upgrade.h"
+#endif
+
 #include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
@@ -46,9 +53,19 @@ long residentKb()
 
 QString itemName(int i) { return QStringLiteral("ITEM%1").arg(i, 4, 10, QLatin1Char('0')); }
 
-void generate(const QString& path, const Size& n, const QDate& firstDay)
+// The period names: "P1".."P12", or "1".."12" in an older database, whose
+// period names are at most two characters.
+QString periodName(int p, bool older) { return older ? QString::number(p) : QStringLiteral("P%1").arg(p); }
+
+// A school in a new database, or (with older) in a "5B" one.
+void generate(const QString& path, const Size& n, const QDate& firstDay, bool older = false)
 {
-    CreateDatabaseFile(path);
+#ifdef TAVRELL_BENCH_UPGRADE
+    if (older)
+        CreateOldDatabaseFile(path, QStringLiteral("5B"));
+    else
+#endif
+        CreateDatabaseFile(path);
     Database db;
     db.open(path);
     WriteTransaction tx(db);
@@ -70,7 +87,7 @@ void generate(const QString& path, const Size& n, const QDate& firstDay)
     }
     for (int p = 1; p <= 12; ++p)
         db.exec(QStringLiteral("INSERT INTO periods VALUES (?, ?, ?)"),
-                {QStringLiteral("P%1").arg(p), p, QTime(8, 0).addSecs(50 * 60 * (p - 1)).toString(QStringLiteral("HH:mm:ss"))});
+                {periodName(p, older), p, QTime(8, 0).addSecs(50 * 60 * (p - 1)).toString(QStringLiteral("HH:mm:ss"))});
     QSqlQuery b = db.prepare(QStringLiteral(
         "INSERT INTO bookings (Date, Period, ItemBooked, BookedBy, forReason, BookedOnDate, BookedOnTime, AuthCode) "
         "VALUES (?, ?, ?, ?, 'Generated', ?, '12:00:00', 'xxxxxx')"));
@@ -80,7 +97,7 @@ void generate(const QString& path, const Size& n, const QDate& firstDay)
         for (int d = 0; d < days && made < n.bookings; ++d)
             for (int p = 1; p <= 12 && made < n.bookings; ++p, ++made) {
                 b.bindValue(0, DateValue::dateText(firstDay.addDays(d)));
-                b.bindValue(1, QStringLiteral("P%1").arg(p));
+                b.bindValue(1, periodName(p, older));
                 b.bindValue(2, itemName(i));
                 b.bindValue(3, QStringLiteral("U%1").arg(made % n.users));
                 b.bindValue(4, DateValue::dateText(firstDay));
@@ -276,6 +293,24 @@ int main(int argc, char** argv)
         if (importS < 0)
             return 1;
         std::printf("import of a 4.x installation: %6.1f s (target < 20 s)\n", importS);
+#ifdef TAVRELL_BENCH_UPGRADE
+        // (d) the extender's upgrade of the same school from "5B" to "5C"
+        const QString older = dir.filePath(QStringLiteral("older.mdb"));
+        t.start();
+        generate(older, n, firstDay, true);
+        std::printf("generated the same school at level 5B in %.1f s\n", t.elapsed() / 1000.0);
+        DataModule upgrading;
+        TADOCommand command;
+        upgrading.connectTo(older);
+        t.start();
+        if (!RaiseDatabaseLevel(upgrading, command))
+            throw DbError(QStringLiteral("the older database has no config row"));
+        const double upgradeS = t.nsecsElapsed() / 1e9;
+        const QString level = upgrading.ADOConnection.scalar(QStringLiteral("SELECT dbVer FROM config")).toString();
+        const int kept = upgrading.ADOConnection.scalar(QStringLiteral("SELECT count(*) FROM bookings")).toInt();
+        std::printf("upgrade 5B -> %s:     %9.2f s for %d bookings kept (target < 10 s)\n", qPrintable(level),
+                    upgradeS, kept);
+#endif
     } catch (const DbError& e) {
         std::fprintf(stderr, "bench_data: %s\n", e.what());
         return 1;

@@ -334,6 +334,19 @@ qint64 Database::lastInsertRowId() const
 int Database::runWrite(QSqlQuery& q, const QString& sql)
 {
     const bool ok = q.exec();
+    // A statement that changes the tables' layout leaves every kept
+    // statement with the columns it was prepared for, and what was learnt
+    // of the tables (text widths, indexes, the change counts) out of date:
+    // all of it is found anew on its next use.
+    static const QRegularExpression layout(QStringLiteral("^\\s*(?:CREATE|ALTER|DROP)\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (layout.match(sql).hasMatch()) {
+        m_statements.clear();
+        m_widths.clear();
+        m_caselessIndex.clear();
+        m_hasChangeTable = -1;
+        m_changesDirty = true;
+    }
     noteWrite(writtenTable(sql));
     check(q, ok);
     const int n = q.numRowsAffected();

@@ -59,7 +59,19 @@ public:
     void Label3Click() { DayLabelClick(3); }
     void Label4Click() { DayLabelClick(4); }
     void Label5Click() { DayLabelClick(5); }
-    // Every box's change.
+    void p1lblClick() { PeriodLabelClick(1); }
+    void p2lblClick() { PeriodLabelClick(2); }
+    void p3lblClick() { PeriodLabelClick(3); }
+    void p4lblClick() { PeriodLabelClick(4); }
+    void p5lblClick() { PeriodLabelClick(5); }
+    void p6lblClick() { PeriodLabelClick(6); }
+    void p7lblClick() { PeriodLabelClick(7); }
+    void p8lblClick() { PeriodLabelClick(8); }
+    void p9lblClick() { PeriodLabelClick(9); }
+    void p10lblClick() { PeriodLabelClick(10); }
+    void p11lblClick() { PeriodLabelClick(11); }
+    void p12lblClick() { PeriodLabelClick(12); }
+    // Every box's change (all sixty boxes share this one handler).
     void CheckClick() { RebuildSelection(); }
 
     int ShownRows() const { return m_rows; }

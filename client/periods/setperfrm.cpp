@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace M = SetPeriodsMessages;
 
 const std::array<const char*, Tsetperfrm::Slots> Tsetperfrm::ClearTimes = {
@@ -49,27 +51,47 @@ namespace {
 QString passingName(int index) { return QStringLiteral("\x01%1").arg(index); }
 
 // The pairs of old and new names act as one mapping, each booking changed
-// at most once. A pair goes straight to its new name unless that name is
-// another pair's old name (an exchange, a shift): those pass through names
-// of their own first, so the slot index holds at every step.
+// at most once; of two pairs whose old names differ only in letter case the
+// first counts. A pair is renamed once no other pair still waits to rename
+// its new name away, so nothing is renamed twice and the slot index holds at
+// every step. Where only exchanges and rings are left, one pair of the ring
+// first moves its bookings to a name of its own, which frees the rest.
 void applyRenames(const QList<std::pair<QString, QString>>& pairs)
 {
-    QList<int> passing;
-    for (int i = 0; i < pairs.size(); ++i) {
-        bool clashes = false;
-        for (int j = 0; j < pairs.size(); ++j)
-            clashes = clashes || (j != i && Text::sameName(pairs.at(i).second, pairs.at(j).first));
-        if (clashes)
-            passing << i;
+    struct Pending {
+        QString from;
+        QString to;
+    };
+    QList<Pending> pending;
+    for (const auto& [from, to] : pairs) {
+        const bool seen = std::any_of(pending.begin(), pending.end(),
+                                      [&](const Pending& p) { return Text::sameName(p.from, from); });
+        if (!seen)
+            pending.append({from, to});
     }
-    for (int i : passing)
-        RenamePeriodInBookings(pairs.at(i).first, passingName(i));
-    for (int i = 0; i < pairs.size(); ++i) {
-        if (!passing.contains(i))
-            RenamePeriodInBookings(pairs.at(i).first, pairs.at(i).second);
+    int parked = 0;
+    while (!pending.isEmpty()) {
+        auto ready = std::find_if(pending.begin(), pending.end(), [&](const Pending& p) {
+            return std::none_of(pending.begin(), pending.end(), [&](const Pending& other) {
+                return &other != &p && Text::sameName(other.from, p.to);
+            });
+        });
+        if (ready == pending.end()) {
+            // Every pair waits: set aside the bookings of one that another
+            // pair waits for (one of a ring; never a pair already set aside).
+            auto waitedFor = std::find_if(pending.begin(), pending.end(), [&](const Pending& p) {
+                return std::any_of(pending.begin(), pending.end(), [&](const Pending& other) {
+                    return &other != &p && Text::sameName(other.to, p.from);
+                });
+            });
+            const QString aside = passingName(parked++);
+            RenamePeriodInBookings(waitedFor->from, aside);
+            waitedFor->from = aside;
+            continue;
+        }
+        RenamePeriodInBookings(ready->from, ready->to);
+        pending.erase(ready);
     }
-    for (int i : passing)
-        RenamePeriodInBookings(passingName(i), pairs.at(i).second);
 }
 
 } // namespace

@@ -1,14 +1,14 @@
 #pragma once
+#include "DatabaseMessages.h"
+
 #include <QString>
 
 // The texts the start-up shows, letter for letter.
 namespace StartupMessages {
 inline const QString AppTitle = QStringLiteral("Tavrell Lite");
-inline const QString DataMissing = QStringLiteral(
-    "Database Error: Unable to Find \"DATA.MDB\" Make sure it is in the same folder as \"PLAXON.EXE\"");
-inline const QString MustTerminate = QStringLiteral("Unable to continue. Program must terminate");
-inline const QString CannotConnect = QStringLiteral(
-    "Database Error: Unable to Connect. Database may be open exclusivly. Read/Write of Database file cannot occur");
+inline const QString DataMissing = DatabaseMessages::DataMissing;
+inline const QString MustTerminate = DatabaseMessages::MustTerminate;
+inline const QString CannotConnect = DatabaseMessages::CannotConnect;
 inline const QString LoginEnabled = QStringLiteral("Login to Tavrell has been enabled");
 inline const QString LoginDenied = QStringLiteral("Login Denied: ");
 inline const QString ForcedShutdownBy = QStringLiteral("Forced Shutdown by ");

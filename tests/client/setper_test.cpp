@@ -98,6 +98,7 @@ TEST_F(SetPeriods, ChangedNamesAreCarriedIntoTheBookingsAsOneMapping)
          {"P1", "XY", "P3"}},
         {"exchange", {"A", "B", "C"}, {"A", "B", "C"}, {"B", "A"}, {"B", "A", "C"}},
         {"shift along", {"A", "B", "C"}, {"A", "B", "C"}, {"X", "A", "B"}, {"X", "A", "B"}},
+        {"ring and chain", {"A", "B", "C", "D"}, {"A", "B", "C", "D"}, {"B", "C", "A", "X"}, {"B", "C", "A", "X"}},
         {"letter case alone", {"p1", "p2"}, {"p1", "p2"}, {"P1"}, {"P1", "p2"}},
         {"last slot cleared", {"A", "B", "C"}, {"A", "B", "C"}, {keep, keep, ""}, {"A", "B", ""}},
         {"quotes in names", {"A", "B"}, {"A", "B"}, {"a\"b'c", "it's"}, {"a\"b'c", "it's"}},
@@ -115,6 +116,28 @@ TEST_F(SetPeriods, ChangedNamesAreCarriedIntoTheBookingsAsOneMapping)
         EXPECT_TRUE(ui->alerts.isEmpty()) << ui->alerts.join(' ').toStdString();
         EXPECT_EQ(bookings(), c.after);
     }
+
+    // A chain that ends in an exchange, names after the first blank: each
+    // old name still gets its own new one.
+    db().exec(QStringLiteral("DELETE FROM bookings"));
+    setPeriods({"Q", "B", "C", "D", "E"});
+    addItem(QStringLiteral("Gym"));
+    addBooking(QStringLiteral("Hall"), QDate(2026, 3, 2), QStringLiteral("B"), QStringLiteral("BOB"));
+    addBooking(QStringLiteral("Hall"), QDate(2026, 3, 2), QStringLiteral("C"), QStringLiteral("BOB"));
+    addBooking(QStringLiteral("Lab"), QDate(2026, 3, 2), QStringLiteral("D"), QStringLiteral("BOB"));
+    addBooking(QStringLiteral("Gym"), QDate(2026, 3, 2), QStringLiteral("E"), QStringLiteral("BOB"));
+    EXPECT_TRUE(save({keep, "", "D", "E", "D"}));
+    EXPECT_EQ(bookings(), (QStringList{"", "D", "E", "D"}));
+    EXPECT_EQ(periods(), QStringList{"Q@1@08:00:00"});
+
+    // Two old names alike but for letter case: the first slot's pair counts.
+    db().exec(QStringLiteral("DELETE FROM bookings"));
+    db().exec(QStringLiteral("DELETE FROM periods"));
+    db().exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES ('A', 1, '08:00:00'), "
+                             "('Q', 2, '09:00:00'), ('a', 3, '10:00:00')"));
+    book({"A"});
+    EXPECT_TRUE(save({"X", keep, "Y"}));
+    EXPECT_EQ(bookings(), QStringList{"X"});
 
     // Bookings written in another letter case follow too, on every item;
     // other periods' bookings stay.

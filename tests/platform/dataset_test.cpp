@@ -305,6 +305,34 @@ TEST_F(DatasetTest, APlaceholderWithoutAValueIsNullNotTheLastValue)
     EXPECT_EQ(b.recordCount(), 1);
 }
 
+TEST_F(DatasetTest, ATableReopenedAfterItsLayoutChangedReadsTheNewColumns)
+{
+    Dataset& config = dm->ConfigTable;
+    // The layout changes twice inside a transaction, and the table is read
+    // and written after each change, as the extender does.
+    WriteTransaction tx(db());
+    for (const char* column : {"addedFirst", "addedSecond"}) {
+        config.close();
+        config.open();
+        config.first();
+        ASSERT_FALSE(config.hasField(QLatin1String(column)));
+        db().exec(QStringLiteral("ALTER TABLE config ADD COLUMN %1 TEXT").arg(QLatin1String(column)));
+        db().exec(QStringLiteral("ALTER TABLE config ADD COLUMN %1Too TEXT").arg(QLatin1String(column)));
+        config.close();
+        config.open();
+        config.first();
+        ASSERT_TRUE(config.hasField(QLatin1String(column)));
+        config.edit();
+        config.setValue(QLatin1String(column), QStringLiteral("new"));
+        config.post();
+    }
+    tx.commit();
+    config.requery();
+    EXPECT_EQ(config.asString(QStringLiteral("addedFirst")), QStringLiteral("new"));
+    EXPECT_EQ(config.asString(QStringLiteral("addedSecond")), QStringLiteral("new"));
+    EXPECT_EQ(config.asString(QStringLiteral("dbVer")), QStringLiteral("5C"));
+}
+
 TEST_F(DatasetTest, OpeningAQueryRunsOnlyReadsAndExecSqlRecordsItsWrite)
 {
     addPeriods(3);

@@ -1,0 +1,261 @@
+#include "Upgrade.h"
+#include "Database.h"
+#include "DbError.h"
+#include "Schema.h"
+
+#include <QDir>
+#include <QHash>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace {
+
+QString quoted(const QString& name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+// The name a column or constraint definition starts with, unquoted.
+QString leadingName(const QString& part)
+{
+    if (part.isEmpty())
+        return QString();
+    const QChar open = part.at(0);
+    const QChar close = open == u'[' ? QChar(u']') : open;
+    if (open == u'"' || open == u'`' || open == u'[') {
+        QString name;
+        for (int i = 1; i < part.size(); ++i) {
+            if (part.at(i) == close) {
+                if (close != u']' && i + 1 < part.size() && part.at(i + 1) == close) {
+                    name += close;
+                    ++i;
+                    continue;
+                }
+                return name;
+            }
+            name += part.at(i);
+        }
+        return name;
+    }
+    int end = 0;
+    while (end < part.size() && !part.at(end).isSpace() && part.at(end) != u'(')
+        ++end;
+    return part.left(end);
+}
+
+// The columns of a table in the file, by name, in their order.
+QStringList columnsOf(Database& db, const QString& table)
+{
+    QSqlQuery q = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+    Database::check(q, q.exec());
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString();
+    q.finish();
+    return names;
+}
+
+} // namespace
+
+bool LevelNeedsUpgrade(const QString& level)
+{
+    // Byte by byte, a proper prefix being lower.
+    return level.toUtf8() <= FirstLevel.toUtf8();
+}
+
+QStringList TableDefinitionParts(const QString& createTable)
+{
+    QStringList parts;
+    QString current;
+    int depth = 0;
+    QChar quote;
+    const int n = createTable.size();
+    for (int i = 0; i < n; ++i) {
+        const QChar c = createTable.at(i);
+        if (!quote.isNull()) {
+            if (depth >= 1)
+                current += c;
+            const QChar close = quote == u'[' ? QChar(u']') : quote;
+            if (c == close)
+                quote = QChar();
+            continue;
+        }
+        if (c == u'-' && i + 1 < n && createTable.at(i + 1) == u'-') {
+            while (i < n && createTable.at(i) != u'\n')
+                ++i;
+            current += QLatin1Char('\n');
+            continue;
+        }
+        if (c == u'/' && i + 1 < n && createTable.at(i + 1) == u'*') {
+            const int end = createTable.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? n : end + 1;
+            current += QLatin1Char(' ');
+            continue;
+        }
+        if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
+            quote = c;
+            if (depth >= 1)
+                current += c;
+            continue;
+        }
+        if (c == u'(') {
+            if (++depth == 1)
+                continue;
+        } else if (c == u')') {
+            if (--depth == 0) {
+                parts << current.trimmed();
+                break;
+            }
+        } else if (c == u',' && depth == 1) {
+            parts << current.trimmed();
+            current.clear();
+            continue;
+        }
+        if (depth >= 1)
+            current += c;
+    }
+    parts.removeAll(QString());
+    return parts;
+}
+
+struct LevelDefinition::Impl {
+    QHash<QString, QString> create;           // lower-case table -> CREATE TABLE
+    QHash<QString, QStringList> dependents;   // lower-case table -> CREATE INDEX/TRIGGER
+};
+
+LevelDefinition::LevelDefinition() : d(new Impl)
+{
+    // The definitions as the engine reads them: a scratch file made from
+    // the delivered script.
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw DbError(QStringLiteral("Unable to make a scratch folder: %1").arg(dir.errorString()));
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("scratch.mdb"));
+    CreateDatabaseFile(path);
+    Database scratch;
+    scratch.open(path);
+    QSqlQuery q = scratch.prepare(QStringLiteral(
+        "SELECT type, tbl_name, sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite!_%' ESCAPE '!'"
+        " ORDER BY rowid"));
+    Database::check(q, q.exec());
+    while (q.next()) {
+        const QString type = q.value(0).toString();
+        const QString table = q.value(1).toString().toLower();
+        if (type == QLatin1String("table"))
+            d->create.insert(table, q.value(2).toString());
+        else if (type == QLatin1String("index") || type == QLatin1String("trigger"))
+            d->dependents[table] << q.value(2).toString();
+    }
+    q.finish();
+}
+
+LevelDefinition::~LevelDefinition() { delete d; }
+
+QString LevelDefinition::createTable(const QString& table) const
+{
+    const QString sql = d->create.value(table.toLower());
+    if (sql.isEmpty())
+        throw DbError(QStringLiteral("The database schema has no table \"%1\".").arg(table));
+    return sql;
+}
+
+QStringList LevelDefinition::dependents(const QString& table) const
+{
+    return d->dependents.value(table.toLower());
+}
+
+QString LevelDefinition::columnDefinition(const QString& table, const QString& column) const
+{
+    for (const QString& part : TableDefinitionParts(createTable(table))) {
+        if (leadingName(part).compare(column, Qt::CaseInsensitive) == 0)
+            return part;
+    }
+    throw DbError(QStringLiteral("The database schema has no column \"%1\" in \"%2\".").arg(column, table));
+}
+
+QString LevelFieldStatement(const LevelDefinition& def)
+{
+    return QStringLiteral("ALTER TABLE \"config\" ADD COLUMN ")
+           + def.columnDefinition(QStringLiteral("config"), QStringLiteral("dbVer"));
+}
+
+const QList<UpgradeStatement>& UpgradeStatements()
+{
+    static const QList<UpgradeStatement> statements = {
+        {UpgradeStatement::AddColumn, QStringLiteral("config"), QStringLiteral("enableBookingLimit")},
+        {UpgradeStatement::AddColumn, QStringLiteral("config"), QStringLiteral("BookingLimitDays")},
+        {UpgradeStatement::AddColumn, QStringLiteral("bookings"), QStringLiteral("isPermanent")},
+        {UpgradeStatement::AddColumn, QStringLiteral("Users"), QStringLiteral("canOverrideBookingLimit")},
+        // The period names grow from 2 to 10 characters.
+        {UpgradeStatement::Rebuild, QStringLiteral("periods"), QString()},
+        {UpgradeStatement::Rebuild, QStringLiteral("bookings"), QString()},
+    };
+    return statements;
+}
+
+void TADOCommand::Execute()
+{
+    if (!Connection)
+        throw DbError(QStringLiteral("The command has no connection."));
+    Connection->exec(CommandText);
+}
+
+void RunUpgradeStatement(TADOCommand& command, const LevelDefinition& def, const UpgradeStatement& statement)
+{
+    if (statement.kind == UpgradeStatement::AddColumn) {
+        command.CommandText = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                                  .arg(quoted(statement.table), def.columnDefinition(statement.table, statement.column));
+        command.Execute();
+    } else {
+        if (!command.Connection)
+            throw DbError(QStringLiteral("The command has no connection."));
+        RebuildTable(*command.Connection, def, statement.table);
+    }
+}
+
+void RebuildTable(Database& db, const LevelDefinition& def, const QString& table)
+{
+    const QString name = quoted(table);
+    const QString saved = QStringLiteral("temp.\"tavrell_rebuild\"");
+    const QStringList oldColumns = columnsOf(db, table);
+    if (oldColumns.isEmpty())
+        throw DbError(QStringLiteral("no such table: %1").arg(table));
+    // The next autonumber, which the largest number kept may be below.
+    QVariant sequence;
+    if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'")).toInt() > 0)
+        sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table});
+
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + saved);
+    db.exec(QStringLiteral("CREATE TABLE %1 AS SELECT rowid AS \"tavrell_rowid\", * FROM %2").arg(saved, name));
+    db.exec(QStringLiteral("DROP TABLE ") + name);
+    db.exec(def.createTable(table));
+
+    // The rows go back by column name, each under its old row number.
+    const QStringList newColumns = columnsOf(db, table);
+    QStringList kept;
+    for (const QString& column : newColumns) {
+        if (oldColumns.contains(column, Qt::CaseInsensitive))
+            kept << quoted(column);
+    }
+    const bool rowidAlias = db.scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE pk > 0"
+                                                     " AND upper(type) = 'INTEGER'"),
+                                      {table})
+                                .toInt()
+                            == 1;
+    QString into = kept.join(QStringLiteral(", "));
+    QString from = into;
+    if (!rowidAlias) {
+        into = QStringLiteral("rowid") + (kept.isEmpty() ? QString() : QStringLiteral(", ") + into);
+        from = QStringLiteral("\"tavrell_rowid\"") + (kept.isEmpty() ? QString() : QStringLiteral(", ") + from);
+    }
+    db.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4 ORDER BY \"tavrell_rowid\"")
+                .arg(name, into, from, saved));
+    if (sequence.isValid()) {
+        if (db.exec(QStringLiteral("UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = ?"), {sequence, table})
+            == 0)
+            db.exec(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)"), {table, sequence});
+    }
+    db.exec(QStringLiteral("DROP TABLE ") + saved);
+    for (const QString& statement : def.dependents(table))
+        db.exec(statement);
+}

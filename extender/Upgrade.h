@@ -1,0 +1,79 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class Database;
+
+// Runs one statement at a time on the connection it is given.
+class TADOCommand : public QObject {
+    Q_OBJECT
+public:
+    explicit TADOCommand(QObject* parent = nullptr) : QObject(parent) {}
+    Database* Connection = nullptr;
+    QString CommandText;
+    // Runs CommandText on Connection (throws DbError).
+    void Execute();
+};
+
+// Raising an older database to the schema level the client runs on. Every
+// column added and every table rebuilt takes its definition from the
+// delivered schema script, so an upgraded file has the tables, columns,
+// indexes and triggers of a newly delivered one (column order aside).
+
+// The level the client runs on, and the level stamped when the level field
+// is first made.
+inline const QString CurrentLevel = QStringLiteral("5C");
+inline const QString FirstLevel = QStringLiteral("5B");
+
+// Whether a database at this level takes the upgrade statements: plain
+// ordinal comparison with "5B", so "", "5A", "5B" and "10" do, "5C", "5b"
+// and "6" do not.
+bool LevelNeedsUpgrade(const QString& level);
+
+// The current level's definitions, read from the delivered schema script.
+class LevelDefinition {
+public:
+    LevelDefinition();
+    ~LevelDefinition();
+    LevelDefinition(const LevelDefinition&) = delete;
+    LevelDefinition& operator=(const LevelDefinition&) = delete;
+
+    // The definition of one column as its table declares it ("name type
+    // constraints"), ready for ADD COLUMN; throws when there is none.
+    QString columnDefinition(const QString& table, const QString& column) const;
+    // The statement that makes the table.
+    QString createTable(const QString& table) const;
+    // The statements that make the table's indexes and triggers.
+    QStringList dependents(const QString& table) const;
+
+private:
+    struct Impl;
+    Impl* d;
+};
+
+// The statement that adds the level field to `config`.
+QString LevelFieldStatement(const LevelDefinition& def);
+
+// The upgrade statements, in the order they run. Each one is a step of its
+// own: adding a column, or rebuilding a table to its current definition.
+struct UpgradeStatement {
+    enum Kind { AddColumn, Rebuild };
+    Kind kind;
+    QString table;
+    QString column;   // AddColumn only
+};
+const QList<UpgradeStatement>& UpgradeStatements();
+
+// Runs one statement through the command (inside the caller's
+// transaction).
+void RunUpgradeStatement(TADOCommand& command, const LevelDefinition& def, const UpgradeStatement& statement);
+
+// Makes a table anew to its current definition, keeping every row, its row
+// numbers and the table's next autonumber; its indexes and triggers are
+// made again after the rows are in.
+void RebuildTable(Database& db, const LevelDefinition& def, const QString& table);
+
+// Splits a CREATE TABLE statement into its column and constraint
+// definitions, comments left out.
+QStringList TableDefinitionParts(const QString& createTable);
