@@ -17,21 +17,6 @@
 
 namespace {
 
-// Edits the current row, lets change fill it and posts; any error cancels
-// the pending change before it travels on.
-template <typename Change>
-void editAndPost(Dataset& t, Change change)
-{
-    t.edit();
-    try {
-        change();
-        t.post();
-    } catch (...) {
-        t.cancel();
-        throw;
-    }
-}
-
 // The seventeen fields a new account takes from the template user.
 const char* const profileFields[] = {
     "expires",          "ExpiresON",           "accesslevel",      "isStudent",
@@ -96,23 +81,29 @@ bool AddUser(const QString& name, const QString& fullName, const QString& passwo
     }
 }
 
-bool ApplyProfileToUser(const QString& name)
+bool ReadProfileUser()
 {
-    if (FindUser(name) == -1)
-        return false;
     Dataset& profile = DM().ProfileUser;
     if (!profile.isActive())
         profile.open();
     profile.requery();
     profile.first();
-    if (profile.isEmpty())
+    return !profile.isEmpty();
+}
+
+bool ApplyProfileToUser(const QString& name)
+{
+    if (FindUser(name) == -1)
         return false;
+    if (!ReadProfileUser())
+        return false;
+    Dataset& profile = DM().ProfileUser;
 
     Dataset& t = DM().UserTable;
     t.refresh();
     if (Text::upper(t.asString(QStringLiteral("username"))) != Text::upper(name))
         return false;   // gone since it was found
-    editAndPost(t, [&] {
+    EditAndPost(t, [&] {
         for (const char* field : profileFields)
             t.setValue(QLatin1String(field), profile.value(QLatin1String(field)));
     });
@@ -168,7 +159,7 @@ void ChangePassword(const QString& name, bool mustEnter)
     }
     Dataset& t = DM().UserTable;
     const QString stored = Scramble(f->pass1->text());
-    editAndPost(t, [&] { t.setValue(QStringLiteral("password"), stored); });
+    EditAndPost(t, [&] { t.setValue(QStringLiteral("password"), stored); });
 }
 
 bool CheckPassword(const QString& name, const QString& password)
@@ -189,7 +180,7 @@ bool MarkUserOnline(const QString& name)
     if (t.asBoolean(QStringLiteral("Online")) && !StartupSwitches.OnlineOverride)
         return false;
     const QString address = GetLocalAddress();
-    editAndPost(t, [&] {
+    EditAndPost(t, [&] {
         t.setValue(QStringLiteral("Online"), true);
         t.setValue(QStringLiteral("LastComputer"), address);
         t.setValue(QStringLiteral("LastConnected"), Clock::now());
@@ -204,7 +195,7 @@ bool MarkUserOffline(const QString& name)
     Dataset& t = DM().UserTable;
     if (!t.asBoolean(QStringLiteral("Online")))
         return false;
-    editAndPost(t, [&] { t.setValue(QStringLiteral("Online"), false); });
+    EditAndPost(t, [&] { t.setValue(QStringLiteral("Online"), false); });
     return true;
 }
 
@@ -231,7 +222,7 @@ void SetForceShutdown(const QString& reason, const QString& user)
     t.first();
     if (t.isEmpty())
         throw DbError(QStringLiteral("The System table holds no control row: the shutdown cannot be ordered"));
-    editAndPost(t, [&] {
+    EditAndPost(t, [&] {
         t.setValue(QStringLiteral("forceshutdown"), true);
         t.setValue(QStringLiteral("reason"), reason);
         t.setValue(QStringLiteral("user"), user);

@@ -22,6 +22,9 @@ QString Unscramble(const QString& stored);
 // name, a new authcode; every other field keeps its default. False (and
 // nothing stored) on a database error, a taken name included.
 bool AddUser(const QString& name, const QString& fullName, const QString& password);
+// Reads the template user afresh into ProfileUser, standing on its row;
+// false when the template user is missing.
+bool ReadProfileUser();
 // Gives a user the template user's level, expiry, type and rights. False
 // for an unknown user, and false without touching anything when the
 // template user is missing.

@@ -119,9 +119,7 @@ void ReportBegin(const QString& title, const QString& user)
 void ReportLine(const QString& text, bool stamped)
 {
     if (stamped) {
-        const QDateTime now = Clock::now();
-        appendLine(FormatShortDate(now.date()) + QLatin1Char(' ') + FormatLongTime(now.time())
-                   + QStringLiteral(" : ") + text);
+        appendLine(FormatDateTime(Clock::now()) + QStringLiteral(" : ") + text);
     } else {
         appendLine(text + QStringLiteral("<br>"));
     }
@@ -133,6 +131,22 @@ void ReportEnd()
 {
     if (ReportsEnabled)
         writeTemplate(QStringLiteral("footer.htm"), QIODevice::Append);
+}
+
+ReportScope::~ReportScope()
+{
+    if (m_ended)
+        return;
+    try {
+        ReportEnd();
+    } catch (...) {
+    }
+}
+
+void ReportScope::end()
+{
+    m_ended = true;
+    ReportEnd();
 }
 
 QString ExpandReportTemplate(const QString& line) { return QString::fromUtf8(expandLine(line.toUtf8())); }

@@ -36,6 +36,21 @@ void ReportRaw(const QString& html);
 // Appends "footer.htm".
 void ReportEnd();
 
+// One report from its start to its footer: the footer is written when the
+// scope is left without end(), by an error too (a failed footer then stays
+// quiet, so that it never hides the error).
+class ReportScope {
+public:
+    ReportScope(const QString& title, const QString& user) { ReportBegin(title, user); }
+    ~ReportScope();
+    void end();
+    ReportScope(const ReportScope&) = delete;
+    ReportScope& operator=(const ReportScope&) = delete;
+
+private:
+    bool m_ended = false;
+};
+
 // Token expansion of one template line: text between two "~" signs is a
 // token (TITLE, USER, DATE, TIME; anything else is empty); a "~" left open
 // drops the rest of the line.

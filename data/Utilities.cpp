@@ -65,6 +65,13 @@ long long RoundHalfEven(double v)
     return static_cast<long long>(r);
 }
 
+QDate MondayOf(const QDate& date)
+{
+    if (!date.isValid())
+        return date;
+    return date.addDays(1 - date.dayOfWeek());
+}
+
 QString FormatShortDate(const QDate& date)
 {
     return QLocale().toString(date, QLocale::ShortFormat);
@@ -119,6 +126,11 @@ QTime ParseTimeText(const QString& text)
             return t;
     }
     return QTime();
+}
+
+QString FormatDateTime(const QDateTime& dateTime)
+{
+    return FormatShortDate(dateTime.date()) + QLatin1Char(' ') + FormatLongTime(dateTime.time());
 }
 
 QString HtmlEscape(const QString& text)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 
@@ -7,6 +8,9 @@
 
 // "Sunday" .. "Saturday", in English whatever the locale.
 QString DayNameOf(const QDate& date);
+
+// The Monday on or before the date (a Monday gives itself).
+QDate MondayOf(const QDate& date);
 
 // Splits one line at the delimiter into five fields. Double quotes switch
 // quoting on and off and are dropped; a delimiter inside quotes belongs to
@@ -27,6 +31,9 @@ long long RoundHalfEven(double v);
 // report and read-back of the programs formats through these two.
 QString FormatShortDate(const QDate& date);
 QString FormatLongTime(const QTime& time);
+// A date with its time of day, as the reports show date-time fields:
+// the short date, a blank and the long time.
+QString FormatDateTime(const QDateTime& dateTime);
 // A time of day as people type it: the long time form, "9:40", "12:00 PM",
 // "9:40:00 am". An invalid time when the text is none.
 QTime ParseTimeText(const QString& text);

@@ -238,3 +238,18 @@ signals:
 private:
     QPointer<Dataset> m_ds;
 };
+
+// Edits the current row, lets change fill it and posts; any error cancels
+// the pending change before it travels on.
+template <typename Change>
+void EditAndPost(Dataset& t, Change change)
+{
+    t.edit();
+    try {
+        change();
+        t.post();
+    } catch (...) {
+        t.cancel();
+        throw;
+    }
+}

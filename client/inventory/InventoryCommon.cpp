@@ -6,16 +6,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(geometry);
-    b->setAutoDefault(false);
-    return b;
-}
 
 TColumn GridColumn(const QString& field, const QString& title, int width)
 {
@@ -34,10 +24,7 @@ QLineEdit* MakeLabelledEdit(QWidget* parent, const char* name, const char* label
     label->setObjectName(QString::fromLatin1(labelName));
     label->setGeometry(geometry.x() - labelWidth - 4, geometry.y(), labelWidth, geometry.height());
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(geometry);
-    edit->setMaxLength(maxLength);
+    QLineEdit* edit = MakeEdit(parent, name, geometry, maxLength);
     label->setBuddy(edit);
     return edit;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// What the category and item dialogs share: their buttons, grid columns and
+// What the category and item dialogs share: their grid columns and
 // labelled edits, the key that would delete a grid's record, and the
 // re-reading of the main window's lists when an editor closes.
+#include "BookingControls.h"
 #include "CoolCtrlsDB.h"
 
 #include <QRect>
@@ -10,10 +11,8 @@
 class QEvent;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QWidget;
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
 TColumn GridColumn(const QString& field, const QString& title, int width);
 // An edit with its caption on the left.
 QLineEdit* MakeLabelledEdit(QWidget* parent, const char* name, const char* labelName, const QString& caption,

@@ -12,6 +12,7 @@
 #include "ProgramEnd.h"
 #include "ReportLog.h"
 #include "Session.h"
+#include "SheetReport.h"
 #include "SmallDialogs.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
@@ -19,6 +20,11 @@
 #include "admusersfrm.h"
 #include "catfrm.h"
 #include "setperfrm.h"
+#include "defaultrightsfrm.h"
+#include "logincfgfrm.h"
+#include "otheroptionsfrm.h"
+#include "printlistbookingsfrm.h"
+#include "usagestatsfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QAction>
@@ -99,83 +105,53 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QStri
 
 } // namespace
 
-QDate MondayOf(const QDate& date)
+MainRun::MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w), m_busyStart(Database::busyFailures())
 {
-    if (!date.isValid())
-        return date;
-    return date.addDays(1 - date.dayOfWeek());
+    if (m_w.m_runDepth++ == 0)
+        qApp->installEventFilter(&m_w);
+    try {
+        StatusBegin(caption, steps);
+    } catch (...) {
+        leave();
+        throw;
+    }
 }
 
-// One run of the window (refresh, book, cancel): user input to the window
-// is blocked while it lasts, timers go on; the progress window and, when
-// one was begun, the report are ended however the run ends.
-class MainRun {
-public:
-    MainRun(Tmainfrm& w, const QString& caption, int steps) : m_w(w), m_busyStart(Database::busyFailures())
-    {
-        if (m_w.m_runDepth++ == 0)
-            qApp->installEventFilter(&m_w);
+MainRun::~MainRun()
+{
+    if (m_reportOpen) {
         try {
-            StatusBegin(caption, steps);
+            ReportEnd();
         } catch (...) {
-            leave();
-            throw;
+            // The report is a record only; its failure must not hide the
+            // error that ended the run.
         }
     }
-    ~MainRun()
-    {
-        if (m_reportOpen) {
-            try {
-                ReportEnd();
-            } catch (...) {
-                // The report is a record only; its failure must not hide the
-                // error that ended the run.
-            }
-        }
-        StatusEnd();
-        leave();
-    }
-    MainRun(const MainRun&) = delete;
-    MainRun& operator=(const MainRun&) = delete;
+    StatusEnd();
+    leave();
+}
 
-    void reportBegun() { m_reportOpen = true; }
-    // The file was found locked by another program since the run began. The
-    // statement that found it waited the busy timeout, the one wait of the
-    // run: its work stops there, and cells not yet done are left alone.
-    bool lockedOut() const { return Database::busyFailures() != m_busyStart; }
-    // Runs one data call unless the run is locked out; a database error
-    // that comes from the locked file ends the call quietly (false), any
-    // other travels on.
-    template <class Call>
-    bool attempt(Call&& call)
-    {
-        if (lockedOut())
-            return false;
-        try {
-            call();
-            return true;
-        } catch (const DbError&) {
-            if (!lockedOut())
-                throw;
-            return false;
-        }
-    }
-    void endReport()
-    {
-        m_reportOpen = false;
-        ReportEnd();
-    }
+void MainRun::beginReport(const QString& title, const QString& user)
+{
+    ReportBegin(title, user);
+    m_reportOpen = true;
+}
 
-private:
-    void leave()
-    {
-        if (--m_w.m_runDepth == 0)
-            qApp->removeEventFilter(&m_w);
-    }
-    Tmainfrm& m_w;
-    quint64 m_busyStart;
-    bool m_reportOpen = false;
-};
+void MainRun::endReport()
+{
+    m_reportOpen = false;
+    ReportEnd();
+}
+
+bool MainRun::lockedOut() const { return Database::busyFailures() != m_busyStart; }
+
+void MainRun::leave()
+{
+    if (--m_w.m_runDepth == 0)
+        qApp->removeEventFilter(&m_w);
+}
+
+Tmainfrm* MainForm() { return qobject_cast<Tmainfrm*>(MainWindow()); }
 
 // ------------------------------------------------------------------ window
 
@@ -404,13 +380,37 @@ void Tmainfrm::buildMenu()
 
     Bookings1 = menu("Bookings1", QStringLiteral("Item"));
     Bookitem1 = entry(Bookings1, "Bookitem1", QStringLiteral("Book Item"), &Tmainfrm::Bookitem1Click);
+    MoveBooking1 = entry(Bookings1, "MoveBooking1", QStringLiteral("&Move Booking"), &Tmainfrm::MoveBooking1Click);
+    AlterSelectedPeriods1 = entry(Bookings1, "AlterSelectedPeriods1", QStringLiteral("Alter Booking"),
+                                  &Tmainfrm::AlterSelectedPeriods1Click);
     CancelSelectedPeriods1 = entry(Bookings1, "CancelSelectedPeriods1", QStringLiteral("Cancel Booking"),
                                    &Tmainfrm::CancelSelectedPeriods1Click);
     Bookings1->addSeparator();
+    CreateaPermanentBooking1 = entry(Bookings1, "CreateaPermanentBooking1", QStringLiteral("Create a Permanent Booking"),
+                                     &Tmainfrm::CreateaPermanentBooking1Click);
     FlushAllBookings1 = entry(Bookings1, "FlushAllBookings1", QStringLiteral("Flush All Bookings"),
                               &Tmainfrm::FlushAllBookings1Click);
+    ReplicateCurrentSheetAcrossmanyfutureweeks1 =
+        entry(Bookings1, "ReplicateCurrentSheetAcrossmanyfutureweeks1", QStringLiteral("Replicate Booking Sheet"),
+              &Tmainfrm::ReplicateCurrentSheetAcrossmanyfutureweeks1Click);
+    CancelBookinswithCriteria1 = entry(Bookings1, "CancelBookinswithCriteria1",
+                                       QStringLiteral("Cancel Bookings with Criteria"),
+                                       &Tmainfrm::CancelBookinswithCriteria1Click);
+    Bookings1->addSeparator();
+    Printselectedsheet1 = entry(Bookings1, "Printselectedsheet1", QStringLiteral("Print selected sheet"),
+                                &Tmainfrm::Printselectedsheet1Click);
+    Printmybookings1 = entry(Bookings1, "Printmybookings1", QStringLiteral("Print a list of bookings by a user"),
+                             &Tmainfrm::Printmybookings1Click);
     Bookings1->addSeparator();
     ExitSystem1 = entry(Bookings1, "ExitSystem1", QStringLiteral("Exit System"), &Tmainfrm::ExitSystem1Click);
+
+    Find1 = menu("Find1", QStringLiteral("Find"));
+    Findwhenselecteditemisspare1 = entry(Find1, "Findwhenselecteditemisspare1", QStringLiteral("Find Vacancy"),
+                                         &Tmainfrm::Findwhenselecteditemisspare1Click);
+
+    View1 = menu("View1", QStringLiteral("View"));
+    ViewalistofitemsIbooked1 = entry(View1, "ViewalistofitemsIbooked1", QStringLiteral("View a list of items I booked"),
+                                     &Tmainfrm::ViewalistofitemsIbooked1Click);
 
     User1 = menu("User1", QStringLiteral("User"));
     ChangePassword1 = entry(User1, "ChangePassword1", QStringLiteral("Change Password"),
@@ -422,11 +422,23 @@ void Tmainfrm::buildMenu()
     EditItems1 = entry(Administrator1, "EditItems1", QStringLiteral("Items"), &Tmainfrm::EditItems1Click);
     EditUsers1 = entry(Administrator1, "EditUsers1", QStringLiteral("Users"), &Tmainfrm::EditUsers1Click);
     Administrator1->addSeparator();
+    AutoLoginRegistration1 = entry(Administrator1, "AutoLoginRegistration1",
+                                   QStringLiteral("Auto Login/New User Registration"),
+                                   &Tmainfrm::AutoLoginRegistration1Click);
+    DefaultRightsforNewUsers1 = entry(Administrator1, "DefaultRightsforNewUsers1",
+                                      QStringLiteral("Default Rights for New Users"),
+                                      &Tmainfrm::DefaultRightsforNewUsers1Click);
     SetupPeriods1 = entry(Administrator1, "SetupPeriods1", QStringLiteral("Setup Periods"),
                           &Tmainfrm::SetupPeriods1Click);
     Administrator1->addSeparator();
     Maintanence1 = entry(Administrator1, "Maintanence1", QStringLiteral("Run Maintanence"),
                          &Tmainfrm::Maintanence1Click);
+    OtherConfigurationOptions1 = entry(Administrator1, "OtherConfigurationOptions1",
+                                       QStringLiteral("Other Configuration Options"),
+                                       &Tmainfrm::OtherConfigurationOptions1Click);
+    Administrator1->addSeparator();
+    DisplayUsageStatistics1 = entry(Administrator1, "DisplayUsageStatistics1", QStringLiteral("Display Usage Statistics"),
+                                    &Tmainfrm::DisplayUsageStatistics1Click);
     Administrator1->addSeparator();
     ForceLogoff1 = entry(Administrator1, "ForceLogoff1", QStringLiteral("Force Logoff"), &Tmainfrm::ForceLogoff1Click);
     ListPeopleOnline1 = entry(Administrator1, "ListPeopleOnline1", QStringLiteral("List People Online"),
@@ -460,9 +472,12 @@ void Tmainfrm::SetHelpDialogs(std::function<void()> commandLineOptions, std::fun
 }
 
 namespace {
-// The toolbar's pictures, drawn here: a tick for booking, a cross for
-// cancelling.
-QIcon toolIcon(bool tick)
+// The toolbar's pictures, drawn here: a tick for booking, a pencil for
+// changing, an arrow for moving, a cross for cancelling and a magnifying
+// glass for finding, a listed page for the list of one's bookings.
+enum class ToolPicture { Book, Change, Move, Cancel, Find, List };
+
+QIcon toolIcon(ToolPicture picture)
 {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
@@ -471,13 +486,46 @@ QIcon toolIcon(bool tick)
     p.setBrush(ColorToQColor(TextColour));
     p.setPen(QPen(QColor(0, 0, 64), 1));
     p.drawRoundedRect(QRectF(2.5, 2.5, 27, 27), 5, 5);
-    p.setPen(QPen(tick ? QColor(0, 128, 0) : QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
-    if (tick) {
+    const QColor dark(0, 0, 64);
+    switch (picture) {
+    case ToolPicture::Book:
+        p.setPen(QPen(QColor(0, 128, 0), 4, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(8, 17), QPointF(14, 23));
         p.drawLine(QPointF(14, 23), QPointF(24, 9));
-    } else {
+        break;
+    case ToolPicture::Change:
+        p.setPen(QPen(QColor(200, 120, 0), 5, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(11, 21), QPointF(22, 10));
+        p.setPen(QPen(dark, 1.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8, 24), QPointF(11, 21));
+        p.drawLine(QPointF(8, 24), QPointF(12, 23));
+        break;
+    case ToolPicture::Move: {
+        p.setPen(QPen(QColor(0, 74, 149), 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(7, 16), QPointF(21, 16));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 74, 149));
+        const QPointF head[] = {QPointF(19, 9), QPointF(26, 16), QPointF(19, 23)};
+        p.drawPolygon(head, 3);
+        break;
+    }
+    case ToolPicture::Cancel:
+        p.setPen(QPen(QColor(192, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(9, 9), QPointF(23, 23));
         p.drawLine(QPointF(23, 9), QPointF(9, 23));
+        break;
+    case ToolPicture::Find:
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(dark, 3));
+        p.drawEllipse(QPointF(13.5, 13.5), 6, 6);
+        p.setPen(QPen(dark, 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(18, 18), QPointF(24, 24));
+        break;
+    case ToolPicture::List:
+        p.setPen(QPen(QColor(0, 0, 128), 2, Qt::SolidLine, Qt::RoundCap));
+        for (int y = 10; y <= 22; y += 4)
+            p.drawLine(QPointF(9, y), QPointF(23, y));
+        break;
     }
     return QIcon(pm);
 }
@@ -485,16 +533,23 @@ QIcon toolIcon(bool tick)
 
 void Tmainfrm::buildToolBar()
 {
-    auto button = [this](const char* name, const QString& caption, bool tick, QAction* runs) {
-        QAction* a = ToolBar1->addAction(toolIcon(tick), caption);
+    auto button = [this](const char* name, const QString& caption, ToolPicture picture, QAction* runs) {
+        QAction* a = ToolBar1->addAction(toolIcon(picture), caption);
         connect(a, &QAction::triggered, runs, &QAction::trigger);
         auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a));
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoRaise(true);
         return b;
     };
-    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), true, Bookitem1);
-    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), false, CancelSelectedPeriods1);
+    ToolButton1 = button("ToolButton1", QStringLiteral("Book"), ToolPicture::Book, Bookitem1);
+    ToolButton2 = button("ToolButton2", QStringLiteral("Change"), ToolPicture::Change, AlterSelectedPeriods1);
+    ToolButton7 = button("ToolButton7", QStringLiteral("Move"), ToolPicture::Move, MoveBooking1);
+    ToolButton3 = button("ToolButton3", QStringLiteral("Cancel"), ToolPicture::Cancel, CancelSelectedPeriods1);
+    ToolButton4 = ToolBar1->addSeparator();
+    ToolButton4->setObjectName(QStringLiteral("ToolButton4"));
+    ToolButton5 = button("ToolButton5", QStringLiteral("Find Spare"), ToolPicture::Find,
+                         Findwhenselecteditemisspare1);
+    ToolButton6 = button("ToolButton6", QStringLiteral("My Bookings"), ToolPicture::List, Printmybookings1);
 }
 
 void Tmainfrm::placeControls()
@@ -669,11 +724,11 @@ void Tmainfrm::refreshAfterRun(bool lockedOut)
     }
 }
 
-void Tmainfrm::fillItemList()
+void FillItemList(QListWidget& list, const QString& category)
 {
     Dataset& q = DM().DisplayItems;
     q.close();
-    q.setParam(QStringLiteral("tmpcatergory"), DisplayCatergory->currentText());
+    q.setParam(QStringLiteral("tmpcatergory"), category);
     q.open();
     q.requery();
     QStringList names;
@@ -683,13 +738,18 @@ void Tmainfrm::fillItemList()
     std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
-    m_filling = true;
-    DBitemlist->clear();
+    list.clear();
     for (const QString& n : names) {
-        auto* it = new QListWidgetItem(n, DBitemlist);
+        auto* it = new QListWidgetItem(n, &list);
         it->setSizeHint(QSize(0, 20));
     }
-    if (!names.isEmpty())
+}
+
+void Tmainfrm::fillItemList()
+{
+    m_filling = true;
+    FillItemList(*DBitemlist, DisplayCatergory->currentText());
+    if (DBitemlist->count() > 0)
         DBitemlist->setCurrentRow(0);
     m_filling = false;
 }
@@ -813,8 +873,7 @@ void Tmainfrm::BookSelection()
     {
         const QString user = CurrentUser;
         MainRun run(*this, QStringLiteral("Booking Item"), (right - left + 1) * (bottom - top + 1));
-        ReportBegin(QStringLiteral("Booking Report"), HtmlEscape(user));
-        run.reportBegun();
+        run.beginReport(QStringLiteral("Booking Report"), HtmlEscape(user));
         ReportLine(QStringLiteral("*** Item: ") + HtmlEscape(item) + QStringLiteral(" ***"));
         ReportLine(QStringLiteral("*** To be booked by: ") + HtmlEscape(user) + QStringLiteral(" ***"));
         ReportLine(QStringLiteral("*** For Reason: ") + HtmlEscape(reason) + QStringLiteral(" ***"));
@@ -1014,6 +1073,35 @@ void Tmainfrm::ForceLogoff1Click()
 }
 
 void Tmainfrm::ListPeopleOnline1Click() { ShowUsersOnline(false); }
+
+void Tmainfrm::Printselectedsheet1Click()
+{
+    BookingSheetReport(SelectedItem(), QDateTime(SelectDate->selectedDate(), QTime(0, 0)));
+}
+
+void Tmainfrm::Printmybookings1Click() { ShowPrintListBookings(SelectDate->selectedDate()); }
+
+void Tmainfrm::ViewalistofitemsIbooked1Click() { ShowPrintListBookings(SelectDate->selectedDate()); }
+
+void Tmainfrm::AutoLoginRegistration1Click()
+{
+    if (PassGate(UserIsAdministrator))
+        LoginCfgForm()->showModal();
+}
+
+void Tmainfrm::DefaultRightsforNewUsers1Click()
+{
+    if (PassGate(UserIsAdministrator))
+        ShowDefaultRights();
+}
+
+void Tmainfrm::OtherConfigurationOptions1Click()
+{
+    if (PassGate(UserIsAdministrator))
+        OtherConfigurationOptionsForm()->showModal();
+}
+
+void Tmainfrm::DisplayUsageStatistics1Click() { GenerateUsageReport(); }
 
 // ------------------------------------------------------------------ timers
 

@@ -1,6 +1,8 @@
 #pragma once
 #include "DataModule.h"
+#include "DbError.h"
 #include "Gates.h"
+#include "Utilities.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -25,8 +27,9 @@ class QToolButton;
 class TCoolScrollingText;
 class TCoolStringGrid;
 
-// The Monday on or before the date (a Monday gives itself).
-QDate MondayOf(const QDate& date);
+// Fills a list with the available items of the category, sorted ignoring
+// letter case; nothing is selected.
+void FillItemList(QListWidget& list, const QString& category);
 
 // One booking slot of the sheet: a period name and a day.
 struct SheetSlot {
@@ -102,23 +105,43 @@ public:
     QLabel* infopermanent = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;   // "Book"
+    QToolButton* ToolButton2 = nullptr;   // "Change"
+    QToolButton* ToolButton7 = nullptr;   // "Move"
     QToolButton* ToolButton3 = nullptr;   // "Cancel"
+    QAction* ToolButton4 = nullptr;       // separator
+    QToolButton* ToolButton5 = nullptr;   // "Find Spare"
+    QToolButton* ToolButton6 = nullptr;   // "My Bookings"
 
     // ---- menu
     QMenuBar* MainMenu1 = nullptr;
     QMenu* Bookings1 = nullptr;            // "Item"
     QAction* Bookitem1 = nullptr;
+    QAction* MoveBooking1 = nullptr;
+    QAction* AlterSelectedPeriods1 = nullptr;
     QAction* CancelSelectedPeriods1 = nullptr;
+    QAction* CreateaPermanentBooking1 = nullptr;
     QAction* FlushAllBookings1 = nullptr;
+    QAction* ReplicateCurrentSheetAcrossmanyfutureweeks1 = nullptr;
+    QAction* CancelBookinswithCriteria1 = nullptr;
+    QAction* Printselectedsheet1 = nullptr;
+    QAction* Printmybookings1 = nullptr;
     QAction* ExitSystem1 = nullptr;
+    QMenu* Find1 = nullptr;
+    QAction* Findwhenselecteditemisspare1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* ViewalistofitemsIbooked1 = nullptr;
     QMenu* User1 = nullptr;
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
     QAction* EditCatergories1 = nullptr;
     QAction* EditItems1 = nullptr;
     QAction* EditUsers1 = nullptr;
+    QAction* AutoLoginRegistration1 = nullptr;
+    QAction* DefaultRightsforNewUsers1 = nullptr;
     QAction* SetupPeriods1 = nullptr;
     QAction* Maintanence1 = nullptr;
+    QAction* OtherConfigurationOptions1 = nullptr;
+    QAction* DisplayUsageStatistics1 = nullptr;
     QAction* ForceLogoff1 = nullptr;
     QAction* ListPeopleOnline1 = nullptr;
     QMenu* Help1 = nullptr;
@@ -144,9 +167,17 @@ public:
     void ShowCellInfo();
     void BookSelection();
     void CancelSelection();
+    // Changes the booked-by user and reason of the selection's bookings.
+    void AlterSelection();
 
     // The selected item of the whole client ("" when the list is empty).
     QString SelectedItem() const;
+    // Refills the item list from the chosen category and selects its first
+    // entry.
+    void fillItemList();
+    // The selected item and the selection a run works on; with no item it
+    // says so and answers false.
+    bool selectionToWorkOn(QString& item, int& left, int& top, int& right, int& bottom);
     // The Monday of the week the sheet shows.
     QDate ShownMonday() const { return m_shownMonday; }
     // True while a booking, cancelling or refreshing run is going on (input
@@ -167,8 +198,14 @@ public:
 
     // ---- menu commands
     void Bookitem1Click();
+    void MoveBooking1Click();
+    void AlterSelectedPeriods1Click();
     void CancelSelectedPeriods1Click();
+    void CreateaPermanentBooking1Click();
     void FlushAllBookings1Click();
+    void ReplicateCurrentSheetAcrossmanyfutureweeks1Click();
+    void CancelBookinswithCriteria1Click();
+    void Findwhenselecteditemisspare1Click();
     void ExitSystem1Click();
     void ChangePassword1Click();
     void EditCatergories1Click();
@@ -178,6 +215,13 @@ public:
     void Maintanence1Click();
     void ForceLogoff1Click();
     void ListPeopleOnline1Click();
+    void Printselectedsheet1Click();
+    void Printmybookings1Click();
+    void ViewalistofitemsIbooked1Click();
+    void AutoLoginRegistration1Click();
+    void DefaultRightsforNewUsers1Click();
+    void OtherConfigurationOptions1Click();
+    void DisplayUsageStatistics1Click();
 
     // Starts the shutdown watch (the start-up does, before log-on); a
     // running watch keeps its countdown.
@@ -196,7 +240,6 @@ private:
     void buildMenu();
     void buildToolBar();
     void placeControls();
-    void fillItemList();
     void showMonday(const QDate& monday);
     // Re-reads the sheet at the end of a run; after the run found the file
     // held by another program, only when it can be read without waiting.
@@ -208,9 +251,6 @@ private:
     void sizeSheet();
     // The selection when it covers only sheet cells, else false.
     bool sheetSelection(int& left, int& top, int& right, int& bottom) const;
-    // The selected item and the selection a run works on; with no item it
-    // says so and answers false.
-    bool selectionToWorkOn(QString& item, int& left, int& top, int& right, int& bottom);
 
     QDate m_shownMonday;
     int m_runDepth = 0;
@@ -225,4 +265,54 @@ private:
     bool m_listPressServed = false;
     std::function<void()> m_commandLineOptions;
     std::function<void()> m_about;
+};
+
+// The main window the dialogs work with (null before the start-up made it).
+Tmainfrm* MainForm();
+
+// One run of the main window or of a dialog over it (refresh, book, cancel,
+// the bulk runs): user input to the main window is blocked while it lasts,
+// timers go on; the progress window and, when one was begun, the report are
+// ended however the run ends, by an error too.
+class MainRun {
+public:
+    MainRun(Tmainfrm& w, const QString& caption, int steps);
+    ~MainRun();
+    MainRun(const MainRun&) = delete;
+    MainRun& operator=(const MainRun&) = delete;
+
+    // Begins the report; the footer follows when the run ends.
+    void beginReport(const QString& title, const QString& user);
+    // Tells the run a report was begun; the footer follows when it ends.
+    void reportBegun() { m_reportOpen = true; }
+    // Ends the report now.
+    void endReport();
+
+    // The file was found locked by another program since the run began. The
+    // statement that found it waited the busy timeout, the one wait of the
+    // run: its work stops there, and cells not yet done are left alone.
+    bool lockedOut() const;
+    // Runs one data call unless the run is locked out; a database error
+    // that comes from the locked file ends the call quietly (false), any
+    // other travels on.
+    template <class Call>
+    bool attempt(Call&& call)
+    {
+        if (lockedOut())
+            return false;
+        try {
+            call();
+            return true;
+        } catch (const DbError&) {
+            if (!lockedOut())
+                throw;
+            return false;
+        }
+    }
+
+private:
+    void leave();
+    Tmainfrm& m_w;
+    quint64 m_busyStart;
+    bool m_reportOpen = false;
 };

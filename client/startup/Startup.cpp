@@ -22,14 +22,19 @@
 #include "admusersfrm.h"
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
+#include "defaultrightsfrm.h"
+#include "logincfgfrm.h"
 #include "logonfrm.h"
 #include "addinvfrm.h"
 #include "adminvfrm.h"
 #include "catfrm.h"
 #include "lookupcatfrm.h"
 #include "lookupuserfrm.h"
+#include "otheroptionsfrm.h"
 #include "periodselectorfrm.h"
+#include "printlistbookingsfrm.h"
 #include "setperfrm.h"
+#include "usagestatsfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QCoreApplication>
@@ -55,6 +60,10 @@ void CreateClientForms()
     AdmUsersForm();
     AddUserForm();
     LookupUserForm();
+    PrintListBookingsForm();
+    UsageStatsForm();
+    LoginCfgForm();
+    DefaultRightsForm();
     CatForm();
     LookupCatForm();
     AddInvForm();
@@ -67,7 +76,8 @@ void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
     const QList<TFormBase*> forms = {AlertForm(),      ChgPassForm(),  LogonForm(),     AutoRegForm(),
                                      SetPeriodsForm(), QuestionForm(), AdmUsersForm(),  InputForm(),
                                      AddUserForm(),    LookupUserForm(), StatusForm(),  ReporterForm(),
-                                     UsersOnlineForm(), CatForm(),     AddInvForm(),    AdminvForm()};
+                                     UsersOnlineForm(), PrintListBookingsForm(), LoginCfgForm(),
+                                     DefaultRightsForm(), CatForm(), AddInvForm(),  AdminvForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
 }
@@ -87,6 +97,7 @@ public:
         SetMainWindow(m_host.window());
         SetDM(&m_host.dataModule());
         CmdLineHelpForm();
+        OtherConfigurationOptionsForm();
 
         StartupSwitches = ParseCommandLine(arguments);
         if (StartupSwitches.ShowHelp) {

@@ -21,15 +21,26 @@ struct GatedEntry {
 
 const QString Denied = QStringLiteral("Access Denied. You are not allowed to use this function");
 
-// One row per gated entry of the main window.
+// One row per gated entry of the main window, in menu order.
 const std::vector<GatedEntry>& gatedEntries()
 {
     static const std::vector<GatedEntry> rows = {
+        {"CreateaPermanentBooking1", "canMakePermanentBookings",
+         QStringLiteral("You are not allowed to make permanent bookings"), "createpermanentbookingfrm"},
         {"FlushAllBookings1", "canFlushBookings", QString(), "QuestionFrm"},
+        {"ReplicateCurrentSheetAcrossmanyfutureweeks1", "canMakePermanentBookings",
+         QStringLiteral("You are not allowed to make permanent bookings, therefore you are not allowed to "
+                        "replicate items"),
+         "replicatefrm"},
+        {"CancelBookinswithCriteria1", "canFlushBookings",
+         QStringLiteral("You are not allowed to Cancel Bookings in Mass"), "cancelmassfrm"},
         {"EditCatergories1", "canModifyCatergories", Denied, "catfrm"},
         {"EditItems1", "canModifyItems", Denied, "adminvfrm"},
         {"EditUsers1", "canAdministerUsers", Denied, "admusersfrm"},
+        {"AutoLoginRegistration1", "isAdministrator", Denied, "logincfgfrm"},
+        {"DefaultRightsforNewUsers1", "isAdministrator", Denied, "defaultrightsfrm"},
         {"SetupPeriods1", "canModifyPeriod", Denied, "setperfrm"},
+        {"OtherConfigurationOptions1", "isAdministrator", Denied, "OtherConfigurationOptionsFrm"},
         {"ForceLogoff1", "canForceShutdown", Denied, "usersonlinefrm"},
     };
     return rows;
@@ -43,6 +54,7 @@ protected:
         if (HasFailure())
             return;
         addItem(QStringLiteral("PROJECTOR"));
+        addUser({ProfileUserName, 1});   // the default rights show the template user
         win->InitMainWindow();
     }
     // Written by another client.

@@ -233,16 +233,31 @@ TEST_F(MainOps, MenuAndToolbarCarryTheEntriesThatExist)
     for (QAction* a : win->MainMenu1->actions())
         if (a->isVisible())
             menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"Item", "User", "Administration"}));
+    EXPECT_EQ(menus, (QStringList{"Item", "Find", "View", "User", "Administration"}));
     QStringList items;
     for (QAction* a : win->Bookings1->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->text());
-    EXPECT_EQ(items, (QStringList{"Bookitem1=Book Item", "CancelSelectedPeriods1=Cancel Booking", "-",
-                                  "FlushAllBookings1=Flush All Bookings", "-", "ExitSystem1=Exit System"}));
+    EXPECT_EQ(items, (QStringList{"Bookitem1=Book Item", "MoveBooking1=&Move Booking",
+                                  "AlterSelectedPeriods1=Alter Booking", "CancelSelectedPeriods1=Cancel Booking", "-",
+                                  "CreateaPermanentBooking1=Create a Permanent Booking",
+                                  "FlushAllBookings1=Flush All Bookings",
+                                  "ReplicateCurrentSheetAcrossmanyfutureweeks1=Replicate Booking Sheet",
+                                  "CancelBookinswithCriteria1=Cancel Bookings with Criteria", "-",
+                                  "Printselectedsheet1=Print selected sheet",
+                                  "Printmybookings1=Print a list of bookings by a user", "-",
+                                  "ExitSystem1=Exit System"}));
+    EXPECT_EQ(win->Find1->actions(), QList<QAction*>{win->Findwhenselecteditemisspare1});
+    EXPECT_EQ(win->Findwhenselecteditemisspare1->text(), QStringLiteral("Find Vacancy"));
+    QStringList tools;
+    for (QAction* a : win->ToolBar1->actions())
+        tools << (a->isSeparator() ? QStringLiteral("-") : win->ToolBar1->widgetForAction(a)->objectName() + "=" + a->text());
+    EXPECT_EQ(tools, (QStringList{"ToolButton1=Book", "ToolButton2=Change", "ToolButton7=Move", "ToolButton3=Cancel", "-",
+                                  "ToolButton5=Find Spare", "ToolButton6=My Bookings"}));
     EXPECT_EQ(win->ChangePassword1->text(), QStringLiteral("Change Password"));
     EXPECT_EQ(win->Maintanence1->text(), QStringLiteral("Run Maintanence"));
     EXPECT_EQ(win->ToolButton1->text(), QStringLiteral("Book"));
     EXPECT_EQ(win->ToolButton3->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(win->ToolButton6->text(), QStringLiteral("My Bookings"));
     EXPECT_EQ(win->ToolBar1->iconSize(), QSize(32, 32));
 
     win->Maintanence1->trigger();

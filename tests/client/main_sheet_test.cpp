@@ -37,14 +37,6 @@ protected:
     const QDate monday{2026, 3, 2};   // the frozen today is Wednesday 4 March 2026
 };
 
-TEST(MainDates, MondayOfGivesTheMondayOnOrBefore)
-{
-    EXPECT_EQ(MondayOf(QDate(2026, 3, 2)), QDate(2026, 3, 2));
-    EXPECT_EQ(MondayOf(QDate(2026, 3, 8)), QDate(2026, 3, 2));   // a Sunday
-    EXPECT_EQ(MondayOf(QDate(2026, 3, 4)), QDate(2026, 3, 2));
-    EXPECT_EQ(MondayOf(QDate(2026, 1, 1)), QDate(2025, 12, 29));
-}
-
 TEST_F(MainSheet, CellToSlotNamesThePeriodAndTheDayOfTheShownWeek)
 {
     win->InitMainWindow();

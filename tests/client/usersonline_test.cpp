@@ -270,9 +270,12 @@ TEST_F(UsersOnline, TheMenuEntriesAndTheirGates)
     for (QAction* a : win->Administrator1->actions())
         entries << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->text());
     EXPECT_EQ(entries, (QStringList{"EditCatergories1=Categories", "EditItems1=Items", "EditUsers1=Users", "-",
-                                    "SetupPeriods1=Setup Periods", "-", "Maintanence1=Run Maintanence", "-",
-                                    "ForceLogoff1=Force Logoff",
-                                    "ListPeopleOnline1=List People Online"}));
+                                    "AutoLoginRegistration1=Auto Login/New User Registration",
+                                    "DefaultRightsforNewUsers1=Default Rights for New Users",
+                                    "SetupPeriods1=Setup Periods", "-", "Maintanence1=Run Maintanence",
+                                    "OtherConfigurationOptions1=Other Configuration Options", "-",
+                                    "DisplayUsageStatistics1=Display Usage Statistics", "-",
+                                    "ForceLogoff1=Force Logoff", "ListPeopleOnline1=List People Online"}));
 
     // Without the right: refused, nothing opens.
     win->ForceLogoff1->trigger();

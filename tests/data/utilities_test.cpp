@@ -35,6 +35,14 @@ TEST(Utilities, DayNameIsEnglishWhateverTheLocale)
     QLocale::setDefault(before);
 }
 
+TEST(Utilities, MondayOfGivesTheMondayOnOrBefore)
+{
+    EXPECT_EQ(MondayOf(QDate(2026, 3, 2)), QDate(2026, 3, 2));
+    EXPECT_EQ(MondayOf(QDate(2026, 3, 8)), QDate(2026, 3, 2));   // a Sunday
+    EXPECT_EQ(MondayOf(QDate(2026, 3, 4)), QDate(2026, 3, 2));
+    EXPECT_EQ(MondayOf(QDate(2026, 1, 1)), QDate(2025, 12, 29));
+}
+
 TEST(Utilities, SplitQuotedLineKeepsQuotedDelimitersAndFiveFieldsOnly)
 {
     EXPECT_EQ(split(QStringLiteral("a,\"b,c\",d")), fields({"a", "b,c", "d", "", ""}));
