@@ -20,6 +20,7 @@
 #include "BookingRuns.h"
 #include "Bookings.h"
 #include "bench_import.h"
+#include "ClientTimings.h"
 #include "Clock.h"
 #include "DataModule.h"
 #include "DateValue.h"
@@ -606,6 +607,8 @@ int main(int argc, char** argv)
         benchRuns(*dm, dir.path(), firstDay, n);
         SetDM(nullptr);
         dm.reset();
+
+        RunClientTimings(path, QStringLiteral("U%1").arg(n.users / 2), itemName(n.items / 2));
 
         // A larger school: the middle user of many more.
         t.start();

@@ -141,9 +141,7 @@ bool AddItem(const QString& name, const QString& manager, const QString& categor
         t.setValue(QStringLiteral("Manager"), Text::upper(manager));
         t.setValue(QStringLiteral("Catergory"), category);
         t.setValue(QStringLiteral("minSecurity"), minSecurity);
-        t.setValue(QStringLiteral("BarCode"),
-                   QStringLiteral("*") + installId + QString::number(Random::next(899999) + 100000)
-                       + QStringLiteral("*"));
+        t.setValue(QStringLiteral("BarCode"), NewBarCode(installId));
         t.setValue(QStringLiteral("AuthCode"), NewAuthCode());
         t.post();
         return true;
@@ -151,6 +149,11 @@ bool AddItem(const QString& name, const QString& manager, const QString& categor
         t.cancel();
         return false;
     }
+}
+
+QString NewBarCode(const QString& installId)
+{
+    return QStringLiteral("*") + installId + QString::number(Random::next(899999) + 100000) + QStringLiteral("*");
 }
 
 // ---------------------------------------------------------------- periods
