@@ -141,9 +141,7 @@ bool AddItem(const QString& name, const QString& manager, const QString& categor
         t.setValue(QStringLiteral("Manager"), Text::upper(manager));
         t.setValue(QStringLiteral("Catergory"), category);
         t.setValue(QStringLiteral("minSecurity"), minSecurity);
-        t.setValue(QStringLiteral("BarCode"),
-                   QStringLiteral("*") + installId + QString::number(Random::next(899999) + 100000)
-                       + QStringLiteral("*"));
+        t.setValue(QStringLiteral("BarCode"), NewBarCode(installId));
         t.setValue(QStringLiteral("AuthCode"), NewAuthCode());
         t.post();
         return true;
@@ -153,12 +151,18 @@ bool AddItem(const QString& name, const QString& manager, const QString& categor
     }
 }
 
+QString NewBarCode(const QString& installId)
+{
+    return QStringLiteral("*") + installId + QString::number(Random::next(899999) + 100000) + QStringLiteral("*");
+}
+
 // ---------------------------------------------------------------- periods
 
 int HighestPeriodOrder()
 {
+    // Reads the periods again when the file's changed (the names and start
+    // times read by order afterwards come from that read).
     Dataset& t = DM().PeriodsTable;
-    t.first();
     t.refresh();
     int highest = 0;
     const int n = t.recordCount();

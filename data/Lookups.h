@@ -32,6 +32,9 @@ int FindItem(const QString& name);
 bool IsItemManager(const QString& user, const QString& item);
 bool CanUseItem(const QString& item);
 bool AddItem(const QString& name, const QString& manager, const QString& category, int minSecurity);
+// A barcode for an item: "*", the installation's number, a random number
+// from 100000 to 999998 and "*".
+QString NewBarCode(const QString& installId);
 
 // Periods
 int HighestPeriodOrder();

@@ -220,8 +220,18 @@ qint64 Database::tableChanges(const QString& table)
             const bool ok = q.exec();
             while (ok && q.next())
                 m_changes.insert(q.value(0).toString(), q.value(1).toLongLong());
-            q.finish();
-            check(q, ok);
+            if (!ok) {
+                // A file whose counts were taken away (an older level put
+                // back) falls back to its data version; any other failure
+                // (a locked file) is the caller's.
+                const QSqlError error = q.lastError();
+                m_hasChangeTable = -1;
+                if (scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'TableChanges'")).toInt() > 0)
+                    throw DbError(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+                m_hasChangeTable = 0;
+            } else {
+                q.finish();
+            }
         }
         m_changesVersion = version;
         m_changesDirty = false;
@@ -354,7 +364,7 @@ int Database::runWrite(QSqlQuery& q, const QString& sql)
     return n;
 }
 
-int Database::exec(const QString& sql, const QVariantHash& values)
+int Database::execNamed(const QString& sql, const QVariantHash& values)
 {
     requireLiveTransaction();
     QSqlQuery q = prepare(sql);

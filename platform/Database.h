@@ -52,7 +52,7 @@ public:
     int exec(const QString& sql, const QVariantList& values = {});
     // The same with values by placeholder name (":name"); a placeholder
     // without a value is an error.
-    int exec(const QString& sql, const QVariantHash& values);
+    int execNamed(const QString& sql, const QVariantHash& values);
     // Runs a data-changing statement through a statement kept for the
     // connection, noting the write to table; answers the rows it changed.
     int execCached(const QString& sql, const QVariantList& values, const QString& table);

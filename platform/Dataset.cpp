@@ -198,11 +198,16 @@ int Dataset::execSql()
     return execSql(m_sql.join(QLatin1Char('\n')), m_params);
 }
 
+int Dataset::execSql(const QString& sql)
+{
+    return execSql(sql, QVariantList());
+}
+
 int Dataset::execSql(const QString& sql, const QVariantHash& params)
 {
     if (!m_db)
         fail(QStringLiteral("No connection is assigned to the dataset."));
-    return m_db->exec(sql, params);
+    return m_db->execNamed(sql, params);
 }
 
 int Dataset::execSql(const QString& sql, const QVariantList& values)
@@ -565,6 +570,11 @@ bool Dataset::locateByIndex(int column, const QVariant& value)
         if (!find(row))
             return false;
     }
+    // A row the snapshot lacks is new to it: a snapshot that is behind the
+    // file is read again, so that record numbers stay those of the file's
+    // order. A row it has is replaced alone.
+    if (indexOfRowId(row.rowid) < 0 && !snapshotCurrent())
+        load();
     moveTo(placeRow(std::move(row)));
     return true;
 }

@@ -41,7 +41,8 @@ private:
 // A snapshot is read again only when its table changed in the file (by any
 // writer) or this connection wrote to it. A locate on a table column that
 // has a case-insensitive index finds its row through the index and reads
-// that one row afresh, whatever the state of the rest of the snapshot.
+// that one row afresh into the snapshot; only a row the snapshot does not
+// hold yet makes a snapshot that is behind the file read it all again.
 //
 // Reads with no current row answer the empty defaults ("", 0, false, the
 // zero date); edit, delete and post with no current row are errors. Field
@@ -87,6 +88,7 @@ public:
     // placeholder without a value is an error) or by position ("?"). The
     // dataset's own rows and state stay as they are.
     int execSql();
+    int execSql(const QString& sql);
     int execSql(const QString& sql, const QVariantHash& params);
     int execSql(const QString& sql, const QVariantList& values);
     bool isActive() const { return m_state != State::Inactive; }

@@ -1,7 +1,7 @@
 // The main window's entries that open the booking dialogs.
 #include "Alerts.h"
+#include "Gates.h"
 #include "Lookups.h"
-#include "Session.h"
 #include "alterfrm.h"
 #include "findbookingfrm.h"
 #include "mainfrm.h"
@@ -26,19 +26,15 @@ void Tmainfrm::AlterSelectedPeriods1Click() { AlterSelection(); }
 
 void Tmainfrm::CreateaPermanentBooking1Click()
 {
-    if (!UserCanMakePermanentBookings(CurrentUser)) {
-        ShowAlert(NoPermanentRight);
+    if (!PassGate(UserCanMakePermanentBookings, NoPermanentRight))
         return;
-    }
     CreatePermanentBookingForm()->showModal();
 }
 
 void Tmainfrm::ReplicateCurrentSheetAcrossmanyfutureweeks1Click()
 {
-    if (!UserCanMakePermanentBookings(CurrentUser)) {
-        ShowAlert(NoReplicateRight);
+    if (!PassGate(UserCanMakePermanentBookings, NoReplicateRight))
         return;
-    }
     if (SelectedItem().isEmpty()) {
         ShowAlert(MainMessages::NoItems);
         return;
@@ -48,10 +44,8 @@ void Tmainfrm::ReplicateCurrentSheetAcrossmanyfutureweeks1Click()
 
 void Tmainfrm::CancelBookinswithCriteria1Click()
 {
-    if (!UserCanFlushBookings(CurrentUser)) {
-        ShowAlert(NoMassCancelRight);
+    if (!PassGate(UserCanFlushBookings, NoMassCancelRight))
         return;
-    }
     if (SelectedItem().isEmpty()) {
         ShowAlert(MainMessages::NoItems);
         return;

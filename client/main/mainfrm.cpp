@@ -16,7 +16,9 @@
 #include "SmallDialogs.h"
 #include "StatusWindows.h"
 #include "Utilities.h"
+#include "adminvfrm.h"
 #include "admusersfrm.h"
+#include "catfrm.h"
 #include "setperfrm.h"
 #include "defaultrightsfrm.h"
 #include "logincfgfrm.h"
@@ -415,6 +417,9 @@ void Tmainfrm::buildMenu()
                             &Tmainfrm::ChangePassword1Click);
 
     Administrator1 = menu("Administrator1", QStringLiteral("Administration"));
+    EditCatergories1 = entry(Administrator1, "EditCatergories1", QStringLiteral("Categories"),
+                             &Tmainfrm::EditCatergories1Click);
+    EditItems1 = entry(Administrator1, "EditItems1", QStringLiteral("Items"), &Tmainfrm::EditItems1Click);
     EditUsers1 = entry(Administrator1, "EditUsers1", QStringLiteral("Users"), &Tmainfrm::EditUsers1Click);
     Administrator1->addSeparator();
     AutoLoginRegistration1 = entry(Administrator1, "AutoLoginRegistration1",
@@ -1009,8 +1014,7 @@ void Tmainfrm::CancelSelectedPeriods1Click() { CancelSelection(); }
 
 void Tmainfrm::FlushAllBookings1Click()
 {
-    // The right is read afresh at every use; without it nothing happens.
-    if (!UserCanFlushBookings(CurrentUser))
+    if (!PassGate(UserCanFlushBookings, GateDenial::Silent))
         return;
     const QString item = SelectedItem();
     if (item.isEmpty())
@@ -1034,33 +1038,37 @@ void Tmainfrm::ExitSystem1Click() { close(); }
 
 void Tmainfrm::ChangePassword1Click() { ChangePassword(CurrentUser, false); }
 
+void Tmainfrm::EditCatergories1Click()
+{
+    if (PassGate(UserCanModifyCategories))
+        CatForm()->showModal();
+}
+
+void Tmainfrm::EditItems1Click()
+{
+    if (PassGate(UserCanModifyItems))
+        AdminvForm()->showModal();
+}
+
 void Tmainfrm::EditUsers1Click()
 {
-    if (!UserCanAdministerUsers(CurrentUser)) {
-        ShowAlert(MainMessages::AccessDenied);
-        return;
-    }
-    AdmUsersForm()->showModal();
+    if (PassGate(UserCanAdministerUsers))
+        AdmUsersForm()->showModal();
 }
 
 void Tmainfrm::SetupPeriods1Click()
 {
     // The sheet shows new periods at its next re-read.
-    if (!UserCanModifyPeriod(CurrentUser)) {
-        ShowAlert(MainMessages::AccessDenied);
-        return;
-    }
-    SetPeriodsForm()->showModal();
+    if (PassGate(UserCanModifyPeriod))
+        SetPeriodsForm()->showModal();
 }
 
 void Tmainfrm::Maintanence1Click() { ShowAlert(MainMessages::Maintenance); }
 
 void Tmainfrm::ForceLogoff1Click()
 {
-    if (!UserCanForceShutdown(CurrentUser)) {
-        ShowAlert(MainMessages::AccessDenied);
+    if (!PassGate(UserCanForceShutdown))
         return;
-    }
     ShowUsersOnline(true);
 }
 
@@ -1077,29 +1085,20 @@ void Tmainfrm::ViewalistofitemsIbooked1Click() { ShowPrintListBookings(SelectDat
 
 void Tmainfrm::AutoLoginRegistration1Click()
 {
-    if (!UserIsAdministrator(CurrentUser)) {
-        ShowAlert(MainMessages::AccessDenied);
-        return;
-    }
-    LoginCfgForm()->showModal();
+    if (PassGate(UserIsAdministrator))
+        LoginCfgForm()->showModal();
 }
 
 void Tmainfrm::DefaultRightsforNewUsers1Click()
 {
-    if (!UserIsAdministrator(CurrentUser)) {
-        ShowAlert(MainMessages::AccessDenied);
-        return;
-    }
-    ShowDefaultRights();
+    if (PassGate(UserIsAdministrator))
+        ShowDefaultRights();
 }
 
 void Tmainfrm::OtherConfigurationOptions1Click()
 {
-    if (!UserIsAdministrator(CurrentUser)) {
-        ShowAlert(MainMessages::AccessDenied);
-        return;
-    }
-    OtherConfigurationOptionsForm()->showModal();
+    if (PassGate(UserIsAdministrator))
+        OtherConfigurationOptionsForm()->showModal();
 }
 
 void Tmainfrm::DisplayUsageStatistics1Click() { GenerateUsageReport(); }

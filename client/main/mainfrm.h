@@ -1,6 +1,7 @@
 #pragma once
 #include "DataModule.h"
 #include "DbError.h"
+#include "Gates.h"
 #include "Utilities.h"
 
 #include <QDate>
@@ -50,7 +51,7 @@ inline const QString FlushWarning = QStringLiteral(
     "Warning: This will permanently delete any bookings for this item. Do you want to continue?");
 inline const QString Maintenance = QStringLiteral(
     "Maintenance is now run by an external program. Run QVKMAINT.EXE from the command prompt");
-inline const QString AccessDenied = QStringLiteral("Access Denied. You are not allowed to use this function");
+inline const QString& AccessDenied = GateDenial::General;
 inline const QString BookingsBusy = QStringLiteral(
     "The database is in use by another program, so some or all of your bookings were not made. "
     "Try again in a moment");
@@ -132,6 +133,8 @@ public:
     QMenu* User1 = nullptr;
     QAction* ChangePassword1 = nullptr;
     QMenu* Administrator1 = nullptr;
+    QAction* EditCatergories1 = nullptr;
+    QAction* EditItems1 = nullptr;
     QAction* EditUsers1 = nullptr;
     QAction* AutoLoginRegistration1 = nullptr;
     QAction* DefaultRightsforNewUsers1 = nullptr;
@@ -205,6 +208,8 @@ public:
     void Findwhenselecteditemisspare1Click();
     void ExitSystem1Click();
     void ChangePassword1Click();
+    void EditCatergories1Click();
+    void EditItems1Click();
     void EditUsers1Click();
     void SetupPeriods1Click();
     void Maintanence1Click();

@@ -25,6 +25,10 @@
 #include "defaultrightsfrm.h"
 #include "logincfgfrm.h"
 #include "logonfrm.h"
+#include "addinvfrm.h"
+#include "adminvfrm.h"
+#include "catfrm.h"
+#include "lookupcatfrm.h"
 #include "lookupuserfrm.h"
 #include "otheroptionsfrm.h"
 #include "periodselectorfrm.h"
@@ -60,6 +64,10 @@ void CreateClientForms()
     UsageStatsForm();
     LoginCfgForm();
     DefaultRightsForm();
+    CatForm();
+    LookupCatForm();
+    AddInvForm();
+    AdminvForm();
 }
 
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
@@ -69,7 +77,7 @@ void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
                                      SetPeriodsForm(), QuestionForm(), AdmUsersForm(),  InputForm(),
                                      AddUserForm(),    LookupUserForm(), StatusForm(),  ReporterForm(),
                                      UsersOnlineForm(), PrintListBookingsForm(), LoginCfgForm(),
-                                     DefaultRightsForm()};
+                                     DefaultRightsForm(), CatForm(), AddInvForm(),  AdminvForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
 }

@@ -269,7 +269,7 @@ TEST_F(UsersOnline, TheMenuEntriesAndTheirGates)
     QStringList entries;
     for (QAction* a : win->Administrator1->actions())
         entries << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->text());
-    EXPECT_EQ(entries, (QStringList{"EditUsers1=Users", "-",
+    EXPECT_EQ(entries, (QStringList{"EditCatergories1=Categories", "EditItems1=Items", "EditUsers1=Users", "-",
                                     "AutoLoginRegistration1=Auto Login/New User Registration",
                                     "DefaultRightsforNewUsers1=Default Rights for New Users",
                                     "SetupPeriods1=Setup Periods", "-", "Maintanence1=Run Maintanence",

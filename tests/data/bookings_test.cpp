@@ -483,3 +483,28 @@ TEST_F(BookingTest, ARefusalInsideAnOuterTransactionDoesNotSpoilIt)
     EXPECT_NO_THROW(outer.commit());
     EXPECT_EQ(rows(), 2);
 }
+
+TEST_F(BookingTest, ADatabaseErrorInsideARunUndoesThatBookingOnly)
+{
+    // A day's run books in one outer scope; one booking meets a database
+    // error: it is reported failed, and the bookings reported placed stay.
+    WriteTransaction run(db());
+    EXPECT_EQ(book(QStringLiteral("ROOM1"), QStringLiteral("1"), 1), 0);
+    PlaceBookingAfterFindHook = [] { throw DbError(QStringLiteral("disk I/O error")); };
+    EXPECT_EQ(book(QStringLiteral("ROOM1"), QStringLiteral("2"), 1), -1);
+    EXPECT_EQ(LastBookingResult.message, M::DatabaseProblem);
+    PlaceBookingAfterFindHook = nullptr;
+    // A write that fails inside the engine's own scope is undone with it.
+    PlaceBookingAfterFindHook = [this] {
+        db().exec(QStringLiteral("INSERT INTO bookings (ItemBooked, Date, Period) VALUES ('ROOM1', ?, '3')"),
+                  {day(1).date().toString(Qt::ISODate)});
+        throw DbError(QStringLiteral("database is locked"));
+    };
+    EXPECT_EQ(book(QStringLiteral("HALL"), QStringLiteral("3"), 1), -1);
+    PlaceBookingAfterFindHook = nullptr;
+    EXPECT_EQ(book(QStringLiteral("ROOM1"), QStringLiteral("4"), 1), 0);
+    EXPECT_NO_THROW(run.commit());
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(bookedBy(QStringLiteral("ROOM1"), QStringLiteral("1"), 1), QStringLiteral("TEACHER"));
+    EXPECT_EQ(bookedBy(QStringLiteral("ROOM1"), QStringLiteral("4"), 1), QStringLiteral("TEACHER"));
+}

@@ -2,6 +2,7 @@
 // and what another client's changes do to a snapshot.
 #include "DataFixture.h"
 #include "DbError.h"
+#include "Lookups.h"
 
 #include <QSignalSpy>
 
@@ -505,4 +506,45 @@ TEST_F(DatasetTest, ASnapshotIsReadAgainOnlyWhenItsOwnTableChanged)
         names << users().asString(QStringLiteral("username"));
     EXPECT_EQ(names, (QStringList{QStringLiteral("ADMIN"), QStringLiteral("BROWN"), QStringLiteral("JONES"),
                                   QStringLiteral("SHELL"), QStringLiteral("LATE")}));
+}
+
+TEST_F(DatasetTest, AFileWithoutChangeCountsReadsAgainAfterAnyCommit)
+{
+    users().requery();
+    EXPECT_EQ(users().recordCount(), 3);
+    // An older file: no counts, no indexes; the look-ups still see every
+    // other client's change.
+    Database older;
+    older.open(path);
+    older.exec(QStringLiteral("DROP TABLE TableChanges"));
+    for (const char* t : {"Users", "items", "catergories", "bookings", "periods", "config", "System"})
+        for (const char* e : {"insert", "update", "delete"})
+            older.exec(QStringLiteral("DROP TRIGGER \"%1_%2\"").arg(QString::fromLatin1(t), QString::fromLatin1(e)));
+    older.exec(QStringLiteral("DROP INDEX Users_username"));
+    older.exec(QStringLiteral("INSERT INTO Users (username) VALUES ('OLDER')"));
+    users().requery();
+    EXPECT_EQ(users().recordCount(), 4);
+    EXPECT_FALSE(users().locatesByIndex(QStringLiteral("username")));
+    older.exec(QStringLiteral("UPDATE Users SET FullName = 'seen' WHERE username = 'OLDER'"));
+    users().requery();
+    ASSERT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("older")));
+    EXPECT_EQ(users().asString(QStringLiteral("FullName")), QStringLiteral("seen"));
+}
+
+TEST_F(DatasetTest, AUserLookUpCostsOneIndexedReadWhateverTheTableSize)
+{
+    // The look-up goes through the index; the snapshot is not read again
+    // when only another table changed, and the found row is read afresh.
+    for (int i = 0; i < 300; ++i)
+        addUser({QStringLiteral("U%1").arg(i)});
+    // A row the snapshot does not hold yet: the record number is the file's.
+    EXPECT_EQ(FindUser(QStringLiteral("u299")), 303);
+    QSignalSpy reads(&dm->UserTable, &Dataset::dataChanged);
+    second().ADOConnection.exec(QStringLiteral("INSERT INTO bookings (ItemBooked, Date, Period) VALUES ('R', '2026-03-05', '1')"));
+    EXPECT_EQ(FindUser(QStringLiteral("u150")), 154);
+    EXPECT_EQ(FindUser(QStringLiteral("u0")), 4);
+    EXPECT_EQ(reads.count(), 0);
+    second().ADOConnection.exec(QStringLiteral("UPDATE Users SET accesslevel = 77 WHERE username = 'U150'"));
+    EXPECT_EQ(UserAccessLevel(QStringLiteral("U150")), 77);
+    EXPECT_EQ(reads.count(), 1) << "one row changed, one row read";
 }

@@ -1,0 +1,329 @@
+#include "adminvfrm.h"
+
+#include "Alerts.h"
+#include "CoolCtrlsDB.h"
+#include "DataModule.h"
+#include "DbError.h"
+#include "Gates.h"
+#include "InventoryCommon.h"
+#include "Lookups.h"
+#include "Session.h"
+#include "SmallDialogs.h"
+#include "SpinEdit.h"
+#include "addinvfrm.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace M = ItemMessages;
+
+namespace {
+const QString NameField = QStringLiteral("ItemName");
+constexpr int NameWidth = 50;
+constexpr int DescriptionWidth = 150;
+constexpr int LowestLevel = 1;
+constexpr int HighestLevel = 200;
+constexpr int ListWidth = 184;
+} // namespace
+
+Tadminvfrm::Tadminvfrm(QWidget* parent) : TFormBase(parent), ItemsListSource(&ItemsList)
+{
+    setObjectName(QStringLiteral("adminvfrm"));
+    setWindowTitle(QStringLiteral("Administer Inventory"));
+    setFixedSize(560, 396);
+
+    ItemsList.setObjectName(QStringLiteral("ItemsList"));
+    // The name column compares without regard to letter case, its order too.
+    ItemsList.setSql({QStringLiteral("select ItemName from items"), QStringLiteral("order by ItemName;")});
+    ItemsList.setBaseTable(QStringLiteral("items"));
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Inventory"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(8, 8, 200, 344);
+    DBItemsList = new TDBCoolGrid(GroupBox1);
+    DBItemsList->setObjectName(QStringLiteral("DBItemsList"));
+    DBItemsList->setGeometry(8, 20, ListWidth, 316);
+    DBItemsList->SetColor(clWhite);
+    DBItemsList->SetOptions(dgRowSelect | dgAlwaysShowSelection);
+    DBItemsList->setScrollBars(CoolGridBase::ScrollStyle::Vertical);
+    DBItemsList->setDefaultRowHeight(18);
+    DBItemsList->SetColumns(
+        {GridColumn(NameField, NameField, ListWidth - DBItemsList->verticalScrollBar()->sizeHint().width() - 4)});
+    DBItemsList->SetDataSource(&ItemsListSource);
+    DBItemsList->installEventFilter(this);
+    connect(DBItemsList, &CoolGridBase::clicked, this, [this] {
+        if (!m_following)
+            DBItemsListClick();
+    });
+
+    DetailsGRp = new QGroupBox(QStringLiteral("Details"), this);
+    DetailsGRp->setObjectName(QStringLiteral("DetailsGRp"));
+    DetailsGRp->setGeometry(216, 8, 336, 344);
+    description = MakeLabelledEdit(DetailsGRp, "description", "Label3", QStringLiteral("Description:"),
+                                   {88, 24, 236, 21}, 76, DescriptionWidth);
+    managedby = MakeLabelledEdit(DetailsGRp, "managedby", "Label4", QStringLiteral("Managed By:"),
+                                 {88, 52, 208, 21}, 76, NameWidth);
+    Button1 = MakeButton(DetailsGRp, "Button1", QStringLiteral(">"), {300, 52, 24, 21});
+    catergory = MakeLabelledEdit(DetailsGRp, "catergory", "Label5", QStringLiteral("Catergory:"),
+                                 {88, 80, 208, 21}, 76, NameWidth);
+    Button9 = MakeButton(DetailsGRp, "Button9", QStringLiteral(">"), {300, 80, 24, 21});
+    Label2 = new QLabel(QStringLiteral("Minimum security user requires to book item:"), DetailsGRp);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(12, 112, 312, 16);
+    accesslevel = new TSpinEdit(DetailsGRp);
+    accesslevel->setObjectName(QStringLiteral("accesslevel"));
+    accesslevel->setGeometry(12, 130, 64, 22);
+    accesslevel->setRange(LowestLevel, HighestLevel);
+    accesslevel->setMaxLength(3);
+    available = new QCheckBox(QStringLiteral("Item is available to be booked"), DetailsGRp);
+    available->setObjectName(QStringLiteral("available"));
+    available->setGeometry(12, 162, 312, 20);
+
+    // Circulation is not part of this version: the controls stay hidden and
+    // only carry the item's flag and barcode through "Apply Changes".
+    circulated = new QCheckBox(QStringLiteral("Item can be circulated"), DetailsGRp);
+    circulated->setObjectName(QStringLiteral("circulated"));
+    circulated->setGeometry(12, 188, 312, 20);
+    circulated->hide();
+    circulatedgrp = new QGroupBox(QStringLiteral("Circulation - Barcode "), DetailsGRp);
+    circulatedgrp->setObjectName(QStringLiteral("circulatedgrp"));
+    circulatedgrp->setGeometry(12, 188, 312, 96);
+    circulatedgrp->hide();
+    barcode = new QLabel(circulatedgrp);
+    barcode->setObjectName(QStringLiteral("barcode"));
+    barcode->setTextFormat(Qt::PlainText);
+    barcode->setAlignment(Qt::AlignCenter);
+    barcode->setGeometry(8, 20, 296, 32);
+    Button2 = MakeButton(circulatedgrp, "Button2", QStringLiteral("Regenerate Barcode"), {8, 60, 144, 25});
+    Button3 = MakeButton(circulatedgrp, "Button3", QStringLiteral("Overide Barcode"), {160, 60, 144, 25});
+
+    Label1 = new QLabel(QStringLiteral("The light version does not contain circulation options"), DetailsGRp);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    Label1->setGeometry(12, 200, 312, 36);
+    Button4 = MakeButton(DetailsGRp, "Button4", QStringLiteral("Apply Changes"), {12, 308, 112, 25});
+
+    Button5 = MakeButton(this, "Button5", QStringLiteral("Add Item"), {8, 362, 88, 25});
+    Button6 = MakeButton(this, "Button6", QStringLiteral("Rename Item"), {102, 362, 96, 25});
+    Button7 = MakeButton(this, "Button7", QStringLiteral("Delete Item"), {204, 362, 96, 25});
+    Button8 = MakeButton(this, "Button8", QStringLiteral("Close "), {464, 362, 88, 25});
+
+    connect(circulated, &QCheckBox::clicked, this, &Tadminvfrm::circulatedClick);
+    connect(Button1, &QPushButton::clicked, this, &Tadminvfrm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &Tadminvfrm::Button2Click);
+    connect(Button4, &QPushButton::clicked, this, &Tadminvfrm::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &Tadminvfrm::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &Tadminvfrm::Button6Click);
+    connect(Button7, &QPushButton::clicked, this, &Tadminvfrm::Button7Click);
+    connect(Button8, &QPushButton::clicked, this, &Tadminvfrm::Button8Click);
+    connect(Button9, &QPushButton::clicked, this, &Tadminvfrm::Button9Click);
+}
+
+void Tadminvfrm::LoadItemDetails()
+{
+    Dataset& t = DM().itemstable;
+    const bool hasItem = !t.isEmpty() && t.recNo() >= 1;
+    const QString name = hasItem ? t.asString(NameField) : QString();
+    description->setText(t.asString(QStringLiteral("ItemDESCRIPTION")));
+    managedby->setText(t.asString(QStringLiteral("Manager")));
+    catergory->setText(t.asString(QStringLiteral("catergory")));
+    accesslevel->setValue(t.asInteger(QStringLiteral("minSecurity")));
+    available->setChecked(t.asBoolean(QStringLiteral("isAvailable")));
+    circulated->setChecked(t.asBoolean(QStringLiteral("circulated")));
+    circulatedgrp->setEnabled(circulated->isChecked());
+    barcode->setText(t.asString(QStringLiteral("barcode")));
+    m_shownItem = name;
+    // The level decides; the check finds the item again and leaves the
+    // table on it. No item, or a logged-on user who is not found: nothing
+    // can be changed.
+    DetailsGRp->setEnabled(hasItem && CanUseItem(name));
+}
+
+void Tadminvfrm::ShowList()
+{
+    Dataset& t = DM().itemstable;
+    const QString current = !t.isEmpty() && t.recNo() >= 1 ? t.asString(NameField) : QString();
+    m_following = true;
+    ItemsList.requery();
+    if (current.isEmpty() || !ItemsList.locate(NameField, current))
+        ItemsList.first();
+    m_following = false;
+    DBItemsList->viewport()->update();
+}
+
+void Tadminvfrm::FormShow()
+{
+    DataModule& dm = DM();
+    if (ItemsList.database() != &dm.ADOConnection) {
+        ItemsList.close();
+        ItemsList.setDatabase(&dm.ADOConnection);
+    }
+    if (!ItemsList.isActive())
+        ItemsList.open();
+    Dataset& t = dm.itemstable;
+    if (!t.isActive())
+        t.open();
+    // The item the table stands on, or the first in the list's order.
+    ShowList();
+    const QString name = ItemsList.isEmpty() ? QString() : ItemsList.asString(NameField);
+    if (!name.isEmpty())
+        FindItem(name);
+    LoadItemDetails();
+}
+
+void Tadminvfrm::showEvent(QShowEvent* event)
+{
+    TFormBase::showEvent(event);
+    CentreOver(this, MainWindow());
+    FormShow();
+}
+
+void Tadminvfrm::DBItemsListClick()
+{
+    if (ItemsList.isEmpty())
+        return;
+    FindItem(ItemsList.asString(NameField));
+    DBItemsList->viewport()->update();
+    LoadItemDetails();
+}
+
+void Tadminvfrm::circulatedClick() { circulatedgrp->setEnabled(circulated->isChecked()); }
+
+void Tadminvfrm::Button1Click() { PickManagerInto(managedby); }
+
+void Tadminvfrm::Button9Click() { PickCategoryInto(catergory); }
+
+void Tadminvfrm::Button2Click()
+{
+    Dataset& config = DM().ConfigTable;
+    barcode->setText(NewBarCode(config.asString(QStringLiteral("InstallID"))));
+}
+
+void Tadminvfrm::Button4Click()
+{
+    // Only reachable while the details are enabled: the level was checked.
+    if (FindUser(managedby->text()) == -1) {
+        ShowAlert(M::UnknownUser);
+        return;
+    }
+    if (FindCategory(catergory->text()) == -1) {
+        ShowAlert(M::UnknownCategory);
+        return;
+    }
+    accesslevel->clampValue();
+    Dataset& t = DM().itemstable;
+    // Another client may have deleted it meanwhile: then nothing else is
+    // changed in its place.
+    if (FindItem(m_shownItem) == -1)
+        throw DbError(QStringLiteral("Row cannot be located for updating. Some values may have been changed "
+                                     "since it was last read."));
+    t.edit();
+    t.setValue(QStringLiteral("ItemDESCRIPTION"), description->text());
+    t.setValue(QStringLiteral("Manager"), managedby->text());
+    t.setValue(QStringLiteral("catergory"), catergory->text());
+    t.setValue(QStringLiteral("minSecurity"), accesslevel->value());
+    t.setValue(QStringLiteral("isAvailable"), available->isChecked());
+    t.setValue(QStringLiteral("circulated"), circulated->isChecked());
+    t.setValue(QStringLiteral("barcode"), barcode->text());
+    t.post();
+}
+
+bool Tadminvfrm::MayChangeShownItem(QString& name)
+{
+    name = m_shownItem;
+    if (!CanUseItem(name)) {
+        ShowAlert(M::RankRestricts);
+        return false;
+    }
+    return PassGate(UserCanModifyItems);
+}
+
+void Tadminvfrm::Button6Click()
+{
+    QString name;
+    if (!MayChangeShownItem(name))
+        return;
+    const QString newName = InputText(M::RenamePrompt, name);
+    if (ProgramEnding || newName == name)
+        return;
+    // A name nobody could pick, or one the file cannot hold.
+    if (newName.isEmpty() || newName.size() > NameWidth) {
+        ShowAlert(M::BadName);
+        return;
+    }
+    const bool taken = FindItem(newName) != -1;
+    // The look-up moved the table; it goes back to the shown item.
+    FindItem(name);
+    if (taken) {
+        ShowAlert(M::NameTaken);
+        return;
+    }
+    Dataset& t = DM().itemstable;
+    t.edit();
+    t.setValue(NameField, newName);
+    t.post();
+    ShowList();
+    LoadItemDetails();
+}
+
+void Tadminvfrm::Button7Click()
+{
+    QString name;
+    if (!MayChangeShownItem(name))
+        return;
+    const bool yes = AskQuestion(M::ConfirmDelete);
+    if (ProgramEnding || !yes)
+        return;
+    FindItem(name);
+    DM().itemstable.deleteCurrent();
+    // The details go to the first item in the list's order.
+    ItemsList.requery();
+    const QString first = ItemsList.isEmpty() ? QString() : ItemsList.asString(NameField);
+    if (first.isEmpty() || FindItem(first) == -1)
+        DM().itemstable.first();
+    ShowList();
+    LoadItemDetails();
+}
+
+void Tadminvfrm::Button5Click()
+{
+    if (PassGate(UserCanModifyItems))
+        AddItemFlow();
+}
+
+void Tadminvfrm::Button8Click() { done(mrCancel); }
+
+void Tadminvfrm::done(int result)
+{
+    if (isVisible())
+        RefreshMainWindowLists();
+    TFormBase::done(result);
+}
+
+bool Tadminvfrm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The list only chooses: deleting is "Delete Item"'s business.
+    if (watched == DBItemsList && IsRecordDeleteKey(event))
+        return true;
+    return TFormBase::eventFilter(watched, event);
+}
+
+Tadminvfrm* AdminvForm() { return SharedForm<Tadminvfrm>(); }
+
+void AddItemFlow()
+{
+    Taddinvfrm* add = AddInvForm();
+    if (add->showModal() != mrOk || ProgramEnding)
+        return;
+    if (!AddItem(add->itemname->text(), add->managedby->text(), add->catergory->text(), add->accesslevel->value()))
+        ShowAlert(M::AddFailed);
+    // The details of the row the table now stands on: the new item, or
+    // after a failure whichever row that is.
+    Tadminvfrm* f = AdminvForm();
+    f->ShowList();
+    f->LoadItemDetails();
+}

@@ -1,0 +1,90 @@
+#pragma once
+#include "Dataset.h"
+#include "Forms.h"
+
+#include <QString>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TDBCoolGrid;
+class TSpinEdit;
+
+// The item manager: every item by name, and the details of the one the
+// items table stands on, editable by users whose level reaches the item's.
+class Tadminvfrm : public TFormBase {
+    Q_OBJECT
+public:
+    explicit Tadminvfrm(QWidget* parent = nullptr);
+
+    QGroupBox* GroupBox1;        // "Inventory"
+    TDBCoolGrid* DBItemsList;    // the item names, ignoring letter case in their order
+    QGroupBox* DetailsGRp;       // "Details"
+    QLineEdit* description;
+    QLineEdit* managedby;
+    QPushButton* Button1;        // ">" beside managedby
+    QLineEdit* catergory;
+    QPushButton* Button9;        // ">" beside catergory
+    QLabel* Label2;
+    TSpinEdit* accesslevel;      // 1..200
+    QCheckBox* available;
+    QCheckBox* circulated;       // hidden
+    QGroupBox* circulatedgrp;    // hidden
+    QLabel* barcode;
+    QPushButton* Button2;        // "Regenerate Barcode"
+    QPushButton* Button3;        // "Overide Barcode"
+    QLabel* Label1;
+    QPushButton* Button4;        // "Apply Changes"
+    QPushButton* Button5;        // "Add Item"
+    QPushButton* Button6;        // "Rename Item"
+    QPushButton* Button7;        // "Delete Item"
+    QPushButton* Button8;        // "Close "
+
+    // The item names in the list's order, on the shared connection.
+    Dataset ItemsList;
+    DataSource ItemsListSource;
+
+    // Fills the details from the row the items table stands on; they can be
+    // changed only when the logged-on user's level reaches the item's.
+    void LoadItemDetails();
+
+    void FormShow();
+    void DBItemsListClick();
+    void circulatedClick();
+    void Button1Click();
+    void Button2Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Button9Click();
+
+    // Every close re-reads the main window's lists.
+    void done(int result) override;
+
+    // Reads the list again and highlights the item the items table stands
+    // on (the first one when it stands on none).
+    void ShowList();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The shown item's two checks before Rename and Delete (its name in
+    // name); false after the message of the first that fails.
+    bool MayChangeShownItem(QString& name);
+    bool m_following = false;
+    // The item whose details are shown: what Apply, Rename and Delete act
+    // on, whatever the look-ups in between did to the items table.
+    QString m_shownItem;
+};
+
+Tadminvfrm* AdminvForm();
+
+// The add-item dialog and what follows it: the item is added and its
+// details shown.
+void AddItemFlow();
