@@ -125,13 +125,15 @@ Tsetperfrm::Tsetperfrm(QWidget* parent) : TFormBase(parent)
     setObjectName(QStringLiteral("setperfrm"));
     setWindowTitle(M::Caption);
     setFixedSize(640, 388);
-    // The log-on dialogs' bold cream text and deep blue edits, on the
-    // system's own window colour.
+    // The log-on dialogs' bold cream text and deep blue edits. The cream
+    // text stands on their deep blue too (the background picture covers it
+    // when there is one): on the system's light window colour it could not
+    // be read. The buttons keep the system's colours.
     ApplyLogonLook(this);
     {
         QPalette pal = palette();
         const QPalette system = QApplication::palette();
-        for (const auto role : {QPalette::Window, QPalette::Button, QPalette::ButtonText})
+        for (const auto role : {QPalette::Button, QPalette::ButtonText})
             pal.setColor(role, system.color(role));
         setPalette(pal);
         setAutoFillBackground(false);

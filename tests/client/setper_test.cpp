@@ -6,11 +6,15 @@
 #include "Utilities.h"
 #include "setperfrm.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -285,6 +289,35 @@ TEST_F(SetPeriods, OpeningShowsTheTableAndNothingOldInSlotsWithoutARow)
     EXPECT_EQ(f->PerTime[0]->text(), QStringLiteral("8:00:00 AM"));
     EXPECT_EQ(f->PerTime[6]->text(), QStringLiteral("12:30:00 PM"));
     EXPECT_EQ(f->PerTime[11]->text(), QStringLiteral("3:00:00 PM"));
+}
+
+// How far apart two colours are for the eye: the ratio of their relative
+// luminances, 1 (the same) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(SetPeriods, EveryTextCanBeReadWithoutABackgroundPicture)
+{
+    // A fresh installation has no "bg.bmp": the explanation and the twelve
+    // slot captions stand on the dialog's own window colour.
+    const QColor window = f->palette().color(QPalette::Window);
+    const QList<QLabel*> labels = f->findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 1 + Tsetperfrm::Slots);
+    for (QLabel* l : labels)
+        EXPECT_GE(Contrast(l->palette().color(QPalette::WindowText), window), 4.5) << l->text().toStdString();
+    for (int k = 0; k < Tsetperfrm::Slots; ++k)
+        for (QLineEdit* e : {f->PerName[k], f->PerTime[k]})
+            EXPECT_GE(Contrast(e->palette().color(QPalette::Text), e->palette().color(QPalette::Base)), 4.5) << k;
+    for (QPushButton* b : {f->Button1, f->Button2, f->Button3})
+        EXPECT_GE(Contrast(b->palette().color(QPalette::ButtonText), b->palette().color(QPalette::Button)), 4.5)
+            << b->text().toStdString();
 }
 
 TEST_F(SetPeriods, TheMenuEntryNeedsTheRightReadAtEachClick)
