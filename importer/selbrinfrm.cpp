@@ -305,7 +305,11 @@ TSelbrinFrm::~TSelbrinFrm() = default;
 void TSelbrinFrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    FormShow();
+    // Only the wizard's showing starts it at the welcome step: the window
+    // system's own show (a restore from minimized) keeps the step, the
+    // entries and, during the run, its disabled buttons.
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TSelbrinFrm::FormShow()

@@ -402,6 +402,37 @@ TEST_F(WizardTest, EscapeDuringTheRunStopsAfterTheRecordAsClosingDoes)
     EXPECT_EQ(form->result(), mrCancel);
 }
 
+// Restoring a minimized wizard shows it again, which is not its first
+// showing: the step, the entries and, during the run, the disabled
+// buttons stay as they were.
+TEST_F(WizardTest, RestoringTheMinimizedWizardKeepsItsStep)
+{
+    const auto minimizeAndRestore = [this] {
+        form->setWindowState(Qt::WindowMinimized);
+        form->setWindowState(Qt::WindowNoState);
+    };
+    toStep(4);
+    form->db50path->setText(dir.path() + QLatin1Char('/'));
+    minimizeAndRestore();
+    EXPECT_EQ(form->step, 4);
+    EXPECT_TRUE(form->parts[3]->isVisible());
+    EXPECT_EQ(form->db50path->text(), dir.path() + QLatin1Char('/'));
+
+    form->db50path->setText(dir.path());
+    bool stepKept = false;
+    bool buttonsStayedDisabled = false;
+    runActingAtBooking(2, [&] {
+        minimizeAndRestore();
+        stepKept = form->step == 7 && form->parts[6]->isVisible();
+        buttonsStayedDisabled =
+            !form->CloseBtn->isEnabled() && !form->NextBtn->isEnabled() && !form->BackBtn->isEnabled();
+    });
+    EXPECT_TRUE(stepKept);
+    EXPECT_TRUE(buttonsStayedDisabled);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 5);
+    EXPECT_EQ(form->CloseBtn->text(), QStringLiteral("Finish"));
+}
+
 TEST_F(WizardTest, UsersAreAddedOverwrittenOrKeptAndAdminIsProtected)
 {
     addUser({QStringLiteral("OLD"), 30});
