@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,6 +14,16 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("TAVRELL_TEST_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    // The programs keep their installation folder in the user's settings.
+    // Tests get settings of their own, so that they neither read what a
+    // real client stored (and open its database) nor overwrite it; child
+    // processes share their parent's.
+    QTemporaryDir settingsHome;
+    if (qEnvironmentVariableIsEmpty("TAVRELL_TEST_SETTINGS")) {
+        qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
+        qputenv("TAVRELL_TEST_SETTINGS", "1");
+    }
 
     if (argc >= 3 && std::strcmp(argv[1], "--child") == 0) {
         QCoreApplication app(argc, argv);
