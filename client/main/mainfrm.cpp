@@ -63,6 +63,24 @@ constexpr int ReasonWidth = 150;
 
 const char* const DayHeaders[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
 
+// A booking's two lines are written at size 8; where a column is too narrow
+// for them (wide letters, a wrap at a blank) the size steps down, no lower
+// than 6, so the text keeps its two lines and the row its height: a cell that
+// wrapped would heighten its row and push the day's last periods off the
+// sheet, which has no scroll bars.
+void FitBookingFont(TFont& font, const QString& text, int width)
+{
+    constexpr int Largest = 8;
+    constexpr int Smallest = 6;
+    for (int size = Largest; size >= Smallest; --size) {
+        font.setPointSize(size);
+        const QRect whole = CoolCalcRect(font, QRect(0, 0, 1 << 20, 0), text, DT_WORDBREAK | DT_CALCRECT);
+        const QRect wrapped = CoolCalcRect(font, QRect(0, 0, width, 0), text, DT_WORDBREAK | DT_CALCRECT);
+        if (wrapped.height() <= whole.height() && wrapped.width() <= width)
+            return;
+    }
+}
+
 QFont windowFont(int pixels)
 {
     // The application's family, bold, at the size asked for.
@@ -637,6 +655,26 @@ void Tmainfrm::sizeSheet()
 {
     Sheet->setDefaultColWidth(int(RoundHalfEven(Sheet->width() / (Sheet->colCount() + 0.5))));
     Sheet->setDefaultRowHeight(int(RoundHalfEven(Sheet->height() / (Sheet->rowCount() + 0.45))));
+    fitBookingFonts();
+}
+
+void Tmainfrm::fitBookingFonts()
+{
+    // Fitted to the columns as they are now: the window may have been laid
+    // out, or resized, since the cells were written.
+    for (int c = 1; c < Sheet->colCount(); ++c) {
+        for (int r = 1; r < Sheet->rowCount(); ++r) {
+            const QString text = Sheet->cells(c, r);
+            if (!text.isEmpty())
+                FitBookingFont(Sheet->GetCellFont(c, r), text, bookingWidth(c));
+        }
+    }
+}
+
+int Tmainfrm::bookingWidth(int col) const
+{
+    // The width a cell's text is drawn in: the column less the cell margins.
+    return Sheet->colWidth(col) - Sheet->CellMarginLeft() + Sheet->CellMarginRight();
 }
 
 void Tmainfrm::ColourNow()
@@ -691,8 +729,9 @@ void Tmainfrm::RefreshSheet()
                 // no row for, is not shown; the header row is never written.
                 if (b.day != day || b.order < 1 || b.order >= rows)
                     continue;
-                Sheet->setCells(day + 1, b.order, b.bookedBy + QLatin1Char('\r') + b.reason.left(12));
-                Sheet->GetCellFont(day + 1, b.order).setPointSize(8);
+                const QString text = b.bookedBy + QLatin1Char('\r') + b.reason.left(12);
+                Sheet->setCells(day + 1, b.order, text);
+                FitBookingFont(Sheet->GetCellFont(day + 1, b.order), text, bookingWidth(day + 1));
             }
             StatusStep();
         }

@@ -249,6 +249,8 @@ private:
     std::unique_ptr<NoLockWait> noLockWait();
     // Column widths and row heights that share the sheet's size out.
     void sizeSheet();
+    void fitBookingFonts();
+    int bookingWidth(int col) const;
     // The selection when it covers only sheet cells, else false.
     bool sheetSelection(int& left, int& top, int& right, int& bottom) const;
 

@@ -35,6 +35,18 @@ protected:
         setDescription(QStringLiteral("PROJECTOR"), QStringLiteral("The hall projector"));
     }
     const QDate monday{2026, 3, 2};   // the frozen today is Wednesday 4 March 2026
+
+    // Periods 7 to 12 after the fixture's six, the last with a short name.
+    static QString periodName(int order)
+    {
+        return order == 12 ? QStringLiteral("AS") : (order > 6 ? QStringLiteral("P%1").arg(order) : QString::number(order));
+    }
+    void addPeriodsUpToTwelve()
+    {
+        for (int i = 7; i <= 12; ++i)
+            db().exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES (?, ?, ?)"),
+                      {periodName(i), i, QTime(12, 0).addSecs(i * 600).toString(QStringLiteral("HH:mm:ss"))});
+    }
 };
 
 TEST_F(MainSheet, CellToSlotNamesThePeriodAndTheDayOfTheShownWeek)
@@ -519,30 +531,38 @@ TEST_F(MainSheet, HeadersAreDrawnInTheirFontsColourAndWrapLikeAnyCell)
 TEST_F(MainSheet, AtTheDefaultSizeABookedWeekShowsAllTwelvePeriods)
 {
     // Twelve periods, the last with a short name, and a two-line booking in
-    // every cell of the week.
-    for (int i = 7; i <= 12; ++i)
-        db().exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES (?, ?, ?)"),
-                  {i == 12 ? QStringLiteral("AS") : QStringLiteral("P%1").arg(i), i,
-                   QTime(12, 0).addSecs(i * 600).toString(QStringLiteral("HH:mm:ss"))});
+    // every cell of the week; some reasons of twelve characters run wider
+    // than the column (wide letters, a blank to wrap at), and Sunday's user
+    // has a ten-letter name.
+    addPeriodsUpToTwelve();
+    addUser({QStringLiteral("MWMWMWMWMW"), 10});
+    const QStringList reasons{QStringLiteral("Year 9 science"), QStringLiteral("Form 3 maths"),
+                              QStringLiteral("Mock exam wk"), QStringLiteral("MOCK EXAM W2")};
     for (int d = 0; d < 7; ++d)
         for (int p = 1; p <= 12; ++p)
-            addBooking(QStringLiteral("PROJECTOR"), monday.addDays(d),
-                       p == 12 ? QStringLiteral("AS") : (p > 6 ? QStringLiteral("P%1").arg(p) : QString::number(p)),
-                       QStringLiteral("ADMIN"), QStringLiteral("Year 9 science"));
+            addBooking(QStringLiteral("PROJECTOR"), monday.addDays(d), periodName(p),
+                       d == 6 ? QStringLiteral("MWMWMWMWMW") : QStringLiteral("ADMIN"), reasons[(d + p) % reasons.size()]);
     win->InitMainWindow();
     QApplication::processEvents();
     win->Sheet->viewport()->repaint();
     ASSERT_EQ(win->Sheet->rowCount(), 13);
-    EXPECT_EQ(cell(7, 12), QStringLiteral("ADMIN\rYear 9 scien"));
+    EXPECT_EQ(cell(6, 12), QStringLiteral("ADMIN\rForm 3 maths"));
+    EXPECT_EQ(cell(6, 10), QStringLiteral("ADMIN\rMOCK EXAM W2"));
+    EXPECT_EQ(cell(6, 11), QStringLiteral("ADMIN\rYear 9 scien"));
     const QImage img = win->Sheet->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     for (int r = 1; r <= 12; ++r) {
+        // No cell wraps into a third line, so no row grows past the sheet.
+        EXPECT_EQ(win->Sheet->rowHeight(r), win->Sheet->defaultRowHeight()) << "row " << r;
         const QRect header = win->Sheet->cellRect(0, r);
         ASSERT_FALSE(header.isEmpty()) << "row " << r << " is out of sight";
         EXPECT_LE(header.bottom(), win->Sheet->viewport()->height() - 1) << r;
         EXPECT_FALSE(gridtest::inkBox(img, header).isEmpty()) << r;
         // A booked cell shows its two lines, no more.
-        EXPECT_EQ(gridtest::inkBands(img, win->Sheet->cellRect(3, r)), 2) << r;
+        for (int c = 1; c <= 7; ++c)
+            EXPECT_EQ(gridtest::inkBands(img, win->Sheet->cellRect(c, r)), 2) << c << "," << r;
     }
+    for (int c = 1; c <= 7; ++c)
+        EXPECT_EQ(win->Sheet->colWidth(c), win->Sheet->defaultColWidth()) << "column " << c;
 }
 
 TEST_F(MainSheet, TheCalendarKeepsItsSizeAtTheBottomLeft)
