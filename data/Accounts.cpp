@@ -10,6 +10,7 @@
 #include "Text.h"
 #include "Utilities.h"
 
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -268,6 +269,8 @@ Tchgpassfrm::Tchgpassfrm(QWidget* parent) : TFormBase(parent)
 void Tchgpassfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     FormShow();
 }
 

@@ -3,6 +3,7 @@
 #include "ReportLog.h"
 #include "SmallDialogs.h"
 
+#include <QShowEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -99,6 +100,8 @@ Treporterfrm::Treporterfrm(QWidget* parent) : TFormBase(parent)
 void Treporterfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     FormShow();
 }
 

@@ -1,5 +1,6 @@
 #include "SmallDialogs.h"
 
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -77,6 +78,8 @@ Tinputfrm::Tinputfrm(QWidget* parent) : TFormBase(parent)
 void Tinputfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     question->setFocus();
 }
 

@@ -4,6 +4,7 @@
 #include "SmallDialogs.h"
 #include "Text.h"
 
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +52,8 @@ Tadduserfrm::Tadduserfrm(QWidget* parent) : TFormBase(parent)
 void Tadduserfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -15,6 +15,7 @@
 #include "adduserfrm.h"
 #include "mainfrm.h"
 
+#include <QShowEvent>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
@@ -181,6 +182,8 @@ bool Tadmusersfrm::hasCurrentUser() const
 void Tadmusersfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOnScreen(this);
     FormShow();
 }

@@ -4,6 +4,7 @@
 #include "DataModule.h"
 #include "SmallDialogs.h"
 
+#include <QShowEvent>
 #include <QPushButton>
 
 Tlookupuserfrm::Tlookupuserfrm(QWidget* parent) : TFormBase(parent)
@@ -42,6 +43,8 @@ Tlookupuserfrm::Tlookupuserfrm(QWidget* parent) : TFormBase(parent)
 void Tlookupuserfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -8,6 +8,7 @@
 #include "Session.h"
 #include "SmallDialogs.h"
 
+#include <QShowEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -105,6 +106,8 @@ void Tusersonlinefrm::Button2Click() { done(mrCancel); }
 void Tusersonlinefrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
 }
 

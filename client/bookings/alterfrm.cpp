@@ -14,6 +14,7 @@
 #include "StatusWindows.h"
 #include "mainfrm.h"
 
+#include <QShowEvent>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
@@ -54,6 +55,8 @@ Talterbookingfrm::Talterbookingfrm(QWidget* parent) : TFormBase(parent)
 void Talterbookingfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
 }
 
@@ -157,6 +160,8 @@ void Tmovefrm::resizeEvent(QResizeEvent* event)
 void Tmovefrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }
@@ -267,6 +272,8 @@ Tcancelmassfrm::Tcancelmassfrm(QWidget* parent) : TFormBase(parent)
 void Tcancelmassfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

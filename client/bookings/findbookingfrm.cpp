@@ -9,6 +9,7 @@
 #include "mainfrm.h"
 #include "permanentfrm.h"
 
+#include <QShowEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -99,6 +100,8 @@ TSearchResultsFrm::TSearchResultsFrm(QWidget* parent) : TFormBase(parent)
 void TSearchResultsFrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
 }
 

@@ -12,6 +12,7 @@
 #include "SmallDialogs.h"
 #include "mainfrm.h"
 
+#include <QShowEvent>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
@@ -74,6 +75,8 @@ TBookingRangeForm::TBookingRangeForm(const QString& fromCaption, int listTop, QW
 void TBookingRangeForm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }
@@ -170,6 +173,8 @@ Treplicatefrm::Treplicatefrm(QWidget* parent) : TFormBase(parent)
 void Treplicatefrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

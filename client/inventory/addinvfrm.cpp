@@ -8,6 +8,7 @@
 #include "lookupcatfrm.h"
 #include "lookupuserfrm.h"
 
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -81,6 +82,8 @@ void Taddinvfrm::FormShow()
 void Taddinvfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -12,6 +12,7 @@
 #include "SpinEdit.h"
 #include "addinvfrm.h"
 
+#include <QShowEvent>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -178,6 +179,8 @@ void Tadminvfrm::FormShow()
 void Tadminvfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -10,6 +10,7 @@
 #include "Utilities.h"
 #include "autoregfrm.h"
 
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,6 +48,8 @@ Tlogonfrm::Tlogonfrm(QWidget* parent) : TFormBase(parent)
 void Tlogonfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOnScreen(this);
     FormShow();
 }

@@ -8,6 +8,7 @@
 #include "Text.h"
 #include "Utilities.h"
 
+#include <QShowEvent>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -190,6 +191,8 @@ Tsetperfrm::Tsetperfrm(QWidget* parent) : TFormBase(parent)
 void Tsetperfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOnScreen(this);
     FormShow();
 }

@@ -10,6 +10,7 @@
 #include "mainfrm.h"
 #include "lookupuserfrm.h"
 
+#include <QShowEvent>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -79,6 +80,8 @@ Tprintlistbookingsfrm::Tprintlistbookingsfrm(QWidget* parent) : TFormBase(parent
 void Tprintlistbookingsfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

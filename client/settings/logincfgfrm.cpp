@@ -5,6 +5,7 @@
 #include "RadioGroup.h"
 #include "SmallDialogs.h"
 
+#include <QShowEvent>
 #include <QPushButton>
 
 int AuthenticationIndex(bool autoLogin, bool promptPassword)
@@ -56,6 +57,8 @@ Tlogincfgfrm::Tlogincfgfrm(QWidget* parent) : TFormBase(parent)
 void Tlogincfgfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -4,6 +4,7 @@
 #include "SmallDialogs.h"
 #include "mainfrm.h"
 
+#include <QShowEvent>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,6 +60,8 @@ TOtherConfigurationOptionsFrm::TOtherConfigurationOptionsFrm(QWidget* parent) : 
 void TOtherConfigurationOptionsFrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
+    if (event->spontaneous())
+        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -291,6 +291,23 @@ TEST_F(SetPeriods, OpeningShowsTheTableAndNothingOldInSlotsWithoutARow)
     EXPECT_EQ(f->PerTime[11]->text(), QStringLiteral("3:00:00 PM"));
 }
 
+TEST_F(SetPeriods, ARestoreFromMinimizedKeepsWhatWasTyped)
+{
+    db().exec(QStringLiteral("INSERT INTO periods (period, \"order\", StartTime) VALUES ('Reg', 1, '08:45:00')"));
+    f->show();
+    ASSERT_EQ(f->PerName[0]->text(), QStringLiteral("Reg"));
+    f->PerName[0]->setText(QStringLiteral("typed"));
+    // The window system shows the form again by itself: not a new showing.
+    f->setWindowState(Qt::WindowMinimized);
+    f->setWindowState(Qt::WindowNoState);
+    EXPECT_EQ(f->PerName[0]->text(), QStringLiteral("typed"));
+    // The program's own next showing starts afresh.
+    f->hide();
+    f->show();
+    EXPECT_EQ(f->PerName[0]->text(), QStringLiteral("Reg"));
+    f->hide();
+}
+
 // How far apart two colours are for the eye: the ratio of their relative
 // luminances, 1 (the same) to 21 (black on white).
 double Contrast(const QColor& a, const QColor& b)
