@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
 #include <deque>
 #include <stdexcept>
 
@@ -56,13 +57,28 @@ void TFormBase::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+namespace {
+// Puts a window centred on a point, then shifts it as little as needed to keep
+// it wholly on the area; one taller or wider than the area keeps its top-left
+// corner on it, so its caption and buttons can still be reached.
+void placeCentred(QWidget* w, QPoint centre, const QRect& area)
+{
+    // Once shown, the window's frame (caption and border) counts too.
+    const QSize outer = w->frameGeometry().size().expandedTo(w->size());
+    QPoint topLeft = centre - QPoint(outer.width() / 2, outer.height() / 2);
+    topLeft.setX(std::max(area.left(), std::min(topLeft.x(), area.right() + 1 - outer.width())));
+    topLeft.setY(std::max(area.top(), std::min(topLeft.y(), area.bottom() + 1 - outer.height())));
+    w->move(topLeft);
+}
+} // namespace
+
 void CentreOnScreen(QWidget* w)
 {
     QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
+    placeCentred(w, area.center(), area);
 }
 
 void CentreOver(QWidget* w, const QWidget* over)
@@ -72,7 +88,14 @@ void CentreOver(QWidget* w, const QWidget* over)
         return;
     }
     const QRect g = over->frameGeometry();
-    w->move(g.center() - QPoint(w->width() / 2, w->height() / 2));
+    QScreen* screen = QGuiApplication::screenAt(g.center());
+    if (!screen)
+        screen = over->screen() ? over->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        w->move(g.center() - QPoint(w->width() / 2, w->height() / 2));
+        return;
+    }
+    placeCentred(w, g.center(), screen->availableGeometry());
 }
 
 namespace {

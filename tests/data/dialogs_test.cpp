@@ -11,12 +11,14 @@
 #include <QFileInfo>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -497,4 +499,54 @@ TEST_F(DialogsTest, SplashStartsOffToTheLeftAndSlidesTheTextToTheCentre)
     EXPECT_EQ(label->pos(), before);
     HideSplash();
     EXPECT_FALSE(s->isVisible());
+}
+
+// ------------------------------------------------------------------ placing windows
+
+TEST(WindowPlacement, ADialogCentredOverAWindowStaysWhollyOnTheScreen)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char* what;
+        QRect over;
+        QSize dialog;
+    };
+    const Case cases[] = {
+        // A tall dialog over a window at the very top of the screen.
+        {"top", QRect(area.topLeft(), QSize(area.width() * 3 / 4, area.height() / 2)), QSize(300, area.height() - 20)},
+        {"bottom right", QRect(area.bottomRight() - QPoint(299, 199), QSize(300, 200)), QSize(400, 300)},
+        {"top left, wide", QRect(area.topLeft(), QSize(200, 200)), QSize(area.width() - 10, 200)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QWidget over;
+        over.setGeometry(c.over);
+        over.show();
+        QDialog d;
+        d.resize(c.dialog);
+        CentreOver(&d, &over);
+        EXPECT_TRUE(area.contains(QRect(d.pos(), d.size()))) << d.x() << "," << d.y();
+    }
+    // Over a window in the middle it is still centred on it.
+    QWidget over;
+    over.setGeometry(QRect(area.center() - QPoint(150, 100), QSize(300, 200)));
+    over.show();
+    QDialog d;
+    d.resize(100, 60);
+    CentreOver(&d, &over);
+    EXPECT_LE((QRect(d.pos(), d.size()).center() - over.frameGeometry().center()).manhattanLength(), 2);
+}
+
+TEST(WindowPlacement, AWindowTallerThanTheScreenKeepsItsCaptionOnIt)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QDialog d;
+    d.resize(area.width() + 100, area.height() + 100);
+    CentreOnScreen(&d);
+    EXPECT_EQ(d.pos(), area.topLeft());
+    QWidget over;
+    over.setGeometry(QRect(area.topLeft() + QPoint(10, 10), QSize(200, 200)));
+    over.show();
+    CentreOver(&d, &over);
+    EXPECT_EQ(d.pos(), area.topLeft());
 }
