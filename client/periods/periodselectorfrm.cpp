@@ -38,6 +38,11 @@ Tperiodselectorfrm::Tperiodselectorfrm(QWidget* parent) : QWidget(parent)
         l->installEventFilter(this);
         dayLabels[d] = l;
     }
+    // The boxes keep the usual white inside and black tick: on the deep blue
+    // face an empty box drawn in the face's own colours can hardly be seen.
+    QPalette boxColours = palette();
+    boxColours.setColor(QPalette::Base, Qt::white);
+    boxColours.setColor(QPalette::Text, Qt::black);
     for (int k = 0; k < MaxPeriods; ++k) {
         const int top = FirstRowTop + k * RowHeight;
         auto* l = new QLabel(this);
@@ -53,6 +58,7 @@ Tperiodselectorfrm::Tperiodselectorfrm(QWidget* parent) : QWidget(parent)
             // Friday's boxes of the first and fourth rows stand a pixel further right.
             const int left = (d == 4 && (k == 0 || k == 3)) ? 152 : DayLefts[d];
             b->setGeometry(left, top, 17, 17);
+            b->setPalette(boxColours);
             connect(b, &QCheckBox::toggled, this, &Tperiodselectorfrm::CheckClick);
             boxes[d][k] = b;
         }

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -90,6 +91,31 @@ TEST_F(PeriodGrid, ShowsOneRowPerPeriodUnderTheHostsLabel)
         }
     }
     EXPECT_EQ(host->findChild<QCheckBox*>(QStringLiteral("thp7"))->geometry(), QRect(128, 32 + 6 * 24, 17, 17));
+}
+
+TEST_F(PeriodGrid, TickBoxesStandOutFromTheBlueFaceTickedOrNot)
+{
+    namePeriods(eight());
+    Tperiodselectorfrm* g = embed();
+    const auto luma = [](QRgb c) { return (qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114) / 1000; };
+    const int face = luma(g->palette().color(QPalette::Window).rgb());
+    QCheckBox* b = g->Box(3, 5);
+    ASSERT_TRUE(b->isVisible());
+    // An empty box: its inside is far from the grid's face, so it is seen at all.
+    const QImage empty = b->grab().toImage();
+    const QRgb inside = empty.pixel(empty.width() / 2, empty.height() / 2);
+    EXPECT_GT(std::abs(luma(inside) - face), 100);
+    // A ticked box: its tick is far from the box's inside.
+    b->setChecked(true);
+    const QImage ticked = b->grab().toImage();
+    int tickPixels = 0;
+    for (int y = 0; y < ticked.height(); ++y)
+        for (int x = 0; x < ticked.width(); ++x)
+            if (empty.pixel(x, y) == inside && std::abs(luma(ticked.pixel(x, y)) - luma(inside)) > 100)
+                ++tickPixels;
+    EXPECT_GE(tickPixels, 6);
+    // The place and size of each box are left as they were.
+    EXPECT_EQ(b->geometry(), QRect(104, 32 + 4 * 24, 17, 17));
 }
 
 TEST_F(PeriodGrid, WeekdayLettersInvertTheirColumnInPeriodOrder)
