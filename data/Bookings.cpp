@@ -11,6 +11,19 @@
 
 std::function<void()> PlaceBookingAfterFindHook;
 
+void WriteBookingSlot(Dataset& q, const QString& item, const QDateTime& date, const QString& period,
+                      const QString& bookedFor, const QString& reason)
+{
+    const QDateTime now = Clock::now();
+    q.setValue(QStringLiteral("itembooked"), item);
+    q.setValue(QStringLiteral("date"), date.date());
+    q.setValue(QStringLiteral("period"), period);
+    q.setValue(QStringLiteral("bookedby"), bookedFor);
+    q.setValue(QStringLiteral("forReason"), reason);
+    q.setValue(QStringLiteral("bookedondate"), now.date());
+    q.setValue(QStringLiteral("bookedontime"), now.time());
+}
+
 namespace {
 
 // The may-change rule of a found booking: the acting user outranks its
@@ -25,14 +38,7 @@ void writeBookingFields(Dataset& q, const QString& item, const QDateTime& date, 
                         const QString& bookedFor, const QString& reason, const QString& authCode,
                         bool isPermanent)
 {
-    const QDateTime now = Clock::now();
-    q.setValue(QStringLiteral("itembooked"), item);
-    q.setValue(QStringLiteral("date"), date.date());
-    q.setValue(QStringLiteral("period"), period);
-    q.setValue(QStringLiteral("bookedby"), bookedFor);
-    q.setValue(QStringLiteral("forReason"), reason);
-    q.setValue(QStringLiteral("bookedondate"), now.date());
-    q.setValue(QStringLiteral("bookedontime"), now.time());
+    WriteBookingSlot(q, item, date, period, bookedFor, reason);
     q.setValue(QStringLiteral("authcode"), authCode);
     q.setValue(QStringLiteral("isPermanent"), isPermanent);
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+class Dataset;
+
 // The booking engine: every booking any dialog makes goes through
 // PlaceBooking; around it stand the routines that find, read, change and
 // delete one booking, the date rule and the authcodes.
@@ -35,6 +37,12 @@ QString NewAuthCode();
 bool CombineAuthCodes(const QString& a, const QString& b, QString& result);
 
 // Finds the booking of a slot: 1 (BookQuery stands on it) or -1.
+// Fills the pending row of a booking dataset with what a booking states:
+// the slot, who it is for and why, and when it was made (now). The authcode
+// and the permanent flag are the caller's.
+void WriteBookingSlot(Dataset& q, const QString& item, const QDateTime& date, const QString& period,
+                      const QString& bookedFor, const QString& reason);
+
 int FindBooking(const QString& item, const QString& period, const QDateTime& date);
 // Deletes every booking of the item.
 void DeleteAllBookingsOfItem(const QString& item);

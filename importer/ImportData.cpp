@@ -1,7 +1,6 @@
 #include "ImportData.h"
 #include "Accounts.h"
 #include "Bookings.h"
-#include "Clock.h"
 #include "DataModule.h"
 #include "DbError.h"
 #include "Lookups.h"
@@ -19,32 +18,7 @@ void changeControlRow(const std::function<void(Dataset&)>& change)
     EditAndPost(t, [&] { change(t); });
 }
 
-void writeBooking(Dataset& q, const QString& item, const QString& period, const QString& bookedFor,
-                  const QString& reason, const QDateTime& date)
-{
-    const QDateTime now = Clock::now();
-    q.setValue(QStringLiteral("itembooked"), item);
-    q.setValue(QStringLiteral("date"), date.date());
-    q.setValue(QStringLiteral("period"), period);
-    q.setValue(QStringLiteral("bookedby"), bookedFor);
-    q.setValue(QStringLiteral("forReason"), reason);
-    q.setValue(QStringLiteral("bookedondate"), now.date());
-    q.setValue(QStringLiteral("bookedontime"), now.time());
-}
-
 } // namespace
-
-void EditAndPost(Dataset& t, const std::function<void()>& change)
-{
-    t.edit();
-    try {
-        change();
-        t.post();
-    } catch (...) {
-        t.cancel();
-        throw;
-    }
-}
 
 void DenyLogin(const QString& reason)
 {
@@ -99,7 +73,7 @@ bool ImportPlaceBooking(const QString& item, const QString& period, const QStrin
     if (FindBooking(item, period, date) == -1) {
         try {
             q.insert();
-            writeBooking(q, item, period, bookedFor, reason, date);
+            WriteBookingSlot(q, item, date, period, bookedFor, reason);
             q.post();
             return true;
         } catch (const DbError&) {
@@ -114,6 +88,6 @@ bool ImportPlaceBooking(const QString& item, const QString& period, const QStrin
     if (!(OutranksUser(existing) || Text::upper(existing) == Text::upper(CurrentUser)))
         return false;
     // OutranksUser moved nothing in BookQuery: the slot's row is still current.
-    EditAndPost(q, [&] { writeBooking(q, item, period, bookedFor, reason, date); });
+    EditAndPost(q, [&] { WriteBookingSlot(q, item, date, period, bookedFor, reason); });
     return true;
 }

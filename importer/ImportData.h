@@ -36,6 +36,3 @@ bool AddCategory(const QString& name, const QString& description);
 bool ImportPlaceBooking(const QString& item, const QString& period, const QString& bookedFor,
                         bool overwrite, const QString& reason, const QDateTime& date);
 
-// Edits the dataset's current row, lets change fill it and posts; a change
-// that fails is cancelled before its error travels on.
-void EditAndPost(Dataset& t, const std::function<void()>& change);
