@@ -10,7 +10,6 @@
 #include "Text.h"
 #include "Utilities.h"
 
-#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -269,8 +268,6 @@ Tchgpassfrm::Tchgpassfrm(QWidget* parent) : TFormBase(parent)
 void Tchgpassfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     FormShow();
 }
 

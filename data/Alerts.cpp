@@ -3,7 +3,6 @@
 #include "ReportLog.h"
 #include "SmallDialogs.h"
 
-#include <QShowEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -100,8 +99,6 @@ Treporterfrm::Treporterfrm(QWidget* parent) : TFormBase(parent)
 void Treporterfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     FormShow();
 }
 

@@ -1,5 +1,7 @@
 #include "Forms.h"
 
+#include <QShowEvent>
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -25,6 +27,15 @@ void TFormBase::reject()
     // Qt rejects on the frame's close button; that is neither OK nor Cancel.
     if (!m_programClosedOnly)
         done(mrClosed);
+}
+
+bool TFormBase::event(QEvent* event)
+{
+    if (event->type() == QEvent::Show && event->spontaneous()) {
+        QDialog::showEvent(static_cast<QShowEvent*>(event));
+        return true;
+    }
+    return QDialog::event(event);
 }
 
 void TFormBase::paintEvent(QPaintEvent* event)

@@ -13,9 +13,10 @@ inline constexpr int mrClosed = 0;
 // The base of every form of the programs: a dialog that may carry the shared
 // background picture stretched over its whole client area, and that maps
 // Escape and the frame's close button onto the results above.
-// A form's own show handling (centring, FormShow) answers only the showings
-// the program asks for; a show the window system sends by itself (a restore
-// from minimized) leaves what the form shows as it is, typed text included.
+// A form's own show handling (its showEvent: centring, FormShow) sees only
+// the showings the program asks for; a show the window system sends by
+// itself (a restore from minimized) leaves what the form shows as it is,
+// typed text included.
 class TFormBase : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +41,7 @@ public:
     void reject() override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

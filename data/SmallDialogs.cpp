@@ -1,6 +1,5 @@
 #include "SmallDialogs.h"
 
-#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -78,8 +77,6 @@ Tinputfrm::Tinputfrm(QWidget* parent) : TFormBase(parent)
 void Tinputfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     question->setFocus();
 }
 

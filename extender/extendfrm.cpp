@@ -88,8 +88,7 @@ Textendfrm::Textendfrm(DataModule& dm, QWidget* parent) : TFormBase(parent), m_d
 void Textendfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    FormShow();
 }
 
 void Textendfrm::FormShow()

@@ -305,11 +305,7 @@ TSelbrinFrm::~TSelbrinFrm() = default;
 void TSelbrinFrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    // Only the wizard's showing starts it at the welcome step: the window
-    // system's own show (a restore from minimized) keeps the step, the
-    // entries and, during the run, its disabled buttons.
-    if (!event->spontaneous())
-        FormShow();
+    FormShow();
 }
 
 void TSelbrinFrm::FormShow()

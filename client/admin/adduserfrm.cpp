@@ -4,7 +4,6 @@
 #include "SmallDialogs.h"
 #include "Text.h"
 
-#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,8 +51,6 @@ Tadduserfrm::Tadduserfrm(QWidget* parent) : TFormBase(parent)
 void Tadduserfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

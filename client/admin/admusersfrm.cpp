@@ -15,7 +15,6 @@
 #include "adduserfrm.h"
 #include "mainfrm.h"
 
-#include <QShowEvent>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
@@ -182,8 +181,6 @@ bool Tadmusersfrm::hasCurrentUser() const
 void Tadmusersfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOnScreen(this);
     FormShow();
 }

@@ -4,7 +4,6 @@
 #include "DataModule.h"
 #include "SmallDialogs.h"
 
-#include <QShowEvent>
 #include <QPushButton>
 
 Tlookupuserfrm::Tlookupuserfrm(QWidget* parent) : TFormBase(parent)
@@ -43,8 +42,6 @@ Tlookupuserfrm::Tlookupuserfrm(QWidget* parent) : TFormBase(parent)
 void Tlookupuserfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -8,7 +8,6 @@
 #include "Session.h"
 #include "SmallDialogs.h"
 
-#include <QShowEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -106,8 +105,6 @@ void Tusersonlinefrm::Button2Click() { done(mrCancel); }
 void Tusersonlinefrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
 }
 

@@ -14,7 +14,6 @@
 #include "StatusWindows.h"
 #include "mainfrm.h"
 
-#include <QShowEvent>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
@@ -55,8 +54,6 @@ Talterbookingfrm::Talterbookingfrm(QWidget* parent) : TFormBase(parent)
 void Talterbookingfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
 }
 
@@ -160,8 +157,6 @@ void Tmovefrm::resizeEvent(QResizeEvent* event)
 void Tmovefrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }
@@ -272,8 +267,6 @@ Tcancelmassfrm::Tcancelmassfrm(QWidget* parent) : TFormBase(parent)
 void Tcancelmassfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -9,7 +9,6 @@
 #include "mainfrm.h"
 #include "permanentfrm.h"
 
-#include <QShowEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -100,8 +99,6 @@ TSearchResultsFrm::TSearchResultsFrm(QWidget* parent) : TFormBase(parent)
 void TSearchResultsFrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
 }
 

@@ -12,7 +12,6 @@
 #include "SmallDialogs.h"
 #include "mainfrm.h"
 
-#include <QShowEvent>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
@@ -75,8 +74,6 @@ TBookingRangeForm::TBookingRangeForm(const QString& fromCaption, int listTop, QW
 void TBookingRangeForm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }
@@ -173,8 +170,6 @@ Treplicatefrm::Treplicatefrm(QWidget* parent) : TFormBase(parent)
 void Treplicatefrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

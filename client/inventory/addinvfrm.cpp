@@ -8,7 +8,6 @@
 #include "lookupcatfrm.h"
 #include "lookupuserfrm.h"
 
-#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -82,8 +81,6 @@ void Taddinvfrm::FormShow()
 void Taddinvfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -12,7 +12,6 @@
 #include "SpinEdit.h"
 #include "addinvfrm.h"
 
-#include <QShowEvent>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -179,8 +178,6 @@ void Tadminvfrm::FormShow()
 void Tadminvfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -7,7 +7,6 @@
 #include "InventoryCommon.h"
 #include "SmallDialogs.h"
 
-#include <QShowEvent>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -85,8 +84,6 @@ Tcatfrm::Tcatfrm(QWidget* parent) : TFormBase(parent)
 void Tcatfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOnScreen(this);
     // The categories of the client's data module, with other clients'
     // changes since the last showing.

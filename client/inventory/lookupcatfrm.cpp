@@ -5,7 +5,6 @@
 #include "InventoryCommon.h"
 #include "SmallDialogs.h"
 
-#include <QShowEvent>
 #include <QPushButton>
 
 Tlookupcatfrm::Tlookupcatfrm(QWidget* parent) : TFormBase(parent)
@@ -39,8 +38,6 @@ void Tlookupcatfrm::cancelbtnClick() { done(mrCancel); }
 void Tlookupcatfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     if (DBCatList->dataSource() != &DM().CatergoriesDataSource)
         DBCatList->SetDataSource(&DM().CatergoriesDataSource);

@@ -7,7 +7,6 @@
 #include "LogonMessages.h"
 #include "Utilities.h"
 
-#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,8 +57,6 @@ Tautoregfrm::Tautoregfrm(QWidget* parent) : TFormBase(parent)
 void Tautoregfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOnScreen(this);
     FormShow();
 }

@@ -10,7 +10,6 @@
 #include "Utilities.h"
 #include "autoregfrm.h"
 
-#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -48,8 +47,6 @@ Tlogonfrm::Tlogonfrm(QWidget* parent) : TFormBase(parent)
 void Tlogonfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOnScreen(this);
     FormShow();
 }

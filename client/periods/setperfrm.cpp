@@ -8,7 +8,6 @@
 #include "Text.h"
 #include "Utilities.h"
 
-#include <QShowEvent>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -191,8 +190,6 @@ Tsetperfrm::Tsetperfrm(QWidget* parent) : TFormBase(parent)
 void Tsetperfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOnScreen(this);
     FormShow();
 }

@@ -10,7 +10,6 @@
 #include "mainfrm.h"
 #include "lookupuserfrm.h"
 
-#include <QShowEvent>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -80,8 +79,6 @@ Tprintlistbookingsfrm::Tprintlistbookingsfrm(QWidget* parent) : TFormBase(parent
 void Tprintlistbookingsfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -6,7 +6,6 @@
 #include "SmallDialogs.h"
 #include "SpinEdit.h"
 
-#include <QShowEvent>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QLabel>
@@ -102,8 +101,6 @@ Tdefaultrightsfrm::Tdefaultrightsfrm(QWidget* parent) : TFormBase(parent)
 void Tdefaultrightsfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
 }
 

@@ -5,7 +5,6 @@
 #include "RadioGroup.h"
 #include "SmallDialogs.h"
 
-#include <QShowEvent>
 #include <QPushButton>
 
 int AuthenticationIndex(bool autoLogin, bool promptPassword)
@@ -57,8 +56,6 @@ Tlogincfgfrm::Tlogincfgfrm(QWidget* parent) : TFormBase(parent)
 void Tlogincfgfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

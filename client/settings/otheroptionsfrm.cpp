@@ -4,7 +4,6 @@
 #include "SmallDialogs.h"
 #include "mainfrm.h"
 
-#include <QShowEvent>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,8 +59,6 @@ TOtherConfigurationOptionsFrm::TOtherConfigurationOptionsFrm(QWidget* parent) : 
 void TOtherConfigurationOptionsFrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
     FormShow();
 }

@@ -2,7 +2,6 @@
 #include "LogonLook.h"
 #include "SmallDialogs.h"
 
-#include <QShowEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QFrame>
@@ -83,8 +82,6 @@ bool Taboutfrm::eventFilter(QObject* watched, QEvent* event)
 void Taboutfrm::showEvent(QShowEvent* event)
 {
     TFormBase::showEvent(event);
-    if (event->spontaneous())
-        return;
     CentreOver(this, MainWindow());
 }
 
