@@ -99,12 +99,7 @@ TEST(LegacyFormat, TextIsWindows1252AndSlotLengthsAreClamped)
     for (const Case c : {Case{8, 8}, Case{0, 0}, Case{9, 8}, Case{255, 8}}) {
         QByteArray r(Legacy::UserSize, 'x');
         r[0] = char(c.length);
-        for (int k = 1; k <= 8; ++k)
-            r[k] = char('A' + k - 1);
-        r[9] = 3;   // the full name's own slot right after it
-        r[10] = 'f';
-        r[11] = 'u';
-        r[12] = 'l';
+        r.replace(1, 12, "ABCDEFGH\x03" "ful");   // the full name's own slot right after it
         const LegacyUser u = ParseUserRecord(r);
         EXPECT_EQ(u.userName, QStringLiteral("ABCDEFGH").left(c.expected)) << c.length;
         EXPECT_EQ(u.fullName, QStringLiteral("ful"));
