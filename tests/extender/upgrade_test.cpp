@@ -159,12 +159,20 @@ protected:
         return fresh;
     }
 
-    QVariant levelOf()
+    // One statement or value on the file, each over its own connection.
+    void execOn(const QString& sql, const QVariantList& values = {})
     {
         Database db;
         db.open(path);
-        return db.scalar(QStringLiteral("SELECT dbVer FROM config"));
+        db.exec(sql, values);
     }
+    QVariant scalarOf(const QString& sql)
+    {
+        Database db;
+        db.open(path);
+        return db.scalar(sql);
+    }
+    QString levelOf() { return scalarOf(QStringLiteral("SELECT dbVer FROM config")).toString(); }
 
     QTemporaryDir dir;
     QTemporaryDir freshDir;
@@ -224,6 +232,8 @@ TEST(ExtendLevels, StatementsTakeTheCurrentDefinitions)
 
 // A level-less file and a "5B" one (also one at "10", which stays text)
 // end at the current level with the layout of a new file and every row.
+// The folder is used as typed: the "5B" one is given with a trailing
+// separator, which doubles it and works.
 TEST_F(ExtendTest, OlderFilesReachTheCurrentLevelWithEveryRow)
 {
     for (const std::optional<QString>& level :
@@ -233,15 +243,13 @@ TEST_F(ExtendTest, OlderFilesReachTheCurrentLevelWithEveryRow)
         CreateOldDatabaseFile(path, level);
         fill();
         if (level == QStringLiteral("10")) {
-            Database db;
-            db.open(path);
-            EXPECT_EQ(db.scalar(QStringLiteral("SELECT typeof(dbVer) || ':' || dbVer FROM config")).toString(),
+            EXPECT_EQ(scalarOf(QStringLiteral("SELECT typeof(dbVer) || ':' || dbVer FROM config")).toString(),
                       QStringLiteral("text:10"));
         }
         const QStringList before = keptRows();
         ui.alerts.clear();
 
-        EXPECT_EQ(run(), ExtendOutcome::Done);
+        EXPECT_EQ(run(level == QStringLiteral("5B") ? folder + QLatin1Char('/') : QString()), ExtendOutcome::Done);
         EXPECT_EQ(ui.alerts, QStringList{M::Completed});
         EXPECT_EQ(statuses, (QStringList{M::Extending, M::Done}));
         EXPECT_EQ(schemaOf(path), schemaOf(freshSchemaFile()));
@@ -291,29 +299,21 @@ TEST_F(ExtendTest, AFailedStatementLeavesTheFileAsItWasAndARerunCompletes)
 {
     CreateOldDatabaseFile(path, QStringLiteral("5B"));
     fill();
-    {
-        Database db;
-        db.open(path);
-        db.exec(QStringLiteral("ALTER TABLE config ADD COLUMN enableBookingLimit INTEGER NOT NULL DEFAULT 0"));
-    }
+    execOn(QStringLiteral("ALTER TABLE config ADD COLUMN enableBookingLimit INTEGER NOT NULL DEFAULT 0"));
     const QStringList schemaBefore = schemaOf(path);
     EXPECT_EQ(run(), ExtendOutcome::Failed);
     ASSERT_EQ(ui.alerts.size(), 1);
     EXPECT_TRUE(ui.alerts[0].contains(QStringLiteral("duplicate column name"))) << ui.alerts[0].toStdString();
     EXPECT_EQ(statuses, QStringList{M::Extending});
     EXPECT_EQ(schemaOf(path), schemaBefore);
-    EXPECT_EQ(levelOf().toString(), QStringLiteral("5B"));
+    EXPECT_EQ(levelOf(), QStringLiteral("5B"));
 
-    {
-        Database db;
-        db.open(path);
-        db.exec(QStringLiteral("ALTER TABLE config DROP COLUMN enableBookingLimit"));
-    }
+    execOn(QStringLiteral("ALTER TABLE config DROP COLUMN enableBookingLimit"));
     ui.alerts.clear();
     EXPECT_EQ(run(), ExtendOutcome::Done);
     EXPECT_EQ(ui.alerts, QStringList{M::Completed});
     EXPECT_EQ(schemaOf(path), schemaOf(freshSchemaFile()));
-    EXPECT_EQ(levelOf().toString(), QStringLiteral("5C"));
+    EXPECT_EQ(levelOf(), QStringLiteral("5C"));
 }
 
 // A failure in the last statement takes back the ones before it: a booking
@@ -333,7 +333,7 @@ TEST_F(ExtendTest, AFailureInTheLastStatementTakesBackTheFirstFive)
     ASSERT_EQ(ui.alerts.size(), 1);
     EXPECT_TRUE(ui.alerts[0].contains(QStringLiteral("CHECK constraint failed"))) << ui.alerts[0].toStdString();
     // The level field and its first value stay; nothing of the upgrade does.
-    EXPECT_EQ(levelOf().toString(), QStringLiteral("5B"));
+    EXPECT_EQ(levelOf(), QStringLiteral("5B"));
     Database db;
     db.open(path);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info('config') WHERE name = 'enableBookingLimit'")).toInt(), 0);
@@ -347,18 +347,12 @@ TEST_F(ExtendTest, AFailureInTheLastStatementTakesBackTheFirstFive)
 TEST_F(ExtendTest, AConfigTableWithoutItsRowIsNotWritten)
 {
     CreateOldDatabaseFile(path, std::nullopt);
-    {
-        Database db;
-        db.open(path);
-        db.exec(QStringLiteral("DELETE FROM config"));
-    }
+    execOn(QStringLiteral("DELETE FROM config"));
     const QStringList schemaBefore = schemaOf(path);
     EXPECT_EQ(run(), ExtendOutcome::Failed);
     EXPECT_EQ(ui.alerts, QStringList{M::NoConfigRow});
     EXPECT_EQ(schemaOf(path), schemaBefore);
-    Database db;
-    db.open(path);
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM config")).toInt(), 0);
+    EXPECT_EQ(scalarOf(QStringLiteral("SELECT count(*) FROM config")).toInt(), 0);
 }
 
 TEST_F(ExtendTest, NoDatabaseToOpenEndsTheRun)
@@ -392,12 +386,4 @@ TEST_F(ExtendTest, NoDatabaseToOpenEndsTheRun)
     EXPECT_EQ(run(), ExtendOutcome::Ended);
     EXPECT_EQ(ui.alerts, (QStringList{M::CannotConnect, M::MustTerminate}));
     holder.exec(QStringLiteral("ROLLBACK"));
-}
-
-// The folder is used as typed: a trailing separator doubles it, which works.
-TEST_F(ExtendTest, AFolderTypedWithATrailingSeparatorWorks)
-{
-    CreateOldDatabaseFile(path, QStringLiteral("5B"));
-    EXPECT_EQ(run(folder + QLatin1Char('/')), ExtendOutcome::Done);
-    EXPECT_EQ(levelOf().toString(), QStringLiteral("5C"));
 }

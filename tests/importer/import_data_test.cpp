@@ -26,6 +26,11 @@ protected:
     {
         return db().scalar(QStringLiteral("SELECT \"%1\" FROM bookings").arg(QLatin1String(field))).toString();
     }
+    // A booking of ROOM1 on the test's day.
+    bool place(const QString& by, bool overwrite, const QString& reason, const QString& period = QStringLiteral("1"))
+    {
+        return ImportPlaceBooking(QStringLiteral("ROOM1"), period, by, overwrite, reason, day);
+    }
     const QDateTime day{QDate(2026, 3, 5), QTime(15, 45)};
 };
 
@@ -102,15 +107,11 @@ TEST_F(ImportDataTest, FreeSlotGetsOneRowWithoutAuthcode)
     ASSERT_TRUE(ImportPlaceBooking(QStringLiteral("room1"), QStringLiteral("2"), QStringLiteral("teacher"), false,
                                    QStringLiteral("Maths"), past));
     EXPECT_EQ(bookings(), 1);
-    EXPECT_EQ(bookingField("ItemBooked"), QStringLiteral("room1"));
-    EXPECT_EQ(bookingField("Date"), QStringLiteral("2020-01-06"));
-    EXPECT_EQ(bookingField("Period"), QStringLiteral("2"));
-    EXPECT_EQ(bookingField("BookedBy"), QStringLiteral("teacher"));
-    EXPECT_EQ(bookingField("forReason"), QStringLiteral("Maths"));
-    EXPECT_EQ(bookingField("BookedOnDate"), QStringLiteral("2026-03-04"));
-    EXPECT_EQ(bookingField("BookedOnTime"), QStringLiteral("09:30:00"));
-    EXPECT_EQ(bookingField("AuthCode"), QString());
-    EXPECT_EQ(bookingField("isPermanent"), QStringLiteral("0"));
+    for (const auto& [field, value] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"ItemBooked", "room1"}, {"Date", "2020-01-06"}, {"Period", "2"}, {"BookedBy", "teacher"},
+             {"forReason", "Maths"}, {"BookedOnDate", "2026-03-04"}, {"BookedOnTime", "09:30:00"},
+             {"AuthCode", ""}, {"isPermanent", "0"}})
+        EXPECT_EQ(bookingField(field), QLatin1String(value)) << field;
 }
 
 TEST_F(ImportDataTest, TakenSlotIsReplacedOnlyWithOverwriteAndRank)
@@ -118,18 +119,15 @@ TEST_F(ImportDataTest, TakenSlotIsReplacedOnlyWithOverwriteAndRank)
     addBooking(QStringLiteral("ROOM1"), day.date(), QStringLiteral("1"), QStringLiteral("TEACHER"), QStringLiteral("old"));
     db().exec(QStringLiteral("UPDATE bookings SET isPermanent = 1"));
     CurrentUser = QStringLiteral("ADMIN");
-    EXPECT_FALSE(ImportPlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("1"), QStringLiteral("ADMIN"), false,
-                                    QStringLiteral("new"), day));
+    EXPECT_FALSE(place(QStringLiteral("ADMIN"), false, QStringLiteral("new")));
     EXPECT_EQ(bookingField("forReason"), QStringLiteral("old"));
 
     CurrentUser.clear();   // nobody: outranks no one
-    EXPECT_FALSE(ImportPlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("1"), QStringLiteral("ADMIN"), true,
-                                    QStringLiteral("new"), day));
+    EXPECT_FALSE(place(QStringLiteral("ADMIN"), true, QStringLiteral("new")));
     EXPECT_EQ(bookingField("forReason"), QStringLiteral("old"));
 
     CurrentUser = QStringLiteral("ADMIN");
-    ASSERT_TRUE(ImportPlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("1"), QStringLiteral("ADMIN"), true,
-                                   QStringLiteral("new"), day));
+    ASSERT_TRUE(place(QStringLiteral("ADMIN"), true, QStringLiteral("new")));
     EXPECT_EQ(bookings(), 1);
     EXPECT_EQ(bookingField("forReason"), QStringLiteral("new"));
     EXPECT_EQ(bookingField("BookedBy"), QStringLiteral("ADMIN"));
@@ -138,30 +136,23 @@ TEST_F(ImportDataTest, TakenSlotIsReplacedOnlyWithOverwriteAndRank)
 
     // A booker of the same rank may replace only its own booking.
     CurrentUser = QStringLiteral("teacher");
-    EXPECT_FALSE(ImportPlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("1"), QStringLiteral("TEACHER"), true,
-                                    QStringLiteral("mine"), day));
+    EXPECT_FALSE(place(QStringLiteral("TEACHER"), true, QStringLiteral("mine")));
     CurrentUser = QStringLiteral("admin");   // equal rank, its own booking
-    EXPECT_TRUE(ImportPlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("1"), QStringLiteral("TEACHER"), true,
-                                   QStringLiteral("mine"), day));
+    EXPECT_TRUE(place(QStringLiteral("TEACHER"), true, QStringLiteral("mine")));
     EXPECT_EQ(bookingField("BookedBy"), QStringLiteral("TEACHER"));
 }
 
 TEST_F(ImportDataTest, DatabaseRefusalsOfBookingsSpoilNothing)
 {
     const QString tooLong(151, QLatin1Char('r'));
-    EXPECT_FALSE(ImportPlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("1"), QStringLiteral("TEACHER"), false,
-                                    tooLong, day));
+    EXPECT_FALSE(place(QStringLiteral("TEACHER"), false, tooLong));
     EXPECT_EQ(bookings(), 0);
-    EXPECT_TRUE(ImportPlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("1"), QStringLiteral("TEACHER"), false,
-                                   QStringLiteral("ok"), day));
+    EXPECT_TRUE(place(QStringLiteral("TEACHER"), false, QStringLiteral("ok")));
 
     // A failed replacement travels on and leaves the row as it was.
     CurrentUser = QStringLiteral("ADMIN");
-    EXPECT_THROW(ImportPlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("1"), QStringLiteral("TEACHER"), true,
-                                    tooLong, day),
-                 DbError);
+    EXPECT_THROW(place(QStringLiteral("TEACHER"), true, tooLong), DbError);
     EXPECT_EQ(bookingField("forReason"), QStringLiteral("ok"));
-    EXPECT_TRUE(ImportPlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("2"), QStringLiteral("TEACHER"), false,
-                                   QStringLiteral("next"), day));
+    EXPECT_TRUE(place(QStringLiteral("TEACHER"), false, QStringLiteral("next"), QStringLiteral("2")));
     EXPECT_EQ(bookings(), 2);
 }

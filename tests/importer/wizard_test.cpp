@@ -28,37 +28,18 @@ namespace {
 
 LegacyUser user4(const QString& name, int level = 10, const QString& password = QStringLiteral("Pass1"))
 {
-    LegacyUser u;
-    u.userName = name;
-    u.fullName = name + QStringLiteral(" Full");
-    u.password = password;
-    u.isStaff = true;
-    u.level = level;
-    return u;
+    return {name, name + QStringLiteral(" Full"), password, false, true, false, level};
 }
 
 LegacyItem item4(const QString& key, const QString& name, const QString& description = QStringLiteral("desc"))
 {
-    LegacyItem i;
-    i.key = key;
-    i.name = name;
-    i.description = description;
-    i.category = QStringLiteral("Rooms");
-    i.available = true;
-    i.manager = QStringLiteral("boss");
-    return i;
+    return {key, name, description, QStringLiteral("Rooms"), false, true, QStringLiteral("boss")};
 }
 
 LegacyBooking booking4(const QString& key, const QString& code, const QString& by = QStringLiteral("TEACH"),
                        const QString& reason = QStringLiteral("Maths"))
 {
-    LegacyBooking b;
-    b.key = key;
-    b.date = LegacyGen::dateValue(QDateTime(QDate(2026, 3, 5), QTime(10, 0)));
-    b.period = code;
-    b.bookedBy = by;
-    b.reason = reason;
-    return b;
+    return {key, LegacyGen::dateValue(QDateTime(QDate(2026, 3, 5), QTime(10, 0))), code, by, QString(), reason};
 }
 
 class WizardTest : public DataFixture {
@@ -75,6 +56,12 @@ protected:
         addUser({ProfileUserName, 7, true});
         addUser({QStringLiteral("TEACH"), 20});
         addPeriods(8);
+        openForm();
+    }
+    // A wizard shown with both folders and the password filled in.
+    void openForm()
+    {
+        form.reset();
         form = std::make_unique<TSelbrinFrm>();
         form->sleeper = [this](int seconds) {
             waits << seconds;
@@ -127,15 +114,25 @@ protected:
         };
         run();
     }
-    QString userField(const QString& name, const char* field)
+    // A field of the user or item of that name.
+    QString fieldOf(const char* table, const QString& name, const char* field)
     {
-        return db().scalar(QStringLiteral("SELECT \"%1\" FROM Users WHERE username = ?").arg(QLatin1String(field)),
+        const char* key = qstrcmp(table, "Users") == 0 ? "username" : "ItemName";
+        return db().scalar(QStringLiteral("SELECT \"%1\" FROM %2 WHERE %3 = ?")
+                               .arg(QLatin1String(field), QLatin1String(table), QLatin1String(key)),
                            {name}).toString();
     }
-    QString itemField(const QString& name, const char* field)
+    void expectRow(const char* table, const QString& name,
+                   std::initializer_list<std::pair<const char*, const char*>> fields)
     {
-        return db().scalar(QStringLiteral("SELECT \"%1\" FROM items WHERE ItemName = ?").arg(QLatin1String(field)),
-                           {name}).toString();
+        for (const auto& [field, value] : fields)
+            EXPECT_EQ(fieldOf(table, name, field), QLatin1String(value)) << name.toStdString() << ' ' << field;
+    }
+    void expectLogged(const QStringList& wanted)
+    {
+        const QStringList lines = logLines();
+        for (const QString& line : wanted)
+            EXPECT_TRUE(lines.contains(line)) << line.toStdString();
     }
 
     QTemporaryDir legacy;
@@ -268,7 +265,6 @@ TEST_F(WizardTest, PeriodStepAlignsTheFirstPeriodsAndMapsCodes)
 
 TEST_F(WizardTest, EachCheckReturnsToItsStepWithTheFlagsUntouched)
 {
-    write(LegacyGen::generate(5, 3, 3, 3));
     const QString untouched = systemRow();
     struct Case {
         const char* name;
@@ -379,27 +375,33 @@ TEST_F(WizardTest, AnUnreadableFileStopsTheRunNamingIt)
     EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
 }
 
-TEST_F(WizardTest, ClosingDuringTheRunStopsAfterTheRecord)
+// Closing the wizard, or Escape (which keeps it shown while the record
+// ends), stops the run after the current record.
+TEST_F(WizardTest, ClosingOrEscapeDuringTheRunStopsAfterTheRecord)
 {
-    bool finished = false;
-    QObject::connect(form.get(), &QDialog::finished, [&] { finished = true; });
-    runActingAtBooking(2, [this] { form->close(); });
-    EXPECT_TRUE(finished);
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 2);
-    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped by closing the wizard before record 3 of Booking.IBD"));
-}
-
-TEST_F(WizardTest, EscapeDuringTheRunStopsAfterTheRecordAsClosingDoes)
-{
-    bool visibleAfterEscape = false;
-    runActingAtBooking(2, [&] {
-        QTest::keyClick(form.get(), Qt::Key_Escape);
-        visibleAfterEscape = form->isVisible();
-    });
-    EXPECT_TRUE(visibleAfterEscape);
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 2);
-    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped by closing the wizard before record 3 of Booking.IBD"));
-    EXPECT_EQ(form->result(), mrCancel);
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "close");
+        if (escape) {
+            db().exec(QStringLiteral("DELETE FROM bookings"));
+            openForm();
+        }
+        bool finished = false;
+        bool visibleAfterEscape = false;
+        QObject::connect(form.get(), &QDialog::finished, [&] { finished = true; });
+        runActingAtBooking(2, [&] {
+            if (escape) {
+                QTest::keyClick(form.get(), Qt::Key_Escape);
+                visibleAfterEscape = form->isVisible();
+            } else {
+                form->close();
+            }
+        });
+        EXPECT_TRUE(finished);
+        EXPECT_EQ(visibleAfterEscape, escape);
+        EXPECT_EQ(form->result(), mrCancel);
+        EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 2);
+        EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped by closing the wizard before record 3 of Booking.IBD"));
+    }
 }
 
 // Restoring a minimized wizard shows it again, which is not its first
@@ -449,28 +451,21 @@ TEST_F(WizardTest, UsersAreAddedOverwrittenOrKeptAndAdminIsProtected)
     write(LegacyInstall{{admin, blank, none, lower, fresh, old}, {}, {}, {}, false});
     run();
     // The administrator keeps its level, rights and password.
-    EXPECT_EQ(userField(QStringLiteral("ADMIN"), "accesslevel"), QStringLiteral("250"));
+    expectRow("Users", QStringLiteral("ADMIN"), {{"accesslevel", "250"}});
     EXPECT_TRUE(ImportCheckPassword(QStringLiteral("ADMIN"), QStringLiteral("SECRET")));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Users WHERE username = ''")), 0);
     // "[NONE]" marks an unused record; "[none]" is a name like any other.
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Users WHERE username = '[NONE]'")), 1);
     // Added: upper-cased, the template's rights, the 4.x flags and a level of at most 200.
-    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "username"), QStringLiteral("NEWBIE"));
-    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "accesslevel"), QStringLiteral("200"));
-    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "canMakeBookings"), QStringLiteral("1"));
-    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "isAdministrator"), QStringLiteral("1"));
-    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "isStaff"), QStringLiteral("0"));
-    EXPECT_EQ(userField(QStringLiteral("NEWBIE"), "Online"), QStringLiteral("0"));
+    expectRow("Users", QStringLiteral("NEWBIE"), {{"username", "NEWBIE"}, {"accesslevel", "200"},
+                                                  {"canMakeBookings", "1"}, {"isAdministrator", "1"},
+                                                  {"isStaff", "0"}, {"Online", "0"}});
     EXPECT_TRUE(ImportCheckPassword(QStringLiteral("NEWBIE"), QStringLiteral("mixpass")));
     // Overwritten: the 4.x password as it was, the full name, level 0 as read, offline.
-    EXPECT_EQ(Unscramble(userField(QStringLiteral("OLD"), "password")), QStringLiteral("KeepCase"));
-    EXPECT_EQ(userField(QStringLiteral("OLD"), "FullName"), QStringLiteral("Renamed"));
-    EXPECT_EQ(userField(QStringLiteral("OLD"), "accesslevel"), QStringLiteral("0"));
-    EXPECT_EQ(userField(QStringLiteral("OLD"), "Online"), QStringLiteral("0"));
-    const QStringList lines = logLines();
-    EXPECT_TRUE(lines.contains(QStringLiteral("* Adding User NEWBIE")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("* Overwriting User OLD")));
-    EXPECT_FALSE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("ADMIN")));
+    EXPECT_EQ(Unscramble(fieldOf("Users", QStringLiteral("OLD"), "password")), QStringLiteral("KeepCase"));
+    expectRow("Users", QStringLiteral("OLD"), {{"FullName", "Renamed"}, {"accesslevel", "0"}, {"Online", "0"}});
+    expectLogged({QStringLiteral("* Adding User NEWBIE"), QStringLiteral("* Overwriting User OLD")});
+    EXPECT_FALSE(logLines().join(QLatin1Char('\n')).contains(QStringLiteral("ADMIN")));
 }
 
 TEST_F(WizardTest, UsersAreKeptWithTheSecondChoice)
@@ -480,7 +475,7 @@ TEST_F(WizardTest, UsersAreKeptWithTheSecondChoice)
     toStep(5);
     form->userprecedence->setItemIndex(1);
     run();
-    EXPECT_EQ(userField(QStringLiteral("OLD"), "accesslevel"), QStringLiteral("30"));
+    expectRow("Users", QStringLiteral("OLD"), {{"accesslevel", "30"}});
     EXPECT_TRUE(logLines().contains(QStringLiteral("* User OLD already exists in Tavrell and will not be overwritten")));
 }
 
@@ -497,16 +492,12 @@ TEST_F(WizardTest, InventoryIsAddedOverwrittenOrKept)
                         {QStringLiteral("Rooms"), QStringLiteral("KIT")},
                         true});
     run();
-    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "ItemName"), QStringLiteral("ROOM 1"));
-    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "Manager"), QStringLiteral("BOSS"));
-    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "minSecurity"), QStringLiteral("1"));
-    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "ItemDescription"), longText.left(150));
-    EXPECT_EQ(itemField(QStringLiteral("ROOM 1"), "isAvailable"), QStringLiteral("1"));
-    EXPECT_EQ(itemField(QStringLiteral("Projector"), "ItemName"), QStringLiteral("Projector"));
-    EXPECT_EQ(itemField(QStringLiteral("Projector"), "Manager"), QStringLiteral("boss"));
-    EXPECT_EQ(itemField(QStringLiteral("Projector"), "minSecurity"), QStringLiteral("1"));
-    EXPECT_EQ(itemField(QStringLiteral("Projector"), "AuthCode"), QStringLiteral("keepme"));
-    EXPECT_TRUE(itemField(QStringLiteral("Projector"), "BarCode").startsWith(QLatin1Char('*')));
+    expectRow("items", QStringLiteral("ROOM 1"),
+              {{"ItemName", "ROOM 1"}, {"Manager", "BOSS"}, {"minSecurity", "1"}, {"isAvailable", "1"}});
+    EXPECT_EQ(fieldOf("items", QStringLiteral("ROOM 1"), "ItemDescription"), longText.left(150));
+    expectRow("items", QStringLiteral("Projector"),
+              {{"ItemName", "Projector"}, {"Manager", "boss"}, {"minSecurity", "1"}, {"AuthCode", "keepme"}});
+    EXPECT_TRUE(fieldOf("items", QStringLiteral("Projector"), "BarCode").startsWith(QLatin1Char('*')));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items")), 2);
     // Existing categories never change; new ones carry the description.
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM catergories")), 2);
@@ -514,12 +505,10 @@ TEST_F(WizardTest, InventoryIsAddedOverwrittenOrKept)
               QStringLiteral("ours"));
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT Description FROM catergories WHERE CaterGoryName = 'Rooms'")).toString(),
               QStringLiteral("Transferred from Tavrell 4.x"));
-    const QStringList lines = logLines();
-    EXPECT_TRUE(lines.contains(QStringLiteral("* Adding Item Room 1")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("  - the description of item Room 1 was cut to 150 characters")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("* Overwriting Item Projector")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Adding Catergory Rooms")));
-    EXPECT_FALSE(lines.contains(QStringLiteral("Adding Catergory KIT")));
+    expectLogged({QStringLiteral("* Adding Item Room 1"),
+                  QStringLiteral("  - the description of item Room 1 was cut to 150 characters"),
+                  QStringLiteral("* Overwriting Item Projector"), QStringLiteral("Adding Catergory Rooms")});
+    EXPECT_FALSE(logLines().contains(QStringLiteral("Adding Catergory KIT")));
 }
 
 TEST_F(WizardTest, BookingsAreAddedReplacedOrIgnored)
@@ -547,22 +536,16 @@ TEST_F(WizardTest, BookingsAreAddedReplacedOrIgnored)
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT forReason FROM bookings WHERE Period = '1'")).toString(),
               QStringLiteral("new"));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 1);
+    expectLogged({QStringLiteral("* Overwriting Booking ") + day + QStringLiteral(" BS Room 1"),
+                  QStringLiteral("* Adding Booking ") + day + QStringLiteral(" P2 "),
+                  QStringLiteral("* Adding Booking ") + day + QStringLiteral(" P3 Room 1"),
+                  QStringLiteral("  - booking record 6 has no valid date and is skipped")});
     const QStringList lines = logLines();
-    EXPECT_TRUE(lines.contains(QStringLiteral("* Overwriting Booking ") + day + QStringLiteral(" BS Room 1")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("* Adding Booking ") + day + QStringLiteral(" P2 ")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("* Adding Booking ") + day + QStringLiteral(" P3 Room 1")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("  - booking record 6 has no valid date and is skipped")));
     EXPECT_EQ(lines.last(), QStringLiteral("2 records were refused and not imported"));
     EXPECT_EQ(lines.join(QLatin1Char('\n')).count(QStringLiteral("Booking ") + day + QStringLiteral(" P1")), 0);
 
     // The second choice: every existing slot is ignored and stays.
-    form.reset();
-    form = std::make_unique<TSelbrinFrm>();
-    form->sleeper = [](int) {};
-    form->show();
-    form->db50path->setText(dir.path());
-    form->pass->setText(QStringLiteral("secret"));
-    form->db40path->setText(legacy.path());
+    openForm();
     toStep(5);
     form->bookingprecedence->setItemIndex(1);
     run();
