@@ -89,7 +89,6 @@ protected:
         return db().scalar(QStringLiteral("SELECT %1 FROM items WHERE ItemName = ?").arg(QLatin1String(field)), {item})
             .toString();
     }
-    void answerText(const QString& text) { MainFixture::answerText(text); }
     // "*", the installation's id, six digits not starting with 0, "*".
     bool isBarcode(const QString& code)
     {
