@@ -82,7 +82,6 @@ TEST_F(PeriodGrid, ShowsOneRowPerPeriodUnderTheHostsLabel)
         EXPECT_TRUE(g->isVisible());
         EXPECT_EQ(g->pos(), QPoint(20, 56));
         EXPECT_EQ(g->height(), c.height);
-        EXPECT_EQ(g->width(), 174);
         for (int k = 1; k <= 12; ++k) {
             EXPECT_EQ(g->Box(1, k)->isVisible(), k <= c.periods) << k;
             EXPECT_EQ(g->Box(5, k)->isVisible(), k <= c.periods) << k;
@@ -90,7 +89,6 @@ TEST_F(PeriodGrid, ShowsOneRowPerPeriodUnderTheHostsLabel)
                       k <= c.periods ? names.at(k - 1) : QString());
         }
     }
-    EXPECT_EQ(host->findChild<QCheckBox*>(QStringLiteral("thp7"))->geometry(), QRect(128, 32 + 6 * 24, 17, 17));
 }
 
 TEST_F(PeriodGrid, TickBoxesStandOutFromTheBlueFaceTickedOrNot)
@@ -249,32 +247,32 @@ TEST_F(UserPicker, OnlySelectPicksAndEachShowingStartsOnTheFirstUser)
         auto* grid = d.findChild<TDBCoolGrid*>(QStringLiteral("DBUserList"));
         grid->setRow(row + grid->TitleOffset());
     };
-    EXPECT_EQ(pick([&](QDialog& d) {
-                  moveTo(d, 2);
-                  QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
-                  return mrClosed;
-              }),
-              QStringLiteral("TOM"));
-    // The next showing starts on the first user again.
-    EXPECT_EQ(pick([](QDialog&) { return mrOk; }), QStringLiteral("ANNA"));
-    // Moved, then closed by the frame or Escape: nobody.
-    EXPECT_EQ(pick([&](QDialog& d) {
-                  moveTo(d, 1);
-                  d.close();
-                  return mrClosed;
-              }),
-              QString());
-    EXPECT_EQ(pick([&](QDialog& d) {
-                  moveTo(d, 1);
-                  QTest::keyClick(&d, Qt::Key_Escape);
-                  return mrClosed;
-              }),
-              QString());
-    EXPECT_EQ(pick([&](QDialog& d) {
-                  moveTo(d, 1);
-                  return mrOk;
-              }),
-              QStringLiteral("BOB"));
+    // Each showing starts on the first user; moved, only Select or OK picks.
+    struct Step {
+        int row;                               // -1: not moved
+        std::function<void(QDialog&)> leave;   // none: OK
+        const char* picked;
+    };
+    const Step steps[] = {
+        {2, [](QDialog& d) { QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton); },
+         "TOM"},
+        {-1, nullptr, "ANNA"},
+        {1, [](QDialog& d) { d.close(); }, ""},
+        {1, [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }, ""},
+        {1, nullptr, "BOB"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.picked);
+        EXPECT_EQ(pick([&](QDialog& d) {
+                      if (step.row >= 0)
+                          moveTo(d, step.row);
+                      if (!step.leave)
+                          return mrOk;
+                      step.leave(d);
+                      return mrClosed;
+                  }),
+                  QLatin1String(step.picked));
+    }
 }
 
 } // namespace
