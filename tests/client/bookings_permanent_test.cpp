@@ -26,6 +26,20 @@ protected:
         ASSERT_EQ(found.size(), 1);
         f->DBitemlist->setCurrentItem(found.first());
     }
+    // BOB books SCREEN for "r".
+    void run(const QDate& from, const QDate& to, const WeekdayPeriods& p)
+    {
+        PermanentBookingRun(*win, QStringLiteral("SCREEN"), QStringLiteral("BOB"), QStringLiteral("r"), from, to, p);
+    }
+    // Runs what at the second placement, after its look-up.
+    void atSecondPlacement(std::function<void()> what)
+    {
+        PlaceBookingAfterFindHook = [this, what] {
+            if (++placements == 2)
+                what();
+        };
+    }
+    int placements = 0;
     void TearDown() override
     {
         CreatePermanentBookingForm()->hide();
@@ -142,8 +156,7 @@ TEST_F(Permanent, TheDialogBooksTheTickedPeriodsOfEveryWeekdayAndStaysOpen)
 
 TEST_F(Permanent, AWeekendRangeWritesOnlyTheHeading)
 {
-    PermanentBookingRun(*win, QStringLiteral("SCREEN"), QStringLiteral("BOB"), QStringLiteral("r"), QDate(2026, 3, 7),
-                        QDate(2026, 3, 8), periods({{1, {"1"}}, {5, {"1"}}}));
+    run(QDate(2026, 3, 7), QDate(2026, 3, 8), periods({{1, {"1"}}, {5, {"1"}}}));
     EXPECT_EQ(bookings(), 0);
     EXPECT_EQ(ui->alerts, QStringList(QStringLiteral("Permanent Booking Complete")));
     const QString report = reportText();
@@ -157,8 +170,7 @@ TEST_F(Permanent, TodaysPassedPeriodsAreBookedAndAnOverwriteEndsWithTheFailureTe
     // It is Wednesday 09:30: period 1 has passed, the permanent run books it.
     addBooking(QStringLiteral("SCREEN"), QDate(2026, 3, 4), QStringLiteral("2"), QStringLiteral("ANN"));
     addBooking(QStringLiteral("SCREEN"), QDate(2026, 3, 4), QStringLiteral("3"), QStringLiteral("BOSS"));
-    PermanentBookingRun(*win, QStringLiteral("SCREEN"), QStringLiteral("BOB"), QStringLiteral("r"), QDate(2026, 3, 4),
-                        QDate(2026, 3, 4), periods({{3, {"1", "2", "3"}}}));
+    run(QDate(2026, 3, 4), QDate(2026, 3, 4), periods({{3, {"1", "2", "3"}}}));
     EXPECT_EQ(rows(), (QStringList{"2026-03-04 1 SCREEN BOB r 1", "2026-03-04 2 SCREEN BOB r 1",
                                    "2026-03-04 3 SCREEN BOSS lesson 0"}));
     EXPECT_EQ(ui->alerts, QStringList(QStringLiteral(
@@ -169,8 +181,7 @@ TEST_F(Permanent, TodaysPassedPeriodsAreBookedAndAnOverwriteEndsWithTheFailureTe
 
     // A clean run afterwards does not inherit the failure.
     ui->alerts.clear();
-    PermanentBookingRun(*win, QStringLiteral("SCREEN"), QStringLiteral("BOB"), QStringLiteral("r"), QDate(2026, 3, 5),
-                        QDate(2026, 3, 5), periods({{4, {"1"}}}));
+    run(QDate(2026, 3, 5), QDate(2026, 3, 5), periods({{4, {"1"}}}));
     EXPECT_EQ(ui->alerts, QStringList(QStringLiteral("Permanent Booking Complete")));
 }
 
@@ -178,14 +189,8 @@ TEST_F(Permanent, ADatabaseErrorEndsTheRunKeepingWhatWasPlaced)
 {
     // During the second booking the periods table goes away: the third
     // booking's look-up fails with an error that leaves the engine.
-    int calls = 0;
-    PlaceBookingAfterFindHook = [&] {
-        if (++calls == 2)
-            win->data.ADOConnection.exec(QStringLiteral("ALTER TABLE periods RENAME TO periods_gone"));
-    };
-    EXPECT_THROW(PermanentBookingRun(*win, QStringLiteral("SCREEN"), QStringLiteral("BOB"), QStringLiteral("r"),
-                                     QDate(2026, 3, 9), QDate(2026, 3, 13),
-                                     periods({{1, {"1"}}, {2, {"1"}}, {3, {"1"}}, {4, {"1"}}})),
+    atSecondPlacement([this] { win->data.ADOConnection.exec(QStringLiteral("ALTER TABLE periods RENAME TO periods_gone")); });
+    EXPECT_THROW(run(QDate(2026, 3, 9), QDate(2026, 3, 13), periods({{1, {"1"}}, {2, {"1"}}, {3, {"1"}}, {4, {"1"}}})),
                  DbError);
     EXPECT_TRUE(ui->alerts.isEmpty());   // no "Complete"
     EXPECT_FALSE(StatusForm()->isVisible());
@@ -196,16 +201,11 @@ TEST_F(Permanent, ADatabaseErrorEndsTheRunKeepingWhatWasPlaced)
 
 TEST_F(Permanent, ATransactionTheDatabaseEndedNamesTheFirstDayNotStored)
 {
-    int calls = 0;
-    PlaceBookingAfterFindHook = [&] {
-        if (++calls == 2) {
-            QSqlQuery(win->data.ADOConnection.handle()).exec(QStringLiteral("ROLLBACK"));
-            throw DbError(QStringLiteral("disk I/O error"));
-        }
-    };
-    EXPECT_THROW(PermanentBookingRun(*win, QStringLiteral("SCREEN"), QStringLiteral("BOB"), QStringLiteral("r"),
-                                     QDate(2026, 3, 9), QDate(2026, 3, 10), periods({{1, {"1"}}, {2, {"1"}}})),
-                 DbError);
+    atSecondPlacement([this] {
+        QSqlQuery(win->data.ADOConnection.handle()).exec(QStringLiteral("ROLLBACK"));
+        throw DbError(QStringLiteral("disk I/O error"));
+    });
+    EXPECT_THROW(run(QDate(2026, 3, 9), QDate(2026, 3, 10), periods({{1, {"1"}}, {2, {"1"}}})), DbError);
     EXPECT_TRUE(ui->alerts.isEmpty());
     EXPECT_TRUE(reportText().endsWith(QStringLiteral("*** Nothing from ") + FormatShortDate(QDate(2026, 3, 9))
                                       + QStringLiteral(" on was stored: the database ended the run ***<br>\n"
@@ -215,13 +215,8 @@ TEST_F(Permanent, ATransactionTheDatabaseEndedNamesTheFirstDayNotStored)
 
 TEST_F(Permanent, ARunStoppedByTheProgramEndingKeepsWhatItPlacedAndSaysNothing)
 {
-    int calls = 0;
-    PlaceBookingAfterFindHook = [&] {
-        if (++calls == 2)
-            ProgramEnding = true;
-    };
-    PermanentBookingRun(*win, QStringLiteral("SCREEN"), QStringLiteral("BOB"), QStringLiteral("r"), QDate(2026, 3, 9),
-                        QDate(2026, 3, 13), periods({{1, {"1"}}, {2, {"1"}}, {3, {"1"}}}));
+    atSecondPlacement([] { ProgramEnding = true; });
+    run(QDate(2026, 3, 9), QDate(2026, 3, 13), periods({{1, {"1"}}, {2, {"1"}}, {3, {"1"}}}));
     EXPECT_EQ(rows(), (QStringList{"2026-03-09 1 SCREEN BOB r 1", "2026-03-10 1 SCREEN BOB r 1"}));
     EXPECT_TRUE(ui->alerts.isEmpty());
     EXPECT_FALSE(StatusForm()->isVisible());

@@ -65,6 +65,15 @@ protected:
             {on ? 1 : 0});
     }
     QAction* action(const char* name) { return win->findChild<QAction*>(QLatin1String(name)); }
+    // A click without the right: the entry's text, or nothing, and no dialog.
+    void expectRefused(const GatedEntry& e)
+    {
+        ui->shown.clear();
+        ui->alerts.clear();
+        action(e.action)->trigger();
+        EXPECT_EQ(ui->alerts, e.denial.isEmpty() ? QStringList() : QStringList{e.denial});
+        EXPECT_EQ(ui->shown.size(), e.denial.isEmpty() ? 0 : 1);
+    }
 };
 
 TEST_F(Gates, EveryGatedEntryReadsItsRightAtTheClick)
@@ -73,13 +82,7 @@ TEST_F(Gates, EveryGatedEntryReadsItsRightAtTheClick)
         SCOPED_TRACE(e.action);
         QAction* a = action(e.action);
         ASSERT_NE(a, nullptr);
-
-        // Without the right: the entry's text, or nothing, and no dialog.
-        ui->shown.clear();
-        ui->alerts.clear();
-        a->trigger();
-        EXPECT_EQ(ui->alerts, e.denial.isEmpty() ? QStringList() : QStringList{e.denial});
-        EXPECT_EQ(ui->shown.size(), e.denial.isEmpty() ? 0 : 1);
+        expectRefused(e);
 
         // Granted on another client: it counts from the next click.
         setRight(e.right, true);
@@ -92,10 +95,7 @@ TEST_F(Gates, EveryGatedEntryReadsItsRightAtTheClick)
 
         // Withdrawn: refused again at the next click.
         setRight(e.right, false);
-        ui->shown.clear();
-        ui->alerts.clear();
-        a->trigger();
-        EXPECT_EQ(ui->alerts, e.denial.isEmpty() ? QStringList() : QStringList{e.denial});
+        expectRefused(e);
     }
 }
 
@@ -106,11 +106,7 @@ TEST_F(Gates, ALoggedOnUserWhoseRowWasRemovedIsRefusedEverywhere)
     second().ADOConnection.exec(QStringLiteral("DELETE FROM Users WHERE username = 'BOB'"));
     for (const GatedEntry& e : gatedEntries()) {
         SCOPED_TRACE(e.action);
-        ui->shown.clear();
-        ui->alerts.clear();
-        action(e.action)->trigger();
-        EXPECT_EQ(ui->alerts, e.denial.isEmpty() ? QStringList() : QStringList{e.denial});
-        EXPECT_EQ(ui->shown.size(), e.denial.isEmpty() ? 0 : 1);
+        expectRefused(e);
     }
 }
 

@@ -29,15 +29,7 @@ TEST_F(MenuLayout, MenusAndToolbarInTheirOrder)
             menus << a->menu()->objectName() + "=" + a->text();
     EXPECT_EQ(menus, (QStringList{"Bookings1=Item", "Find1=Find", "View1=View", "User1=User",
                                   "Administrator1=Administration", "Help1=Help"}));
-    EXPECT_EQ(entries(win->Bookings1),
-              (QStringList{"Bookitem1=Book Item", "MoveBooking1=&Move Booking", "AlterSelectedPeriods1=Alter Booking",
-                           "CancelSelectedPeriods1=Cancel Booking", "-",
-                           "CreateaPermanentBooking1=Create a Permanent Booking",
-                           "FlushAllBookings1=Flush All Bookings",
-                           "ReplicateCurrentSheetAcrossmanyfutureweeks1=Replicate Booking Sheet",
-                           "CancelBookinswithCriteria1=Cancel Bookings with Criteria", "-",
-                           "Printselectedsheet1=Print selected sheet",
-                           "Printmybookings1=Print a list of bookings by a user", "-", "ExitSystem1=Exit System"}));
+    // The Item menu and the toolbar's buttons in order: MainOps.MenuAndToolbarCarryTheEntriesThatExist.
     EXPECT_EQ(entries(win->Find1), QStringList{"Findwhenselecteditemisspare1=Find Vacancy"});
     EXPECT_EQ(entries(win->View1), QStringList{"ViewalistofitemsIbooked1=View a list of items I booked"});
     EXPECT_EQ(entries(win->User1), QStringList{"ChangePassword1=Change Password"});
@@ -51,21 +43,15 @@ TEST_F(MenuLayout, MenusAndToolbarInTheirOrder)
     EXPECT_EQ(entries(win->Help1),
               (QStringList{"CommandLineOptions1=Command Line Options", "AboutTavrell1=About Tavrell"}));
 
-    QStringList buttons;
     for (QAction* a : win->ToolBar1->actions()) {
-        if (a->isSeparator()) {
-            buttons << QStringLiteral("-");
+        if (a->isSeparator())
             continue;
-        }
         auto* b = qobject_cast<QToolButton*>(win->ToolBar1->widgetForAction(a));
         ASSERT_NE(b, nullptr);
-        EXPECT_TRUE(b->autoRaise()) << b->objectName().toStdString();
-        EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
-        buttons << b->objectName() + "=" + b->text();
+        SCOPED_TRACE(b->objectName().toStdString());
+        EXPECT_TRUE(b->autoRaise());
+        EXPECT_FALSE(b->icon().isNull());
     }
-    EXPECT_EQ(buttons, (QStringList{"ToolButton1=Book", "ToolButton2=Change", "ToolButton7=Move", "ToolButton3=Cancel",
-                                    "-", "ToolButton5=Find Spare", "ToolButton6=My Bookings"}));
-    EXPECT_EQ(win->ToolBar1->iconSize(), QSize(32, 32));
     EXPECT_EQ(win->ToolBar1->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
 }
 

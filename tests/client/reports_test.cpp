@@ -25,7 +25,6 @@ protected:
         WriteTestReportTemplates(dir.path());
         win->InitMainWindow();
     }
-    bool reportExists() const { return QFile::exists(ReportFilePath()); }
     QStringList reportLines() const { return ReportLines(); }
     void expectViewer() { ui->answer(mrOk); }
 
@@ -253,7 +252,7 @@ TEST_F(ReportsTest, TheListRefusesAnEmptyUserAndReversedDatesAndFindsNoneForStra
     f->todate->setDate(QDate(2026, 3, 5));
     f->Button2Click();
     EXPECT_EQ(ui->alerts, QStringList({PrintListMessages::UnknownUser, PrintListMessages::DatesReversed}));
-    EXPECT_FALSE(reportExists());
+    EXPECT_FALSE(QFile::exists(ReportFilePath()));
     EXPECT_EQ(f->result(), mrClosed);
 
     // A name that matches nobody, quotes and all, lists nothing; one day

@@ -326,11 +326,7 @@ TEST_F(Transactions, WhenTheEngineEndsTheWholeTransactionTheOuterCommitSaysSo)
             EXPECT_THROW(addUser({QStringLiteral("C")}), DbError) << "no write escapes outside the scope";
             EXPECT_THROW(inner.commit(), DbError);
         }
-        EXPECT_THROW(
-            {
-                WriteTransaction again(db());
-            },
-            DbError);
+        EXPECT_THROW(WriteTransaction again(db()), DbError) << "no new scope opens on a lost transaction";
         try {
             outer.commit();
             FAIL() << "the outer commit succeeded";
