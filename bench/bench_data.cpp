@@ -16,6 +16,9 @@
 //   bench_data           5,000 users, 1,000 items, 1,000,000 bookings, and
 //                        a second school of 50,000 users
 //   bench_data --small   a small school, for a quick check
+//   bench_data --only NAME[,NAME]   only the named parts: data (the data
+//                        layer, the runs, the reports and the larger school),
+//                        import, upgrade
 #include "Alerts.h"
 #include "BookingRuns.h"
 #include "Bookings.h"
@@ -316,6 +319,13 @@ Paired paired(int calls, int rounds, const std::function<void(int)>& engine, con
 
 int g_failures = 0;
 
+// The parts named after --only (all of them when it is not given).
+QStringList g_only;
+bool wanted(const char* part)
+{
+    return g_only.isEmpty() || g_only.contains(QLatin1String(part));
+}
+
 void report(const char* what, const Paired& p, double goal)
 {
     const bool ok = p.ratio <= goal;
@@ -516,6 +526,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const bool small = app.arguments().contains(QStringLiteral("--small"));
+    const int onlyAt = app.arguments().indexOf(QStringLiteral("--only"));
+    if (onlyAt > 0 && onlyAt + 1 < app.arguments().size())
+        g_only = app.arguments().at(onlyAt + 1).split(QLatin1Char(','));
     // Every booking with the disk's wait costs a flush to the disk; the
     // quick run books few of them.
     const Size n = small ? Size{500, 100, 20000, 5000, 20000, 40, 100, 4}
@@ -528,131 +541,137 @@ int main(int argc, char** argv)
     const Places places(firstDay.addDays(400), n.items);
     QElapsedTimer t;
     try {
-        t.start();
-        generate(path, n.users, n.items, n.bookings, firstDay);
-        std::printf("generated %d users, %d items, %d bookings in %.1f s\n", n.users, n.items, n.bookings,
-                    t.elapsed() / 1000.0);
+        if (wanted("data")) {
+            t.start();
+            generate(path, n.users, n.items, n.bookings, firstDay);
+            std::printf("generated %d users, %d items, %d bookings in %.1f s\n", n.users, n.items, n.bookings,
+                        t.elapsed() / 1000.0);
 
-        // Opening the data module, and the first insert into the bookings table.
-        const long before = residentKb();
-        t.start();
-        auto dm = std::make_unique<DataModule>();
-        dm->connectTo(path);
-        dm->openTables();
-        const double openMs = t.nsecsElapsed() / 1e6;
-        SetDM(dm.get());
-        limit("open the data module", openMs, "ms", 200);
-        const long beforeInsert = residentKb();
-        dm->BookingsTable.appendRecord({QVariant(), DateValue::dateText(firstDay.addDays(399)), periodName(1),
-                                        itemName(0), userName(0), QStringLiteral("First insert")});
-        limit("first insert into the bookings table", (residentKb() - beforeInsert) / 1024.0, "MB", 5);
+            // Opening the data module, and the first insert into the bookings table.
+            const long before = residentKb();
+            t.start();
+            auto dm = std::make_unique<DataModule>();
+            dm->connectTo(path);
+            dm->openTables();
+            const double openMs = t.nsecsElapsed() / 1e6;
+            SetDM(dm.get());
+            limit("open the data module", openMs, "ms", 200);
+            const long beforeInsert = residentKb();
+            dm->BookingsTable.appendRecord({QVariant(), DateValue::dateText(firstDay.addDays(399)), periodName(1),
+                                            itemName(0), userName(0), QStringLiteral("First insert")});
+            limit("first insert into the bookings table", (residentKb() - beforeInsert) / 1024.0, "MB", 5);
 
-        sqlite3* handle = rawHandle(dm->ADOConnection);
-        RawBooker raw(handle);
-        int series = 0;
-        report("PlaceBooking, the 8th user", bookAs(userName(7), places, series, n, raw), 2);
-        report("PlaceBooking, the middle user", bookAs(userName(n.users / 2), places, series, n, raw), 2);
-        report("PlaceBooking, the last user", bookAs(userName(n.users - 1), places, series, n, raw), 2);
+            sqlite3* handle = rawHandle(dm->ADOConnection);
+            RawBooker raw(handle);
+            int series = 0;
+            report("PlaceBooking, the 8th user", bookAs(userName(7), places, series, n, raw), 2);
+            report("PlaceBooking, the middle user", bookAs(userName(n.users / 2), places, series, n, raw), 2);
+            report("PlaceBooking, the last user", bookAs(userName(n.users - 1), places, series, n, raw), 2);
 
-        // Another client commits a booking between every two calls.
-        {
-            Database other;
-            other.open(path);
-            RawBooker otherRaw(rawHandle(other));
-            const int theirs = series++;
-            int k = 0;
-            report("PlaceBooking, another client booking between",
-                   bookAs(userName(n.users / 2), places, series, n, raw,
-                          [&] {
-                              otherRaw.book(places.item(k), places.day(theirs, k), places.period(k), userName(1));
-                              ++k;
-                          }),
-                   2.5);
+            // Another client commits a booking between every two calls.
+            {
+                Database other;
+                other.open(path);
+                RawBooker otherRaw(rawHandle(other));
+                const int theirs = series++;
+                int k = 0;
+                report("PlaceBooking, another client booking between",
+                       bookAs(userName(n.users / 2), places, series, n, raw,
+                              [&] {
+                                  otherRaw.book(places.item(k), places.day(theirs, k), places.period(k), userName(1));
+                                  ++k;
+                              }),
+                       2.5);
+            }
+
+            // What a run of bookings pays: no wait for the disk on either side.
+            dm->ADOConnection.exec(QStringLiteral("PRAGMA synchronous = OFF"));
+            report("PlaceBooking CPU only (synchronous off)", bookAs(userName(n.users / 2), places, series, n, raw), 4);
+            dm->ADOConnection.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+
+            // One item's week.
+            {
+                RawWeek rawWeek(handle);
+                long cells = 0, rawCells = 0;
+                const auto week = [&](int w) { return std::pair{itemName((w * 37) % n.items), firstDay.addDays(w % 70)}; };
+                const Paired p = paired(
+                    n.weeks, n.rounds,
+                    [&](int w) {
+                        const auto [item, monday] = week(w);
+                        for (const WeekBooking& b : ReadItemWeek(item, monday))
+                            if (b.order != -1)
+                                cells += b.period.toUtf8().size() + b.bookedBy.toUtf8().size();
+                    },
+                    [&](int w) {
+                        const auto [item, monday] = week(w);
+                        rawCells += rawWeek.read(item, monday);
+                    });
+                report("one item's week (ReadItemWeek vs 7 day queries)", p, 2);
+                if (cells != rawCells)
+                    std::printf("warning: the two week reads saw different data (%ld vs %ld)\n", cells, rawCells);
+            }
+            limit("resident memory after the bookings and weeks", residentKb() / 1024.0, "MB", 80);
+            std::printf("(the process grew by %.1f MB since before opening the data module)\n",
+                        (residentKb() - before) / 1024.0);
+            int renamed = 0;
+            const double periodSaveMs = benchPeriodSave(renamed);
+            limit(QStringLiteral("period save (two names exchanged, %1 bookings)").arg(renamed).toLatin1().constData(),
+                  periodSaveMs, "ms", 5000);
+            reportFigures(dir.path(), firstDay);
+            benchRuns(*dm, dir.path(), firstDay, n);
+            SetDM(nullptr);
+            dm.reset();
+
+            RunClientTimings(path, QStringLiteral("U%1").arg(n.users / 2), itemName(n.items / 2));
+
+            // A larger school: the middle user of many more.
+            t.start();
+            generate(bigPath, n.bigUsers, n.items, n.bigBookings, firstDay);
+            std::printf("generated %d users, %d items, %d bookings in %.1f s\n", n.bigUsers, n.items, n.bigBookings,
+                        t.elapsed() / 1000.0);
+            dm = std::make_unique<DataModule>();
+            dm->connectTo(bigPath);
+            dm->openTables();
+            SetDM(dm.get());
+            {
+                RawBooker bigRaw(rawHandle(dm->ADOConnection));
+                int bigSeries = 0;
+                const QString what = QStringLiteral("PlaceBooking, the middle of %1 users").arg(n.bigUsers);
+                report(what.toLatin1().constData(), bookAs(userName(n.bigUsers / 2), places, bigSeries, n, bigRaw), 2);
+            }
+            SetDM(nullptr);
+            dm.reset();
         }
-
-        // What a run of bookings pays: no wait for the disk on either side.
-        dm->ADOConnection.exec(QStringLiteral("PRAGMA synchronous = OFF"));
-        report("PlaceBooking CPU only (synchronous off)", bookAs(userName(n.users / 2), places, series, n, raw), 4);
-        dm->ADOConnection.exec(QStringLiteral("PRAGMA synchronous = FULL"));
-
-        // One item's week.
-        {
-            RawWeek rawWeek(handle);
-            long cells = 0, rawCells = 0;
-            const auto week = [&](int w) { return std::pair{itemName((w * 37) % n.items), firstDay.addDays(w % 70)}; };
-            const Paired p = paired(
-                n.weeks, n.rounds,
-                [&](int w) {
-                    const auto [item, monday] = week(w);
-                    for (const WeekBooking& b : ReadItemWeek(item, monday))
-                        if (b.order != -1)
-                            cells += b.period.toUtf8().size() + b.bookedBy.toUtf8().size();
-                },
-                [&](int w) {
-                    const auto [item, monday] = week(w);
-                    rawCells += rawWeek.read(item, monday);
-                });
-            report("one item's week (ReadItemWeek vs 7 day queries)", p, 2);
-            if (cells != rawCells)
-                std::printf("warning: the two week reads saw different data (%ld vs %ld)\n", cells, rawCells);
-        }
-        limit("resident memory after the bookings and weeks", residentKb() / 1024.0, "MB", 80);
-        std::printf("(the process grew by %.1f MB since before opening the data module)\n",
-                    (residentKb() - before) / 1024.0);
-        int renamed = 0;
-        const double periodSaveMs = benchPeriodSave(renamed);
-        limit(QStringLiteral("period save (two names exchanged, %1 bookings)").arg(renamed).toLatin1().constData(),
-              periodSaveMs, "ms", 5000);
-        reportFigures(dir.path(), firstDay);
-        benchRuns(*dm, dir.path(), firstDay, n);
-        SetDM(nullptr);
-        dm.reset();
-
-        RunClientTimings(path, QStringLiteral("U%1").arg(n.users / 2), itemName(n.items / 2));
-
-        // A larger school: the middle user of many more.
-        t.start();
-        generate(bigPath, n.bigUsers, n.items, n.bigBookings, firstDay);
-        std::printf("generated %d users, %d items, %d bookings in %.1f s\n", n.bigUsers, n.items, n.bigBookings,
-                    t.elapsed() / 1000.0);
-        dm = std::make_unique<DataModule>();
-        dm->connectTo(bigPath);
-        dm->openTables();
-        SetDM(dm.get());
-        {
-            RawBooker bigRaw(rawHandle(dm->ADOConnection));
-            int bigSeries = 0;
-            const QString what = QStringLiteral("PlaceBooking, the middle of %1 users").arg(n.bigUsers);
-            report(what.toLatin1().constData(), bookAs(userName(n.bigUsers / 2), places, bigSeries, n, bigRaw), 2);
-        }
-        SetDM(nullptr);
-        dm.reset();
 
         // The importer: a full 4.x installation into 100,000 bookings.
-        const QString importPath = dir.filePath(QStringLiteral("import/data.mdb"));
-        QDir().mkpath(QFileInfo(importPath).absolutePath());
-        generate(importPath, small ? 100 : 500, small ? 100 : 1000, small ? 10000 : 100000, firstDay);
-        const double importS = BenchImport(importPath, small);
-        if (importS < 0)
-            return 1;
-        limit("import of a 4.x installation", importS, "s", 20);
+        if (wanted("import")) {
+            const QString importPath = dir.filePath(QStringLiteral("import/data.mdb"));
+            QDir().mkpath(QFileInfo(importPath).absolutePath());
+            generate(importPath, small ? 100 : 500, small ? 100 : 1000, small ? 10000 : 100000, firstDay);
+            const double importS = BenchImport(importPath, small);
+            if (importS < 0)
+                return 1;
+            limit("import of a 4.x installation", importS, "s", 20);
+        }
 #ifdef TAVRELL_BENCH_UPGRADE
-        // The extender's upgrade of the first school from "5B" to "5C".
-        const QString older = dir.filePath(QStringLiteral("older.mdb"));
-        t.start();
-        generate(older, n.users, n.items, n.bookings, firstDay, true);
-        std::printf("generated the same school at level 5B in %.1f s\n", t.elapsed() / 1000.0);
-        DataModule upgrading;
-        TADOCommand command;
-        upgrading.connectTo(older);
-        t.start();
-        if (!RaiseDatabaseLevel(upgrading, command))
-            throw DbError(QStringLiteral("the older database has no config row"));
-        const double upgradeS = t.nsecsElapsed() / 1e9;
-        const QString level = upgrading.ADOConnection.scalar(QStringLiteral("SELECT dbVer FROM config")).toString();
-        const int kept = upgrading.ADOConnection.scalar(QStringLiteral("SELECT count(*) FROM bookings")).toInt();
-        std::printf("upgrade 5B -> %s kept %d bookings\n", qPrintable(level), kept);
-        limit("upgrade of the first school from 5B", upgradeS, "s", 10);
+        if (wanted("upgrade")) {
+            // The extender's upgrade of the first school from "5B" to "5C".
+            const QString older = dir.filePath(QStringLiteral("older.mdb"));
+            t.start();
+            generate(older, n.users, n.items, n.bookings, firstDay, true);
+            std::printf("generated the same school at level 5B in %.1f s\n", t.elapsed() / 1000.0);
+            DataModule upgrading;
+            TADOCommand command;
+            upgrading.connectTo(older);
+            t.start();
+            if (!RaiseDatabaseLevel(upgrading, command))
+                throw DbError(QStringLiteral("the older database has no config row"));
+            const double upgradeS = t.nsecsElapsed() / 1e9;
+            const QString level = upgrading.ADOConnection.scalar(QStringLiteral("SELECT dbVer FROM config")).toString();
+            const int kept = upgrading.ADOConnection.scalar(QStringLiteral("SELECT count(*) FROM bookings")).toInt();
+            std::printf("upgrade 5B -> %s kept %d bookings\n", qPrintable(level), kept);
+            limit("upgrade of the first school from 5B", upgradeS, "s", 10);
+        }
 #endif
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_data: %s\n", e.what());
