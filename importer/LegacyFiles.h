@@ -40,8 +40,9 @@ void ReadBookingFile(const QString& folder);
 // the given one, letter case ignored; empty when no record has the key.
 QString ItemKeyToName(const QString& key);
 
-// The path of the folder's file of that name whatever its letter case (an
-// exact spelling first); empty when the folder holds none.
+// The path of the folder's regular file of that name whatever its letter
+// case (an exact spelling first); empty when the folder holds none (a FIFO
+// or a device of that name counts as none).
 QString FindFileNoCase(const QString& folder, const QString& name);
 
 // Empty when the folder's data file of that name can be read and holds at

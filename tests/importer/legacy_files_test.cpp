@@ -12,9 +12,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
 #include <tuple>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -229,6 +235,84 @@ TEST_F(LegacyFilesTest, ShortOrMissingDataFileEndsInAnErrorNamingIt)
     EXPECT_FALSE(LegacyFileProblem(dir.path(), QStringLiteral("user.ibd"), 11600).isEmpty());
     EXPECT_TRUE(LegacyFileProblem(dir.path(), QStringLiteral("user.ibd"), 11599).isEmpty());
     EXPECT_FALSE(LegacyFileProblem(dir.path(), QStringLiteral("cat.ibd"), 0).isEmpty());
+}
+
+namespace {
+
+// A FIFO in the folder, with a writer that counts every time someone opens
+// it for reading (a reader's open blocks until a writer comes, and the
+// reader then sees an empty file instead of hanging).
+class CountedFifo {
+public:
+    explicit CountedFifo(const QString& path) : m_path(QFile::encodeName(path))
+    {
+        m_made = ::mkfifo(m_path.constData(), 0644) == 0;
+        if (m_made)
+            m_writer = std::thread([this] {
+                while (!m_stop) {
+                    const int fd = ::open(m_path.constData(), O_WRONLY);
+                    if (fd >= 0 && !m_stop)
+                        ++m_opens;
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+            });
+    }
+    ~CountedFifo()
+    {
+        if (!m_made)
+            return;
+        m_stop = true;
+        // A reader of our own lets the writer's last open through.
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
+        m_writer.join();
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(m_path.constData());
+    }
+    bool made() const { return m_made; }
+    int opens() const { return m_opens; }
+
+private:
+    QByteArray m_path;
+    bool m_made = false;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_opens{0};
+    std::thread m_writer;
+};
+
+} // namespace
+
+TEST_F(LegacyFilesTest, FifosNamedLikeTheFilesCountAsMissing)
+{
+    // A data file: missing for the check and the reader. A lock file: a
+    // missing lock is released. Either way the FIFO is never opened.
+    struct Case {
+        const char* name;
+        bool lock;
+    } const cases[] = {{"USER.IBD", false}, {"user.Ibd", false}, {"booking.lck", true}, {"BOOKING.LCK", true}};
+    const LegacyInstall in = LegacyGen::generate(2, 2, 2, 2);
+    writeBytes(file("Booking.IBD"), LegacyGen::bookingFile(in.bookings));
+    for (const Case& c : cases) {
+        CountedFifo fifo(file(c.name));
+        ASSERT_TRUE(fifo.made()) << c.name;
+        if (c.lock) {
+            EXPECT_FALSE(IsLocked('B')) << c.name;
+            ReadBookingFile(dir.path());
+            EXPECT_EQ(LegacyTables().bookings[1].key, in.bookings[1].key) << c.name;
+        } else {
+            EXPECT_EQ(LegacyFileProblem(dir.path(), QStringLiteral("user.ibd"), 0),
+                      QStringLiteral("\"user.ibd\" is missing"))
+                << c.name;
+            try {
+                ReadUserFile(dir.path());
+                ADD_FAILURE() << c.name << ": no error";
+            } catch (const IoError& e) {
+                EXPECT_TRUE(e.text().endsWith(QStringLiteral("the file is missing"))) << e.text().toStdString();
+            }
+        }
+        EXPECT_EQ(fifo.opens(), 0) << c.name;
+    }
 }
 
 TEST_F(LegacyFilesTest, ItemKeyToNameMatchesKeysIgnoringCase)
