@@ -174,6 +174,21 @@ void ReadBookingFile(const QString& folder)
               Legacy::BookingSize, ParseBookingRecord);
 }
 
+QStringList ReadCategoryText(QIODevice& file)
+{
+    CategoryLines lines;
+    QByteArray piece(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = file.read(piece.data(), piece.size());
+        if (n < 0)
+            throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" cannot be read: %2")
+                              .arg(Legacy::CategoryFileName, file.errorString()));
+        if (n == 0)
+            return lines.take();
+        lines.add(QByteArrayView(piece.constData(), n));
+    }
+}
+
 QString ItemKeyToName(const QString& key)
 {
     const QString wanted = key.toUpper();

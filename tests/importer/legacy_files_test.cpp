@@ -150,6 +150,18 @@ TEST(LegacyFormat, CategoryLinesAndLockTexts)
              {"Rooms\r\n\r\nLaptops", {"Rooms", "", "Laptops"}}, {"\xe9t\xe9\r\n", {QStringLiteral("\u00e9t\u00e9")}},
              {"", {}}})
         EXPECT_EQ(ParseCategoryText(text), lines) << text;
+    // A line longer than a stored name keeps the name's width and an ellipsis.
+    const QByteArray fifty(50, 'n'), cut = fifty + "\xe2\x80\xa6";
+    for (const auto& [text, lines] : std::initializer_list<std::pair<QByteArray, QStringList>>{
+             {fifty + "\r\n", {fifty}}, {fifty + "x\r\nA", {cut, "A"}}, {fifty + "xy", {cut}},
+             {fifty + QByteArray(500, 'x') + "\r\n\r\n", {cut, ""}}}) {
+        EXPECT_EQ(ParseCategoryText(text), lines) << text.size();
+        // Fed byte by byte, the same lines.
+        CategoryLines pieces;
+        for (const char c : text)
+            pieces.add(QByteArrayView(&c, 1));
+        EXPECT_EQ(pieces.take(), lines) << text.size();
+    }
     EXPECT_EQ(LegacyGen::categoryFile({"A", "", "B"}), QByteArray("A\r\n\r\nB\r\n"));
 
     // The lock states themselves are read through the files below.
@@ -281,6 +293,19 @@ private:
     std::thread m_writer;
 };
 
+// The peak resident memory of the process in KiB (VmHWM); -1 when unknown.
+qint64 peakResidentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
 } // namespace
 
 TEST_F(LegacyFilesTest, FifosNamedLikeTheFilesCountAsMissing)
@@ -313,6 +338,34 @@ TEST_F(LegacyFilesTest, FifosNamedLikeTheFilesCountAsMissing)
         }
         EXPECT_EQ(fifo.opens(), 0) << c.name;
     }
+}
+
+TEST_F(LegacyFilesTest, AHugeCategoryLineIsNeverHeldWhole)
+{
+    QFile f(file("CAT.IBD"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    constexpr int Megabytes = 64;
+    const QByteArray mega(1 << 20, 'x');
+    f.write("Rooms\r\n");
+    for (int i = 0; i < Megabytes; ++i)
+        f.write(mega);
+    f.write("\r\nLaptops\r\n");
+    f.close();
+
+    // Measured from here: the peak is reset to what the process holds now.
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        GTEST_SKIP() << "the peak resident memory cannot be reset here";
+    clear.close();
+    const qint64 before = peakResidentKiB();
+    ASSERT_GT(before, 0);
+
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = ReadCategoryText(f);
+    const qint64 grown = peakResidentKiB() - before;
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("Rooms"), QString(50, QLatin1Char('x')) + QChar(0x2026),
+                                  QStringLiteral("Laptops")}));
+    EXPECT_LT(grown, Megabytes * 1024 / 16) << grown << " KiB for a line of " << Megabytes << " MiB";
 }
 
 TEST_F(LegacyFilesTest, ItemKeyToNameMatchesKeysIgnoringCase)
