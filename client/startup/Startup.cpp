@@ -107,7 +107,7 @@ public:
     {
         Random::randomize();
         LoadClientPictures();
-        QCoreApplication::setApplicationName(M::AppTitle);
+        SetApplicationTitle(M::AppTitle);
         SetMainWindow(m_host.window());
         SetDM(&m_host.dataModule());
         CmdLineHelpForm();
