@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     // A windowing program needs a screen; say so plainly instead of letting
     // the toolkit abort.
     if (!DisplayUsable()) {
-        std::fprintf(stderr, "plaxon: no display found (DISPLAY is not set, or the windowing platform has no screen); run it in a desktop session, or over ssh -X from one\n");
+        std::fprintf(stderr, "%s\n", qPrintable(NoDisplayMessage(QStringLiteral("plaxon"))));
         return 2;
     }
     TavrellApplication app(argc, argv);

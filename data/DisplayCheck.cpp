@@ -25,6 +25,13 @@ bool DisplayUsable(const QString& platform, bool hasX11Display, bool hasWaylandD
     return false;
 }
 
+QString NoDisplayMessage(const QString& program)
+{
+    return program
+           + QStringLiteral(": no display found (DISPLAY is not set, or the windowing platform has no screen); run it "
+                            "in a desktop session, or over ssh -X from one");
+}
+
 bool DisplayUsable()
 {
     return DisplayUsable(qEnvironmentVariable("QT_QPA_PLATFORM"), !qEnvironmentVariableIsEmpty("DISPLAY"),

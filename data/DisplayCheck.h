@@ -11,3 +11,7 @@ bool DisplayUsable(const QString& platform, bool hasX11Display, bool hasWaylandD
 
 // The same for the running process's environment.
 bool DisplayUsable();
+
+// The one line a program prints, before it ends, when it has no display:
+// what is missing and where to run it instead.
+QString NoDisplayMessage(const QString& program);

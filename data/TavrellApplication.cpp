@@ -25,6 +25,8 @@ bool RunShowingErrors(const std::function<void()>& work)
     return false;
 }
 
+void SetApplicationTitle(const QString& title) { QCoreApplication::setApplicationName(title); }
+
 void SetProgramFont()
 {
     QFont f(ProgramFontFamily);

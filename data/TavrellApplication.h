@@ -13,6 +13,11 @@ QString ErrorText(const std::exception& e);
 // false when an error was caught.
 bool RunShowingErrors(const std::function<void()>& work);
 
+// Sets the program's title, the name the desktop knows it by. It is the
+// application's name, not its display name: Qt appends a display name,
+// once set, to every window's caption, and the captions stand as given.
+void SetApplicationTitle(const QString& title);
+
 // The family the windows' sizes were laid out for: a sans-serif with the
 // widths of the common one of the desktop the client was designed on.
 inline const QString ProgramFontFamily = QStringLiteral("Liberation Sans");

@@ -14,10 +14,11 @@
 int main(int argc, char** argv)
 {
     if (!DisplayUsable()) {
-        std::fprintf(stderr, "morvane: no display found (DISPLAY is not set, or the windowing platform has no screen); run it under a desktop or xvfb-run\n");
+        std::fprintf(stderr, "%s\n", qPrintable(NoDisplayMessage(QStringLiteral("morvane"))));
         return 2;
     }
     TavrellApplication app(argc, argv);
+    SetApplicationTitle(ExtenderMessages::AppTitle);
     QApplication::setQuitOnLastWindowClosed(false);
     AppFolder = ProgramFolder();
 

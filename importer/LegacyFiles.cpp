@@ -102,12 +102,15 @@ QString LegacyProgramFolder()
 
 QString FindFileNoCase(const QString& folder, const QString& name)
 {
+    // Only a regular file (or a link to one) counts: opening a FIFO or a
+    // device named like a 4.x file would block for ever, so such an entry is
+    // as good as missing.
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
     if (QFileInfo(dir.filePath(name)).isFile())
         return dir.filePath(name);
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden);
     for (const QString& e : entries) {
-        if (e.compare(name, Qt::CaseInsensitive) == 0)
+        if (e.compare(name, Qt::CaseInsensitive) == 0 && QFileInfo(dir.filePath(e)).isFile())
             return dir.filePath(e);
     }
     return QString();
@@ -169,6 +172,21 @@ void ReadBookingFile(const QString& folder)
     waitWhileLocked('B');
     readTable(LegacyTables().bookings, folder, Legacy::BookingFileName, Legacy::BookingCount,
               Legacy::BookingSize, ParseBookingRecord);
+}
+
+QStringList ReadCategoryText(QIODevice& file)
+{
+    CategoryLines lines;
+    QByteArray piece(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = file.read(piece.data(), piece.size());
+        if (n < 0)
+            throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" cannot be read: %2")
+                              .arg(Legacy::CategoryFileName, file.errorString()));
+        if (n == 0)
+            return lines.take();
+        lines.add(QByteArrayView(piece.constData(), n));
+    }
 }
 
 QString ItemKeyToName(const QString& key)

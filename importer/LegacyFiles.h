@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+class QIODevice;
+
 // The file layer over a version 4.x installation: the three record files
 // read whole into tables in memory (kept for the life of the program; a
 // second read overwrites them), the lock protocol of the 4.x clients, and
@@ -36,12 +38,18 @@ void ReadUserFile(const QString& folder);
 void ReadInventoryFile(const QString& folder);
 void ReadBookingFile(const QString& folder);
 
+// The category names of an opened "CAT.IBD" (ParseCategoryText's rule),
+// read in pieces so that a huge line is never held whole; an IoError when
+// reading fails.
+QStringList ReadCategoryText(QIODevice& file);
+
 // The item name (as stored) of the first inventory record whose key equals
 // the given one, letter case ignored; empty when no record has the key.
 QString ItemKeyToName(const QString& key);
 
-// The path of the folder's file of that name whatever its letter case (an
-// exact spelling first); empty when the folder holds none.
+// The path of the folder's regular file of that name whatever its letter
+// case (an exact spelling first); empty when the folder holds none (a FIFO
+// or a device of that name counts as none).
 QString FindFileNoCase(const QString& folder, const QString& name);
 
 // Empty when the folder's data file of that name can be read and holds at

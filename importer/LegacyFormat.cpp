@@ -4,8 +4,10 @@
 #include <QStringEncoder>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace Legacy {
 
@@ -107,22 +109,51 @@ LegacyBooking ParseBookingRecord(QByteArrayView r)
     return b;
 }
 
+void CategoryLines::add(QByteArrayView bytes)
+{
+    // The widest name, one character beyond it and a CR.
+    constexpr qsizetype Held = Legacy::CategoryNameWidth + 2;
+    while (!bytes.isEmpty()) {
+        const qsizetype end = bytes.indexOf('\n');
+        const QByteArrayView part = end < 0 ? bytes : bytes.first(end);
+        const qsizetype kept = std::min(part.size(), Held - m_line.size());
+        m_line.append(part.first(kept));
+        m_cut = m_cut || kept < part.size();
+        m_open = true;
+        if (end < 0)
+            return;
+        endLine();
+        bytes = bytes.sliced(end + 1);
+    }
+}
+
+void CategoryLines::endLine()
+{
+    if (!m_cut && m_line.endsWith('\r'))
+        m_line.chop(1);
+    QString name = Legacy::decode(m_line);
+    if (m_cut || name.size() > Legacy::CategoryNameWidth) {
+        name.truncate(Legacy::CategoryNameWidth);
+        name += QChar(0x2026);
+    }
+    m_lines += name;
+    m_line.clear();
+    m_cut = false;
+    m_open = false;
+}
+
+QStringList CategoryLines::take()
+{
+    if (m_open)
+        endLine();
+    return std::exchange(m_lines, QStringList());
+}
+
 QStringList ParseCategoryText(QByteArrayView text)
 {
-    QStringList lines;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf('\n', start);
-        const bool last = end < 0;
-        if (last)
-            end = text.size();
-        QByteArrayView line = text.sliced(start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines += Legacy::decode(line);
-        start = end + 1;
-    }
-    return lines;
+    CategoryLines lines;
+    lines.add(text);
+    return lines.take();
 }
 
 bool IsLockText(QByteArrayView text)

@@ -36,6 +36,9 @@ inline const QString UserLockName = QStringLiteral("user.lck");
 inline const QString InventoryLockName = QStringLiteral("invent.lck");
 inline const QString BookingLockName = QStringLiteral("booking.lck");
 
+// The most characters of a category name that the 5.0 database stores.
+inline constexpr int CategoryNameWidth = 50;
+
 // The twelve 4.x period codes in their fixed day order.
 inline const QStringList PeriodCodes = {
     QStringLiteral("BS"), QStringLiteral("FM"), QStringLiteral("P1"), QStringLiteral("P2"),
@@ -133,8 +136,27 @@ LegacyBooking ParseBookingRecord(QByteArrayView record);
 
 // The category names of "CAT.IBD": one a line, CRLF or LF; an empty line is
 // an empty name; a last line without its line break counts, nothing after
-// the final line break does.
+// the final line break does. A line longer than a stored category name can
+// be is kept as its first CategoryNameWidth characters and an ellipsis
+// (U+2026): still too long to be stored, and short in the log.
 QStringList ParseCategoryText(QByteArrayView text);
+
+// The same, fed with the file's bytes piece by piece: of each line no more
+// is held than the rule above keeps, however long the line is.
+class CategoryLines {
+public:
+    void add(QByteArrayView bytes);
+    // Once every byte has been added: the lines, a last one without its
+    // line break included.
+    QStringList take();
+
+private:
+    void endLine();
+    QByteArray m_line;
+    bool m_cut = false;    // the line goes on beyond what m_line holds
+    bool m_open = false;   // a line has begun and not ended
+    QStringList m_lines;
+};
 
 // A lock file's text: locked exactly when its first line is "LOCK".
 bool IsLockText(QByteArrayView text);

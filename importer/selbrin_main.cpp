@@ -14,11 +14,11 @@
 int main(int argc, char** argv)
 {
     if (!DisplayUsable()) {
-        std::fprintf(stderr, "selbrin: no display found (DISPLAY is not set, or the windowing platform has no screen); run it under a desktop or xvfb-run\n");
+        std::fprintf(stderr, "%s\n", qPrintable(NoDisplayMessage(QStringLiteral("selbrin"))));
         return 2;
     }
     TavrellApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("QVK DB Import Update Utility"));
+    SetApplicationTitle(QStringLiteral("QVK DB Import Update Utility"));
     QApplication::setQuitOnLastWindowClosed(false);
     AppFolder = ProgramFolder();
 

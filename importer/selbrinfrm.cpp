@@ -699,7 +699,7 @@ void TSelbrinFrm::ImportCategories()
         throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" cannot be read: %2")
                           .arg(Legacy::CategoryFileName, path.isEmpty() ? QStringLiteral("the file is missing")
                                                                         : f.errorString()));
-    const QStringList lines = ParseCategoryText(f.readAll());
+    const QStringList lines = ReadCategoryText(f);
     eachRecord(Legacy::CategoryFileName, int(lines.size()), [&](int i) {
         const QString& line = lines.at(i);
         if (FindCategory(line) != -1)

@@ -23,15 +23,18 @@
 #include "autoregfrm.h"
 #include "cmdlinehelpfrm.h"
 #include "defaultrightsfrm.h"
+#include "findbookingfrm.h"
 #include "logincfgfrm.h"
 #include "logonfrm.h"
 #include "addinvfrm.h"
 #include "adminvfrm.h"
+#include "alterfrm.h"
 #include "catfrm.h"
 #include "lookupcatfrm.h"
 #include "lookupuserfrm.h"
 #include "otheroptionsfrm.h"
 #include "periodselectorfrm.h"
+#include "permanentfrm.h"
 #include "printlistbookingsfrm.h"
 #include "setperfrm.h"
 #include "usagestatsfrm.h"
@@ -45,39 +48,50 @@ namespace M = StartupMessages;
 
 void CreateClientForms()
 {
+    UsageStatsForm();
+    FindBookingForm();
+    SearchResultsForm();
     AboutForm();
+    CreatePermanentBookingForm();
+    PeriodSelectorForm();
+    ReplicateForm();
     ReporterForm();
+    PrintListBookingsForm();
     LogonForm();
     AlertForm();
     ChgPassForm();
     AutoRegForm();
-    QuestionForm();
-    InputForm();
-    StatusForm();
-    UsersOnlineForm();
     SetPeriodsForm();
-    PeriodSelectorForm();
+    CatForm();
+    QuestionForm();
     AdmUsersForm();
+    InputForm();
     AddUserForm();
+    AdminvForm();
+    AddInvForm();
     LookupUserForm();
-    PrintListBookingsForm();
-    UsageStatsForm();
+    LookupCatForm();
     LoginCfgForm();
     DefaultRightsForm();
-    CatForm();
-    LookupCatForm();
-    AddInvForm();
-    AdminvForm();
+    StatusForm();
+    AlterBookingForm();
+    UsersOnlineForm();
+    MoveForm();
+    CancelMassForm();
 }
 
 void LoadBackgroundPicture(StartupHost& host, const QPixmap& picture)
 {
     host.setBackgroundPicture(picture);
-    const QList<TFormBase*> forms = {AlertForm(),      ChgPassForm(),  LogonForm(),     AutoRegForm(),
-                                     SetPeriodsForm(), QuestionForm(), AdmUsersForm(),  InputForm(),
-                                     AddUserForm(),    LookupUserForm(), StatusForm(),  ReporterForm(),
-                                     UsersOnlineForm(), PrintListBookingsForm(), LoginCfgForm(),
-                                     DefaultRightsForm(), CatForm(), AddInvForm(),  AdminvForm()};
+    const QList<TFormBase*> forms = {AlertForm(),       ChgPassForm(),        LogonForm(),
+                                     AutoRegForm(),     SetPeriodsForm(),     CatForm(),
+                                     QuestionForm(),    AdmUsersForm(),       InputForm(),
+                                     AddUserForm(),     AdminvForm(),         AddInvForm(),
+                                     LookupUserForm(),  LookupCatForm(),      LoginCfgForm(),
+                                     DefaultRightsForm(), StatusForm(),       AlterBookingForm(),
+                                     ReplicateForm(),   CreatePermanentBookingForm(), ReporterForm(),
+                                     PrintListBookingsForm(), FindBookingForm(), UsersOnlineForm(),
+                                     MoveForm(),        CancelMassForm()};
     for (TFormBase* f : forms)
         f->setBackgroundPicture(picture);
 }
@@ -93,7 +107,7 @@ public:
     {
         Random::randomize();
         LoadClientPictures();
-        QCoreApplication::setApplicationName(M::AppTitle);
+        SetApplicationTitle(M::AppTitle);
         SetMainWindow(m_host.window());
         SetDM(&m_host.dataModule());
         CmdLineHelpForm();

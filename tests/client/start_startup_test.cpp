@@ -7,6 +7,10 @@
 #include "Seeding.h"
 #include "StatusWindows.h"
 #include "StartFixture.h"
+#include "alterfrm.h"
+#include "findbookingfrm.h"
+#include "lookupcatfrm.h"
+#include "permanentfrm.h"
 #include "usersonlinefrm.h"
 
 #include <QImage>
@@ -290,9 +294,24 @@ TEST_F(StartUp, BackgroundPicture)
     ui->answer(logon(QStringLiteral("ADMIN"), QStringLiteral("secret")));
     EXPECT_EQ(start(), StartupOutcome::Running);
     EXPECT_FALSE(win->bg.isNull());
-    EXPECT_FALSE(LogonForm()->bg.isNull());
-    EXPECT_FALSE(AlertForm()->bg.isNull());
-    EXPECT_FALSE(UsersOnlineForm()->bg.isNull());
+    // Each window shows the picture over its whole client area, the booking
+    // dialogs and the category picker as much as the others.
+    const std::pair<const char*, TFormBase*> windows[] = {
+        {"logon", LogonForm()},
+        {"alert", AlertForm()},
+        {"users online", UsersOnlineForm()},
+        {"category picker", LookupCatForm()},
+        {"alter booking", AlterBookingForm()},
+        {"replicate", ReplicateForm()},
+        {"permanent booking", CreatePermanentBookingForm()},
+        {"find spare booking", FindBookingForm()},
+        {"move booking", MoveForm()},
+        {"cancel mass bookings", CancelMassForm()}};
+    for (const auto& [name, form] : windows) {
+        const QImage shown = form->grab().toImage();
+        EXPECT_EQ(shown.pixelColor(2, 2), QColor(Qt::red)) << name;
+        EXPECT_EQ(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::red)) << name;
+    }
 
     win->hide();
     win->ForceShutdownWatchDog->stop();

@@ -1,11 +1,13 @@
-// The programs' top-level error handler and the check for a usable display,
-// which every program runs before it shows a window.
+// The programs' top-level error handler, their title, and the check for a
+// usable display, which every program runs before it shows a window.
 #include "DbError.h"
 #include "DisplayCheck.h"
 #include "IoError.h"
 #include "TavrellApplication.h"
 #include "UiScript.h"
 
+#include <QGuiApplication>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 TEST(TopLevelHandler, ShowsTheErrorAndGoesOn)
@@ -35,4 +37,38 @@ TEST(DisplayCheck, OnlyAPlatformWithAScreenWillDo)
     EXPECT_FALSE(DisplayUsable(QStringLiteral("minimal:enable_fonts"), true, true));
     // A platform that brings its own screen.
     EXPECT_TRUE(DisplayUsable(QStringLiteral("vnc:size=800x600"), false, false));
+}
+
+TEST(DisplayCheck, EveryProgramWithoutADisplaySaysWhatTheClientSays)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    for (const QString& program : {QStringLiteral("plaxon"), QStringLiteral("morvane"), QStringLiteral("selbrin")}) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TAVRELL_PROGRAM_DIR "/") + program, QStringList());
+        ASSERT_TRUE(p.waitForFinished(60000)) << program.toStdString();
+        EXPECT_EQ(p.exitCode(), 2) << program.toStdString();
+        EXPECT_EQ(p.readAllStandardError().toStdString(),
+                  program.toStdString()
+                      + ": no display found (DISPLAY is not set, or the windowing platform has no screen); run it "
+                        "in a desktop session, or over ssh -X from one\n");
+    }
+}
+
+TEST(ApplicationTitle, NamesTheProgramWithoutAddingToCaptions)
+{
+    // Qt appends a display name, once one is set, to every window's caption;
+    // the title must not set one, so a display name still follows the
+    // application's name afterwards.
+    const QString before = QCoreApplication::applicationName();
+    for (const QString& title : {QStringLiteral("Tavrell Lite"), QStringLiteral("QVK Database Extender"),
+                                QStringLiteral("QVK DB Import Update Utility")}) {
+        SetApplicationTitle(title);
+        EXPECT_EQ(QCoreApplication::applicationName().toStdString(), title.toStdString());
+        QCoreApplication::setApplicationName(title + QStringLiteral(" later"));
+        EXPECT_EQ(QGuiApplication::applicationDisplayName().toStdString(), (title + QStringLiteral(" later")).toStdString());
+    }
+    QCoreApplication::setApplicationName(before);
 }

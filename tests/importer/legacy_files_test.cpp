@@ -12,9 +12,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
 #include <tuple>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -144,6 +150,18 @@ TEST(LegacyFormat, CategoryLinesAndLockTexts)
              {"Rooms\r\n\r\nLaptops", {"Rooms", "", "Laptops"}}, {"\xe9t\xe9\r\n", {QStringLiteral("\u00e9t\u00e9")}},
              {"", {}}})
         EXPECT_EQ(ParseCategoryText(text), lines) << text;
+    // A line longer than a stored name keeps the name's width and an ellipsis.
+    const QByteArray fifty(50, 'n'), cut = fifty + "\xe2\x80\xa6";
+    for (const auto& [text, lines] : std::initializer_list<std::pair<QByteArray, QStringList>>{
+             {fifty + "\r\n", {fifty}}, {fifty + "x\r\nA", {cut, "A"}}, {fifty + "xy", {cut}},
+             {fifty + QByteArray(500, 'x') + "\r\n\r\n", {cut, ""}}}) {
+        EXPECT_EQ(ParseCategoryText(text), lines) << text.size();
+        // Fed byte by byte, the same lines.
+        CategoryLines pieces;
+        for (const char c : text)
+            pieces.add(QByteArrayView(&c, 1));
+        EXPECT_EQ(pieces.take(), lines) << text.size();
+    }
     EXPECT_EQ(LegacyGen::categoryFile({"A", "", "B"}), QByteArray("A\r\n\r\nB\r\n"));
 
     // The lock states themselves are read through the files below.
@@ -229,6 +247,125 @@ TEST_F(LegacyFilesTest, ShortOrMissingDataFileEndsInAnErrorNamingIt)
     EXPECT_FALSE(LegacyFileProblem(dir.path(), QStringLiteral("user.ibd"), 11600).isEmpty());
     EXPECT_TRUE(LegacyFileProblem(dir.path(), QStringLiteral("user.ibd"), 11599).isEmpty());
     EXPECT_FALSE(LegacyFileProblem(dir.path(), QStringLiteral("cat.ibd"), 0).isEmpty());
+}
+
+namespace {
+
+// A FIFO in the folder, with a writer that counts every time someone opens
+// it for reading (a reader's open blocks until a writer comes, and the
+// reader then sees an empty file instead of hanging).
+class CountedFifo {
+public:
+    explicit CountedFifo(const QString& path) : m_path(QFile::encodeName(path))
+    {
+        m_made = ::mkfifo(m_path.constData(), 0644) == 0;
+        if (m_made)
+            m_writer = std::thread([this] {
+                while (!m_stop) {
+                    const int fd = ::open(m_path.constData(), O_WRONLY);
+                    if (fd >= 0 && !m_stop)
+                        ++m_opens;
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+            });
+    }
+    ~CountedFifo()
+    {
+        if (!m_made)
+            return;
+        m_stop = true;
+        // A reader of our own lets the writer's last open through.
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
+        m_writer.join();
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(m_path.constData());
+    }
+    bool made() const { return m_made; }
+    int opens() const { return m_opens; }
+
+private:
+    QByteArray m_path;
+    bool m_made = false;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_opens{0};
+    std::thread m_writer;
+};
+
+// The peak resident memory of the process in KiB (VmHWM); -1 when unknown.
+qint64 peakResidentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST_F(LegacyFilesTest, FifosNamedLikeTheFilesCountAsMissing)
+{
+    // A data file: missing for the check and the reader. A lock file: a
+    // missing lock is released. Either way the FIFO is never opened.
+    struct Case {
+        const char* name;
+        bool lock;
+    } const cases[] = {{"USER.IBD", false}, {"user.Ibd", false}, {"booking.lck", true}, {"BOOKING.LCK", true}};
+    const LegacyInstall in = LegacyGen::generate(2, 2, 2, 2);
+    writeBytes(file("Booking.IBD"), LegacyGen::bookingFile(in.bookings));
+    for (const Case& c : cases) {
+        CountedFifo fifo(file(c.name));
+        ASSERT_TRUE(fifo.made()) << c.name;
+        if (c.lock) {
+            EXPECT_FALSE(IsLocked('B')) << c.name;
+            ReadBookingFile(dir.path());
+            EXPECT_EQ(LegacyTables().bookings[1].key, in.bookings[1].key) << c.name;
+        } else {
+            EXPECT_EQ(LegacyFileProblem(dir.path(), QStringLiteral("user.ibd"), 0),
+                      QStringLiteral("\"user.ibd\" is missing"))
+                << c.name;
+            try {
+                ReadUserFile(dir.path());
+                ADD_FAILURE() << c.name << ": no error";
+            } catch (const IoError& e) {
+                EXPECT_TRUE(e.text().endsWith(QStringLiteral("the file is missing"))) << e.text().toStdString();
+            }
+        }
+        EXPECT_EQ(fifo.opens(), 0) << c.name;
+    }
+}
+
+TEST_F(LegacyFilesTest, AHugeCategoryLineIsNeverHeldWhole)
+{
+    QFile f(file("CAT.IBD"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    constexpr int Megabytes = 64;
+    const QByteArray mega(1 << 20, 'x');
+    f.write("Rooms\r\n");
+    for (int i = 0; i < Megabytes; ++i)
+        f.write(mega);
+    f.write("\r\nLaptops\r\n");
+    f.close();
+
+    // Measured from here: the peak is reset to what the process holds now.
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        GTEST_SKIP() << "the peak resident memory cannot be reset here";
+    clear.close();
+    const qint64 before = peakResidentKiB();
+    ASSERT_GT(before, 0);
+
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = ReadCategoryText(f);
+    const qint64 grown = peakResidentKiB() - before;
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("Rooms"), QString(50, QLatin1Char('x')) + QChar(0x2026),
+                                  QStringLiteral("Laptops")}));
+    EXPECT_LT(grown, Megabytes * 1024 / 16) << grown << " KiB for a line of " << Megabytes << " MiB";
 }
 
 TEST_F(LegacyFilesTest, ItemKeyToNameMatchesKeysIgnoringCase)
