@@ -2,6 +2,7 @@
 
 #include "Alerts.h"
 #include "Bookings.h"
+#include "CoolGrid.h"
 #include "DataModule.h"
 #include "Lookups.h"
 #include "ReportLog.h"
@@ -294,11 +295,19 @@ int MoveSelection(Tmainfrm& w, const QString& oldItem, const QString& newItem, i
     int notMoved = 0;
     for (int c = left; c <= right && !ProgramEnding; ++c) {
         for (int r = top; r <= bottom && !ProgramEnding; ++r) {
-            const SheetSlot slot = w.CellToSlot(c, r);
-            // The cell's placement and deletion stand or fall together.
+            // The cell's slot is read, its placement and deletion made, in
+            // one transaction: a period save by another client comes before
+            // or after the whole cell.
             WriteTransaction tx(db);
-            if (FindBooking(oldItem, slot.period, slot.date) != 1)
+            DM().PeriodsTable.refresh();
+            const SheetSlot slot = w.CellToSlot(c, r);
+            if (FindBooking(oldItem, slot.period, slot.date) != 1) {
+                // The sheet showed a booking here that is not where it
+                // was (its period was renamed or moved meanwhile, say).
+                if (!w.Sheet->cells(c, r).isEmpty())
+                    ++notMoved;
                 continue;
+            }
             const QString reason = found.asString(QStringLiteral("forreason"));
             const bool permanent = found.asBoolean(QStringLiteral("isPermanent"));
             const QString by = found.asString(QStringLiteral("bookedby"));
