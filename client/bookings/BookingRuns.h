@@ -37,12 +37,19 @@ inline const QString Complete = QStringLiteral("Complete");
 // The periods ticked for each weekday, Monday to Friday, in period order.
 using WeekdayPeriods = std::array<QStringList, 5>;
 
+// How long one write transaction of a permanent booking or replication
+// runs before it is committed, in milliseconds (tests set 0: every day is
+// committed).
+extern int RunBatchMs;
+
 // Books the item on the ticked periods of every Monday to Friday from `from`
 // to `to` as permanent bookings, overwriting what the user may overwrite;
 // reports every result and ends with the closing message. The bookings of
-// whole days share one write transaction, committed about every quarter
-// second and at the end. A database error ends the run (what was placed
-// before it stays) and goes on to the caller.
+// whole days share one write transaction, committed after RunBatchMs and
+// at the end; window events run, and other clients get the file, only
+// between two. A database error ends the run (what was placed before it
+// stays, the report names the first slot not stored and why) and goes on
+// to the caller.
 void PermanentBookingRun(Tmainfrm& w, const QString& item, const QString& bookedFor, const QString& reason,
                          const QDate& from, const QDate& to, const WeekdayPeriods& periods);
 
@@ -98,6 +105,7 @@ struct MassCancelCriteria {
 };
 
 // Finds the matching bookings through the query and deletes them, last to
-// first, in one transaction; says "Complete" and re-reads the sheet.
+// first, in one transaction, during which no window event runs; says
+// "Complete" and re-reads the sheet (not when the program is ending).
 // Answers the number deleted.
 int MassCancelRun(Tmainfrm& w, Dataset& query, const MassCancelCriteria& c);
