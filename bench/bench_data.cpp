@@ -18,7 +18,8 @@
 //   bench_data --small   a small school, for a quick check
 //   bench_data --only NAME[,NAME]   only the named parts: data (the data
 //                        layer, the runs, the reports and the larger school),
-//                        import, upgrade
+//                        import, upgrade, runs-wait (another client's
+//                        booking during a permanent booking of a year)
 #include "Alerts.h"
 #include "BookingRuns.h"
 #include "Bookings.h"
@@ -58,14 +59,17 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -437,15 +441,22 @@ QDate afterSchoolDays(const QDate& from, int count)
             return d;
 }
 
+// The user the runs run as, who may make permanent bookings and cancel in
+// mass, logged on.
+void logOnBenchUser(Database& db)
+{
+    db.exec(QStringLiteral(
+        "INSERT INTO Users (username, FullName, accesslevel, canMakeBookings, canModifyBookings, "
+        "canMakePermanentBookings, canFlushBookings, AuthCode) VALUES ('BENCH', 'Bench', 250, 1, 1, 1, 1, 'abcdef')"));
+    CurrentUser = QStringLiteral("BENCH");
+}
+
 // The bulk runs of the client's booking dialogs, each called as its dialog
 // calls it: reports on, progress window shown, messages answered unseen.
 void benchRuns(DataModule& dm, const QString& folder, const QDate& firstDay, const Size& n)
 {
     reportsOn(folder);
-    dm.ADOConnection.exec(QStringLiteral(
-        "INSERT INTO Users (username, FullName, accesslevel, canMakeBookings, canModifyBookings, "
-        "canMakePermanentBookings, canFlushBookings, AuthCode) VALUES ('BENCH', 'Bench', 250, 1, 1, 1, 1, 'abcdef')"));
-    CurrentUser = QStringLiteral("BENCH");
+    logOnBenchUser(dm.ADOConnection);
     Tmainfrm w;
     const WeekdayPeriods fivePeriods{QStringList{"P1", "P2", "P3", "P4", "P5"}, QStringList{"P1", "P2", "P3", "P4", "P5"},
                                      QStringList{"P1", "P2", "P3", "P4", "P5"}, QStringList{"P1", "P2", "P3", "P4", "P5"},
@@ -515,6 +526,76 @@ void benchRuns(DataModule& dm, const QString& folder, const QDate& firstDay, con
                 static_cast<long long>(free.size()));
     std::printf("mass cancel:         %9.2f s for %d bookings (target < 1 s)\n", cancelS, cancelled);
     ModalSeam::reset();
+}
+
+// Another client's single bookings while a permanent booking of a year
+// (every period of every weekday) runs as its dialog runs it, in a school
+// of 100,000 bookings: each from a connection of its own on a thread of its
+// own, every 50 ms from shortly after the run began until it ended. Prints
+// the longest and the median wait of those bookings (from the first try to
+// the commit) beside the run's own time.
+void benchRunsWait(const QString& folder, const QDate& firstDay)
+{
+    const QString path = folder + QStringLiteral("/wait.mdb");
+    generate(path, 500, 100, 100000, firstDay);
+    DataModule dm;
+    dm.connectTo(path);
+    dm.openTables();
+    SetDM(&dm);
+    reportsOn(folder);
+    logOnBenchUser(dm.ADOConnection);
+    Tmainfrm w;
+    QStringList every;
+    for (int p = 1; p <= 12; ++p)
+        every << periodName(p);
+    const WeekdayPeriods allPeriods{every, every, every, every, every};
+
+    std::atomic<bool> started{false}, ended{false};
+    std::vector<double> waits;
+    int failed = 0;
+    QString failure;
+    std::thread other([&] {
+        Database db;
+        db.open(path);
+        RawBooker booker(rawHandle(db));
+        while (!started)
+            QThread::msleep(1);
+        QThread::msleep(100);
+        for (int k = 0; !ended; ++k) {
+            QElapsedTimer t;
+            t.start();
+            try {
+                booker.book(itemName(2), firstDay.addDays(400 + k / 12), periodName(1 + k % 12), userName(1));
+            } catch (const std::exception& e) {
+                ++failed;
+                failure = QString::fromUtf8(e.what());
+            }
+            waits.push_back(t.nsecsElapsed() / 1e6);
+            QThread::msleep(50);
+        }
+    });
+    QElapsedTimer t;
+    started = true;
+    t.start();
+    PermanentBookingRun(w, itemName(1), QStringLiteral("BENCH"), QStringLiteral("Bench"), firstDay.addDays(400),
+                        firstDay.addDays(764), allPeriods);
+    const double runS = seconds(t);
+    ended = true;
+    other.join();
+    const int placed =
+        dm.ADOConnection
+            .scalar(QStringLiteral("SELECT count(*) FROM bookings WHERE ItemBooked = ? AND isPermanent = 1"), {itemName(1)})
+            .toInt();
+    std::sort(waits.begin(), waits.end());
+    const double longest = waits.empty() ? 0 : waits.back();
+    std::printf("permanent booking of a year: %6.2f s for %d bookings; another client booked %d times meanwhile, "
+                "median wait %.1f ms\n",
+                runS, placed, int(waits.size()), waits.empty() ? 0 : waits[waits.size() / 2]);
+    if (failed)
+        std::printf("warning: %d of the other client's bookings failed: %s\n", failed, qPrintable(failure));
+    limit("another client's booking during the run", longest, "ms", 1000);
+    ModalSeam::reset();
+    SetDM(nullptr);
 }
 
 } // namespace
@@ -642,6 +723,9 @@ int main(int argc, char** argv)
             SetDM(nullptr);
             dm.reset();
         }
+
+        if (wanted("runs-wait"))
+            benchRunsWait(dir.path(), firstDay);
 
         // The importer: a full 4.x installation into 100,000 bookings.
         if (wanted("import")) {

@@ -12,8 +12,18 @@
 #include <QTimer>
 
 namespace {
-void pumpEvents() { QCoreApplication::processEvents(); }
+int g_eventsHeld = 0;
+
+void pumpEvents()
+{
+    if (g_eventsHeld == 0)
+        QCoreApplication::processEvents();
+}
 } // namespace
+
+WindowEventsHeld::WindowEventsHeld() { ++g_eventsHeld; }
+
+WindowEventsHeld::~WindowEventsHeld() { --g_eventsHeld; }
 
 // ------------------------------------------------------------------ progress
 

@@ -63,6 +63,18 @@ void StatusBegin(const QString& text, int steps);
 void StatusStep();
 void StatusEnd();
 
+// While one lives, the progress window does not let window events run. A
+// run holds them while it holds the file in a transaction: an event's
+// handler (the shutdown watch's alert, say) could stand on screen with the
+// file held for as long as it stays.
+class WindowEventsHeld {
+public:
+    WindowEventsHeld();
+    ~WindowEventsHeld();
+    WindowEventsHeld(const WindowEventsHeld&) = delete;
+    WindowEventsHeld& operator=(const WindowEventsHeld&) = delete;
+};
+
 // Begins the progress window and ends it when the scope is left, by an
 // error too.
 class StatusScope {

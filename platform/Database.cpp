@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlResult>
+#include <QThread>
 
 #include <sqlite3.h>
 
@@ -68,6 +69,8 @@ void Database::open(const QString& filePath)
     const QVariant h = m_db.driver()->handle();
     if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
         m_raw = *static_cast<sqlite3* const*>(h.constData());
+    if (m_raw)
+        sqlite3_busy_handler(m_raw, &Database::retryWhileBusy, this);
     // Qt opens any file; the first statement tells whether it is a database.
     try {
         QSqlQuery probe(m_db);
@@ -152,12 +155,27 @@ quint64 Database::busyFailures()
 
 void Database::setWaitForLock(bool on)
 {
-    const int before = m_noWaitDepth;
     m_noWaitDepth = std::max(0, m_noWaitDepth + (on ? -1 : 1));
-    if ((before == 0) == (m_noWaitDepth == 0) || !isOpen())
-        return;
-    QSqlQuery q(m_db);
-    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_noWaitDepth > 0 ? 0 : m_busyTimeout));
+}
+
+void Database::lockRetryPause()
+{
+    QThread::msleep(1);
+}
+
+// The engine's own wait sleeps up to 100 ms between two tries: behind a
+// long run that frees the file for moments between its transactions, such
+// a client would hardly ever find it free. This program's clients try
+// again every millisecond.
+int Database::retryWhileBusy(void* self, int tries)
+{
+    Database& db = *static_cast<Database*>(self);
+    if (tries == 0)
+        db.m_busySince.start();
+    if (db.m_busySince.elapsed() >= (db.m_noWaitDepth > 0 ? 0 : db.m_busyTimeout))
+        return 0;
+    lockRetryPause();
+    return 1;
 }
 
 QSqlQuery Database::prepare(const QString& sql, const QVariantList& values)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -94,6 +95,11 @@ public:
     // another program holds locked, or fail at once. Calls nest: waiting
     // comes back with the last of them (see NoLockWait).
     void setWaitForLock(bool on);
+    // One pause of a statement that waits for another client's lock, before
+    // it tries again: a millisecond's sleep. A long run that lets other
+    // clients in between its transactions leaves the file free for a few
+    // of these.
+    static void lockRetryPause();
     // How many statements, on any connection, have failed because the file
     // was locked by someone else. A run of many statements compares it
     // before and after to tell a busy file from other failures, also where
@@ -134,6 +140,10 @@ private:
     int m_busyTimeout = DefaultBusyTimeoutMs;
     sqlite3* m_raw = nullptr;
     int m_noWaitDepth = 0;
+    // The wait for another client's lock: tried again after every
+    // lockRetryPause, until the busy timeout has passed.
+    static int retryWhileBusy(void* self, int tries);
+    QElapsedTimer m_busySince;
     int runWrite(QSqlQuery& q, const QString& sql);
     bool m_wroteInTransaction = false;
     quint64 m_globalSerial = 1;

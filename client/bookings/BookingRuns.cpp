@@ -2,7 +2,9 @@
 
 #include "Alerts.h"
 #include "Bookings.h"
+#include "CoolGrid.h"
 #include "DataModule.h"
+#include "DbError.h"
 #include "Lookups.h"
 #include "ReportLog.h"
 #include "Session.h"
@@ -16,92 +18,128 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <optional>
 
 namespace M = BookingRunMessages;
+
+int RunBatchMs = 100;
 
 namespace {
 
 QDateTime dayOf(const QDate& d) { return QDateTime(d, QTime(0, 0)); }
 
-// The bookings of whole days share one write transaction, committed about
-// every quarter second and at the end, so that other clients never wait
-// long and a run does not pay for a commit per booking.
-class DayBatch {
-public:
-    explicit DayBatch(Database& db) : m_db(db) {}
-    DayBatch(const DayBatch&) = delete;
-    DayBatch& operator=(const DayBatch&) = delete;
+// Where a run stands: the day, and the period, whose writes come next.
+struct RunSlot {
+    QDate date;
+    QString period;
+};
 
-    void beginDay(const QDate& day)
+// The writes of a long run in a series of transactions (a commit per
+// booking would cost the run dearly), each committed once it has run about
+// a tenth of a second (so that the progress window's timer, which counts
+// tenths, keeps its count while no window event runs) and at the end.
+// While one is open no window event runs. Between two the run lets them
+// run, then leaves the file free for a few of the tries of another client
+// waiting for it: that client gets its turn before the run goes on.
+class RunBatches {
+public:
+    explicit RunBatches(Database& db) : m_db(db) {}
+    RunBatches(const RunBatches&) = delete;
+    RunBatches& operator=(const RunBatches&) = delete;
+
+    // The writes that follow are for the slot (a whole day without a
+    // period); opens a transaction unless one is open.
+    void at(const QDate& day, const QString& period = QString())
     {
+        m_at = {day, period};
         if (m_tx)
             return;
+        m_firstOpen = m_at;
+        m_held.emplace();
         m_tx = std::make_unique<WriteTransaction>(m_db);
-        m_firstOpenDay = day;
-        m_sinceCommit.start();
+        m_sinceBegin.start();
     }
-    void endDay()
+    // After a step of the run: commits when the transaction has run its time.
+    void step()
     {
-        if (m_tx && m_sinceCommit.elapsed() >= CommitEveryMs)
+        if (m_tx && m_sinceBegin.elapsed() >= RunBatchMs)
             commit();
     }
     void commit()
     {
         if (!m_tx)
             return;
+        store();
+        QCoreApplication::processEvents();
+        for (int i = 0; i < 3; ++i)
+            Database::lockRetryPause();
+    }
+    // After an error: stores what the open transaction still holds, and
+    // says in the report from which slot on nothing was stored, and why.
+    void reportLoss(const QString& why)
+    {
+        RunSlot from = m_lost ? m_firstOpen : m_at;
+        if (m_tx) {
+            try {
+                store();
+            } catch (...) {
+                from = m_firstOpen;
+            }
+        }
+        m_held.reset();
+        try {
+            ReportLine(QStringLiteral("*** Nothing from ") + FormatShortDate(from.date)
+                       + (from.period.isEmpty() ? QString() : QStringLiteral(", period ") + HtmlEscape(from.period))
+                       + QStringLiteral(" on was stored: ") + HtmlEscape(why) + QStringLiteral(" ***"));
+        } catch (...) {
+            // The error that ended the run is the one to show.
+        }
+    }
+
+private:
+    void store()
+    {
         std::unique_ptr<WriteTransaction> tx = std::move(m_tx);
         m_lost = true;
         tx->commit();
         m_lost = false;
-    }
-    // After an error: stores what the open transaction still holds. Answers
-    // the first day that could not be stored (invalid when nothing was lost).
-    QDate salvage()
-    {
-        if (m_tx) {
-            try {
-                commit();
-            } catch (...) {
-            }
-        }
-        return m_lost ? m_firstOpenDay : QDate();
+        m_held.reset();
     }
 
-private:
-    static constexpr int CommitEveryMs = 250;
     Database& m_db;
+    std::optional<WindowEventsHeld> m_held;
     std::unique_ptr<WriteTransaction> m_tx;
-    QDate m_firstOpenDay;
+    RunSlot m_at;
+    RunSlot m_firstOpen;
     bool m_lost = false;
-    QElapsedTimer m_sinceCommit;
+    QElapsedTimer m_sinceBegin;
 };
 
-// A run that a database error ended: what could be stored is stored, and
-// the report's last line names the first day that was lost.
-void salvageAfterError(DayBatch& batch)
+// The text of the error being handled.
+QString errorText()
 {
-    const QDate lost = batch.salvage();
-    if (!lost.isValid())
-        return;
     try {
-        ReportLine(QStringLiteral("*** Nothing from ") + FormatShortDate(lost)
-                   + QStringLiteral(" on was stored: the database ended the run ***"));
+        throw;
+    } catch (const DbError& e) {
+        return e.text();
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        // The error that ended the run is the one to show.
+        return QStringLiteral("Unknown error");
     }
 }
 
-// Walks the days of a run with their bookings batched; after an error what
-// can be stored is stored, the day lost named, and the error goes on.
+// Walks a run in batches; after an error what can be stored is stored, the
+// slots lost are named with the reason, and the error goes on.
 template <class Walk>
-void walkInDayBatches(Walk walk)
+void walkInBatches(Walk walk)
 {
-    DayBatch batch(DM().ADOConnection);
+    RunBatches batches(DM().ADOConnection);
     try {
-        walk(batch);
-        batch.commit();
+        walk(batches);
+        batches.commit();
     } catch (...) {
-        salvageAfterError(batch);
+        batches.reportLoss(errorText());
         throw;
     }
 }
@@ -135,20 +173,19 @@ void PermanentBookingRun(Tmainfrm& w, const QString& item, const QString& booked
         MainRun run(w, QStringLiteral("Creating Permanent Booking"), int(from.daysTo(to)));
         run.beginReport(QStringLiteral("Permanent Booking Report"), HtmlEscape(user));
         reportHeading(item, bookedFor, reason);
-        walkInDayBatches([&](DayBatch& batch) {
+        walkInBatches([&](RunBatches& batches) {
             for (QDate d = from; d <= to && !ProgramEnding; d = d.addDays(1)) {
-                batch.beginDay(d);
+                batches.at(d);
                 for (const QString& period : periodsOfDay(periods, d)) {
+                    batches.at(d, period);
                     const BookingResultCode code =
                         PlaceBooking(item, period, bookedFor, dayOf(d), reason, true, user, true);
                     ReportBookingResult(code);
-                    QCoreApplication::processEvents();
                     if (ProgramEnding)
                         break;
                 }
                 StatusStep();
-                QCoreApplication::processEvents();
-                batch.endDay();
+                batches.step();
             }
         });
         if (ProgramEnding)
@@ -175,14 +212,15 @@ bool ReplicationRun(Tmainfrm& w, const QString& item, const QDate& from, const Q
         ReportLine(QStringLiteral("*** To   :") + FormatShortDate(to) + QStringLiteral(" ***"));
         ReportLine(QString());
         Dataset& found = DM().BookQuery;
-        walkInDayBatches([&](DayBatch& batch) {
+        walkInBatches([&](RunBatches& batches) {
             const QDate lastSource = to.addDays(-7);
             for (QDate d = from; d <= lastSource && !ProgramEnding; d = d.addDays(1)) {
-                batch.beginDay(d);
                 const QDate target = d.addDays(7);
+                batches.at(target);
                 const int periods = HighestPeriodOrder();
                 for (int i = 1; i <= periods && !ProgramEnding; ++i) {
                     const QString p = PeriodNameAt(i);
+                    batches.at(target, p);
                     if (FindBooking(item, p, dayOf(d)) == 1) {
                         const QString by = found.asString(QStringLiteral("bookedby"));
                         const QString reason = found.asString(QStringLiteral("forreason"));
@@ -205,7 +243,7 @@ bool ReplicationRun(Tmainfrm& w, const QString& item, const QDate& from, const Q
                     }
                 }
                 StatusStep();
-                batch.endDay();
+                batches.step();
             }
         });
         if (ProgramEnding)
@@ -234,18 +272,22 @@ QList<FreeSlot> VacancySearch(Tmainfrm& w, const QStringList& items, const QDate
     const qint64 estimate = from.daysTo(to) * items.size() * (tickedCount / 5);
     MainRun run(w, QStringLiteral("Searching"), int(std::min<qint64>(estimate, INT_MAX)));
     for (const QString& item : items) {
-        // One item's look-ups share a read lock; other clients can write
-        // between items.
-        ReadTransaction reads(DM().ADOConnection);
-        for (QDate d = from; d <= to; d = d.addDays(1)) {
-            for (const QString& p : periodsOfDay(periods, d)) {
-                if (ProgramEnding)
-                    return found;
-                if (FindBooking(item, p, dayOf(d)) == -1)
-                    found.append({item, p, d, false});
-                StatusStep();
+        {
+            // One item's look-ups share a read lock, and no window event
+            // runs while it is held; other clients can write between items.
+            WindowEventsHeld held;
+            ReadTransaction reads(DM().ADOConnection);
+            for (QDate d = from; d <= to; d = d.addDays(1)) {
+                for (const QString& p : periodsOfDay(periods, d)) {
+                    if (ProgramEnding)
+                        return found;
+                    if (FindBooking(item, p, dayOf(d)) == -1)
+                        found.append({item, p, d, false});
+                    StatusStep();
+                }
             }
         }
+        QCoreApplication::processEvents();
     }
     return found;
 }
@@ -294,11 +336,19 @@ int MoveSelection(Tmainfrm& w, const QString& oldItem, const QString& newItem, i
     int notMoved = 0;
     for (int c = left; c <= right && !ProgramEnding; ++c) {
         for (int r = top; r <= bottom && !ProgramEnding; ++r) {
-            const SheetSlot slot = w.CellToSlot(c, r);
-            // The cell's placement and deletion stand or fall together.
+            // The cell's slot is read, its placement and deletion made, in
+            // one transaction: a period save by another client comes before
+            // or after the whole cell.
             WriteTransaction tx(db);
-            if (FindBooking(oldItem, slot.period, slot.date) != 1)
+            DM().PeriodsTable.refresh();
+            const SheetSlot slot = w.CellToSlot(c, r);
+            if (FindBooking(oldItem, slot.period, slot.date) != 1) {
+                // The sheet showed a booking here that is not where it
+                // was (its period was renamed or moved meanwhile, say).
+                if (!w.Sheet->cells(c, r).isEmpty())
+                    ++notMoved;
                 continue;
+            }
             const QString reason = found.asString(QStringLiteral("forreason"));
             const bool permanent = found.asBoolean(QStringLiteral("isPermanent"));
             const QString by = found.asString(QStringLiteral("bookedby"));
@@ -345,6 +395,8 @@ int MassCancelRun(Tmainfrm& w, Dataset& q, const MassCancelCriteria& c)
 
     int deleted = 0;
     {
+        // One transaction: no window event runs while it holds the file.
+        WindowEventsHeld held;
         WriteTransaction tx(DM().ADOConnection);
         q.close();
         q.setBaseTable(QStringLiteral("bookings"));
@@ -362,14 +414,16 @@ int MassCancelRun(Tmainfrm& w, Dataset& q, const MassCancelCriteria& c)
         const int rows = q.recordCount();
         MainRun run(w, QStringLiteral("Cancelling Bookings"), rows);
         q.last();
-        // The program ending stops the run; what it deleted stays deleted.
-        for (; deleted < rows && !ProgramEnding; ++deleted) {
+        for (; deleted < rows; ++deleted) {
             q.deleteCurrent();
             StatusStep();
         }
         tx.commit();
         q.close();
     }
+    // The program ending meanwhile is seen now: the cancel is whole, and
+    // nothing more is said.
+    QCoreApplication::processEvents();
     if (ProgramEnding)
         return deleted;
     ShowAlert(M::Complete);

@@ -37,12 +37,19 @@ inline const QString Complete = QStringLiteral("Complete");
 // The periods ticked for each weekday, Monday to Friday, in period order.
 using WeekdayPeriods = std::array<QStringList, 5>;
 
+// How long one write transaction of a permanent booking or replication
+// runs before it is committed, in milliseconds (tests set 0: every day is
+// committed).
+extern int RunBatchMs;
+
 // Books the item on the ticked periods of every Monday to Friday from `from`
 // to `to` as permanent bookings, overwriting what the user may overwrite;
 // reports every result and ends with the closing message. The bookings of
-// whole days share one write transaction, committed about every quarter
-// second and at the end. A database error ends the run (what was placed
-// before it stays) and goes on to the caller.
+// whole days share one write transaction, committed after RunBatchMs and
+// at the end; window events run, and other clients get the file, only
+// between two. A database error ends the run (what was placed before it
+// stays, the report names the first slot not stored and why) and goes on
+// to the caller.
 void PermanentBookingRun(Tmainfrm& w, const QString& item, const QString& bookedFor, const QString& reason,
                          const QDate& from, const QDate& to, const WeekdayPeriods& periods);
 
@@ -74,11 +81,12 @@ QList<FreeSlot> VacancySearch(Tmainfrm& w, const QStringList& items, const QDate
 void PlaceFreeSlots(Tmainfrm& w, const QList<FreeSlot>& found, const QString& bookedFor, const QString& reason);
 
 // Moves the bookings of the old item in the sheet's cells (left..right,
-// top..bottom) onto the new item, each cell in one transaction: a cell
-// whose placement is refused, overwrote a booking, or whose old booking
-// cannot be deleted stays on the old item only. Re-reads the sheet; says
-// "Cannot move all bookings selected" when a cell was not moved. Answers
-// the cells not moved.
+// top..bottom) onto the new item, each cell (its slot read afresh) in one
+// transaction: a cell whose placement is refused, overwrote a booking, or
+// whose old booking cannot be deleted stays on the old item only, and a
+// cell the sheet showed booked whose booking is not found is not moved
+// either. Re-reads the sheet; says "Cannot move all bookings selected"
+// when a cell was not moved. Answers the cells not moved.
 int MoveSelection(Tmainfrm& w, const QString& oldItem, const QString& newItem, int left, int top, int right,
                   int bottom);
 
@@ -97,6 +105,7 @@ struct MassCancelCriteria {
 };
 
 // Finds the matching bookings through the query and deletes them, last to
-// first, in one transaction; says "Complete" and re-reads the sheet.
+// first, in one transaction, during which no window event runs; says
+// "Complete" and re-reads the sheet (not when the program is ending).
 // Answers the number deleted.
 int MassCancelRun(Tmainfrm& w, Dataset& query, const MassCancelCriteria& c);

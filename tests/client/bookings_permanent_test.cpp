@@ -1,6 +1,6 @@
 // Permanent bookings and the replication of a week: the checks in their
-// order, the runs over weekdays, weekends and today, the report, and a run
-// ended by a database error.
+// order, the runs over weekdays, weekends and today, the report, a run
+// ended by a database error, and the bulk runs' window events.
 #include "BookingsFixture.h"
 
 #include "DbError.h"
@@ -9,6 +9,9 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTimer>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -40,8 +43,10 @@ protected:
         };
     }
     int placements = 0;
+    const int batchMs = RunBatchMs;
     void TearDown() override
     {
+        RunBatchMs = batchMs;
         CreatePermanentBookingForm()->hide();
         ReplicateForm()->hide();
         BookingsFixture::TearDown();
@@ -195,8 +200,77 @@ TEST_F(Permanent, ADatabaseErrorEndsTheRunKeepingWhatWasPlaced)
     EXPECT_TRUE(ui->alerts.isEmpty());   // no "Complete"
     EXPECT_FALSE(StatusForm()->isVisible());
     EXPECT_FALSE(win->RunActive());
-    EXPECT_TRUE(reportText().endsWith(QStringLiteral("<p>end of report</p></body></html>\n")));
+    const QString report = reportText();
+    EXPECT_TRUE(report.contains(QStringLiteral("*** Nothing from ") + FormatShortDate(QDate(2026, 3, 11))
+                                + QStringLiteral(", period 1 on was stored: ")))
+        << qPrintable(report);
+    EXPECT_TRUE(report.endsWith(QStringLiteral(" ***<br>\n<p>end of report</p></body></html>\n")));
     EXPECT_EQ(rows(), (QStringList{"2026-03-09 1 SCREEN BOB r 1", "2026-03-10 1 SCREEN BOB r 1"}));
+}
+
+TEST_F(Permanent, ARunTheHeldFileEndedSaysFromWhereNothingWasStoredAndWhy)
+{
+    // This client waits 300 ms for a file another client holds.
+    win->data.ADOConnection.setBusyTimeout(300);
+    win->data.connectTo(path);
+    win->data.openTables();
+    win->InitMainWindow();
+    const char* holds[] = {
+        "BEGIN",             // reading: the run's commit cannot get the file
+        "BEGIN IMMEDIATE",   // writing: the run cannot begin
+    };
+    for (const char* hold : holds) {
+        SCOPED_TRACE(hold);
+        db().exec(QString::fromLatin1(hold));
+        db().scalar(QStringLiteral("SELECT count(*) FROM bookings"));
+        EXPECT_THROW(run(QDate(2026, 3, 9), QDate(2026, 3, 10), periods({{1, {"1"}}, {2, {"1"}}})), DbError);
+        db().exec(QStringLiteral("ROLLBACK"));
+        EXPECT_EQ(bookings(), 0);
+        EXPECT_TRUE(ui->alerts.isEmpty());
+        EXPECT_TRUE(reportText().endsWith(QStringLiteral("*** Nothing from ") + FormatShortDate(QDate(2026, 3, 9))
+                                          + QStringLiteral(" on was stored: database is locked ***<br>\n"
+                                                           "<p>end of report</p></body></html>\n")))
+            << qPrintable(reportText());
+        EXPECT_EQ(win->data.ADOConnection.transactionDepth(), 0);
+    }
+}
+
+TEST_F(Permanent, NoWindowEventRunsWhileARunHoldsTheFile)
+{
+    RunBatchMs = 0;   // every day is committed, window events run between
+    int events = 0, holding = 0;
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        ++events;
+        if (sqlite3_get_autocommit(win->data.ADOConnection.rawHandle()) == 0)
+            ++holding;
+    });
+    struct Case {
+        const char* run;
+        std::function<void()> call;
+        int days;   // committed, or searched, each with its events after it
+    };
+    const Case cases[] = {
+        {"permanent", [&] { run(monday.addDays(7), monday.addDays(11), periods({{1, {"1"}}, {3, {"1", "2"}}})); }, 5},
+        {"replication", [&] { ReplicationRun(*win, QStringLiteral("SCREEN"), monday.addDays(7), monday.addDays(20), true); },
+         7},
+        {"vacancy search",
+         [&] {
+             VacancySearch(*win, {QStringLiteral("SCREEN"), QStringLiteral("laptop")}, monday.addDays(7),
+                           monday.addDays(11), periods({{1, {"1", "2"}}}), 2);
+         },
+         2},
+    };
+    watch.start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run);
+        events = holding = 0;
+        c.call();
+        EXPECT_GE(events, c.days);
+        EXPECT_EQ(holding, 0);
+    }
+    EXPECT_EQ(bookings(QStringLiteral("Date > '2026-03-15'")), 3);   // the week copied
 }
 
 TEST_F(Permanent, ATransactionTheDatabaseEndedNamesTheFirstDayNotStored)
@@ -208,7 +282,8 @@ TEST_F(Permanent, ATransactionTheDatabaseEndedNamesTheFirstDayNotStored)
     EXPECT_THROW(run(QDate(2026, 3, 9), QDate(2026, 3, 10), periods({{1, {"1"}}, {2, {"1"}}})), DbError);
     EXPECT_TRUE(ui->alerts.isEmpty());
     EXPECT_TRUE(reportText().endsWith(QStringLiteral("*** Nothing from ") + FormatShortDate(QDate(2026, 3, 9))
-                                      + QStringLiteral(" on was stored: the database ended the run ***<br>\n"
+                                      + QStringLiteral(" on was stored: The database ended the transaction after an "
+                                                       "error; nothing written in it was kept. ***<br>\n"
                                                        "<p>end of report</p></body></html>\n")));
     EXPECT_FALSE(StatusForm()->isVisible());
 }
