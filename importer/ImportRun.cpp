@@ -14,6 +14,8 @@
 
 #include <QFile>
 
+#include <limits>
+
 namespace {
 
 const QString LockOutReason = QStringLiteral("Importing Data from Tavrell 4.0");
@@ -23,18 +25,47 @@ constexpr int WidestText = 150;
 
 } // namespace
 
+// A 4.x text as its 5.0 column can hold it. A NUL character is damage in
+// the 4.x file (the 5.0 tables refuse it): the text is cut at it, as a
+// slot's length past its capacity is cut to the capacity.
+struct ImportRun::Fitted {
+    QString text;
+    int cutTo = -1;   // the length it was cut to, -1 when it stands whole
+    bool atNul = false;
+};
+
+ImportRun::Fitted ImportRun::fitted(QString text, int width)
+{
+    Fitted f;
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0 && nul <= width) {
+        text.truncate(nul);
+        f.cutTo = int(nul);
+        f.atNul = true;
+    } else if (text.size() > width) {
+        text.truncate(width);
+        f.cutTo = width;
+    }
+    f.text = text;
+    return f;
+}
+
+// Says how a text was cut, once it has been written.
+void ImportRun::noteCut(const Fitted& text, const QString& what)
+{
+    if (text.cutTo < 0)
+        return;
+    log(QStringLiteral("  - the %1 was cut to %2 characters").arg(what).arg(text.cutTo)
+        + (text.atNul ? QStringLiteral(" at a NUL character") : QString()));
+}
+
 // The import's writes, committed every BatchSize records. Each record is a
-// write scope of its own inside the batch: a record that fails leaves
-// nothing behind, and the records before it stay.
+// write scope of its own inside the batch, so that it can be undone alone.
 class ImportRun::Batch {
 public:
     explicit Batch(Database& db) : m_db(db) {}
-    ~Batch()
-    {
-        if (m_open) {
-            try { m_db.rollback(); } catch (...) {}
-        }
-    }
+    ~Batch() { abandon(); }
+
     void beginRecord()
     {
         if (!m_open) {
@@ -42,26 +73,53 @@ public:
             m_open = true;
         }
         m_db.begin();
+        m_inRecord = true;
     }
+    // Undoes the current record's writes, and only them.
+    void dropRecord()
+    {
+        if (m_inRecord) {
+            m_inRecord = false;
+            m_db.rollback();
+        }
+    }
+    // Keeps the current record (unless it was dropped) and commits a full
+    // batch.
     void endRecord()
     {
-        m_db.commit();
+        if (m_inRecord) {
+            m_inRecord = false;
+            m_db.commit();
+        }
         if (++m_records >= BatchSize)
             commit();
     }
-    void dropRecord() { m_db.rollback(); }
     void commit()
     {
         m_records = 0;
-        if (m_open) {
-            m_open = false;
-            m_db.commit();
-        }
+        if (!m_open)
+            return;
+        dropRecord();
+        m_open = false;
+        m_db.commit();
     }
 
 private:
+    void abandon()
+    {
+        try {
+            dropRecord();
+            if (m_open) {
+                m_open = false;
+                m_db.rollback();
+            }
+        } catch (...) {
+        }
+    }
+
     Database& m_db;
     bool m_open = false;
+    bool m_inRecord = false;
     int m_records = 0;
 };
 
@@ -140,44 +198,48 @@ template <typename Body>
 void ImportRun::eachRecord(const QString& file, int count, Body body)
 {
     for (int i = 0; i < count; ++i) {
+        const int record = i + 1;
         step();
         if (stopRequested && stopRequested()) {
+            m_stoppedAt = QStringLiteral(" before record %1 of %2").arg(record).arg(file);
             m_batch->commit();
-            log(QStringLiteral("Import stopped by closing the wizard before record %1 of %2").arg(i + 1).arg(file));
+            log(QStringLiteral("Import stopped by closing the wizard before record %1 of %2").arg(record).arg(file));
             throw Stopped{};
         }
-        m_batch->beginRecord();
+        m_record.clear();
         try {
-            body(i);
-            if (afterRecord)
-                afterRecord(file, i + 1);
-        } catch (...) {
-            // What the batch holds before this record stays, unless the
-            // engine has ended the transaction itself.
+            m_batch->beginRecord();
+            bool kept = true;
             try {
+                body(i);
+            } catch (const DbError& e) {
+                // The database refused one of the record's writes: the
+                // record alone is undone and the run goes on, unless the
+                // engine ended the whole transaction with it.
+                if (m_db.transactionLost())
+                    throw;
                 m_batch->dropRecord();
+                refused((m_record.isEmpty() ? QStringLiteral("Record %1 of %2").arg(record).arg(file) : m_record)
+                        + QStringLiteral(" was not imported: the database refused it (%1)").arg(e.text()));
+                kept = false;
+            }
+            if (kept && afterRecord)
+                afterRecord(file, record);
+            m_batch->endRecord();
+        } catch (...) {
+            // What the batch holds before this record stays, if the file
+            // still takes it; the error is the one to report either way.
+            m_stoppedAt = QStringLiteral(" at record %1 of %2").arg(record).arg(file);
+            try {
                 m_batch->commit();
             } catch (...) {
             }
-            m_stoppedAt = QStringLiteral(" at record %1 of %2").arg(i + 1).arg(file);
-            throw;
-        }
-        // Storing the record (and the batch it completes) can fail too,
-        // when the engine ended the transaction or the file stayed held:
-        // the log then names this record as where the run stopped.
-        try {
-            m_batch->endRecord();
-        } catch (...) {
-            m_stoppedAt = QStringLiteral(" at record %1 of %2").arg(i + 1).arg(file);
             throw;
         }
     }
-    try {
-        m_batch->commit();
-    } catch (...) {
-        m_stoppedAt = QStringLiteral(" at the end of %1").arg(file);
-        throw;
-    }
+    m_stoppedAt = QStringLiteral(" at the end of %1").arg(file);
+    m_batch->commit();
+    m_stoppedAt.clear();
 }
 
 void ImportRun::ImportCategories()
@@ -197,6 +259,7 @@ void ImportRun::ImportCategories()
         const QString& line = lines.at(i);
         if (FindCategory(line) != -1)
             return;
+        m_record = QStringLiteral("Catergory \"%1\"").arg(line);
         log(QStringLiteral("Adding Catergory ") + line);
         if (!AddCategory(line, QStringLiteral("Transferred from Tavrell 4.x")))
             refused(QStringLiteral("Catergory \"%1\" was not added: the database refused it").arg(line));
@@ -219,6 +282,9 @@ void ImportRun::ImportUsers()
         if (u.userName == Legacy::NoneMarker || u.userName.isEmpty()
             || Text::sameName(u.userName, QStringLiteral("ADMIN")))
             return;
+        m_record = QStringLiteral("User \"%1\"").arg(u.userName);
+        // Its slot is narrower than the column: only a NUL cuts it.
+        const Fitted fullName = fitted(u.fullName, std::numeric_limits<int>::max());
         // 5.0 levels of users lie in 1..200; above lies the administrator's.
         const int level = std::min(u.level, 200);
         const auto setRights = [&](bool withPassword) {
@@ -226,7 +292,7 @@ void ImportRun::ImportUsers()
             EditAndPost(t, [&] {
                 if (withPassword) {
                     t.setValue(QStringLiteral("password"), Scramble(u.password));
-                    t.setValue(QStringLiteral("fullname"), u.fullName);
+                    t.setValue(QStringLiteral("fullname"), fullName.text);
                 }
                 t.setValue(QStringLiteral("accesslevel"), level);
                 t.setValue(QStringLiteral("isStudent"), u.isStudent);
@@ -234,19 +300,20 @@ void ImportRun::ImportUsers()
                 t.setValue(QStringLiteral("isAdministrator"), u.isAdministrator);
             });
         };
+        QString stored;
         if (FindUser(u.userName) == -1) {
-            if (!AddUser(u.userName, u.fullName, u.password)) {
+            if (!AddUser(u.userName, fullName.text, u.password)) {
                 refused(QStringLiteral("User \"%1\" was not added: the database refused it").arg(u.userName));
                 return;
             }
             FindUser(u.userName);
-            const QString stored = t.asString(QStringLiteral("username"));
+            stored = t.asString(QStringLiteral("username"));
             log(QStringLiteral("* Adding User ") + stored);
             ApplyProfileToUser(stored);
             MarkUserOffline(stored);
             setRights(false);
         } else if (overwrite) {
-            const QString stored = t.asString(QStringLiteral("username"));
+            stored = t.asString(QStringLiteral("username"));
             log(QStringLiteral("* Overwriting User ") + stored);
             ApplyProfileToUser(stored);
             MarkUserOffline(stored);
@@ -254,7 +321,9 @@ void ImportRun::ImportUsers()
         } else {
             log(QStringLiteral("* User ") + t.asString(QStringLiteral("username"))
                 + QStringLiteral(" already exists in Tavrell and will not be overwritten"));
+            return;
         }
+        noteCut(fullName, QStringLiteral("full name of user ") + stored);
     });
 }
 
@@ -272,11 +341,8 @@ void ImportRun::ImportInventory()
         const LegacyItem& item = items[size_t(i)];
         if (item.name == Legacy::NoneMarker || item.name.isEmpty())
             return;
-        QString description = item.description;
-        if (description.size() > WidestText) {
-            description.truncate(WidestText);
-            log(QStringLiteral("  - the description of item %1 was cut to %2 characters").arg(item.name).arg(WidestText));
-        }
+        m_record = QStringLiteral("Item \"%1\"").arg(item.name);
+        const Fitted description = fitted(item.description, WidestText);
         if (FindItem(item.name) == -1) {
             log(QStringLiteral("* Adding Item ") + item.name);
             if (!AddItem(item.name, item.manager, item.category, 1)) {
@@ -285,7 +351,7 @@ void ImportRun::ImportInventory()
             }
             FindItem(item.name);
             EditAndPost(t, [&] {
-                t.setValue(QStringLiteral("itemdescription"), description);
+                t.setValue(QStringLiteral("itemdescription"), description.text);
                 t.setValue(QStringLiteral("isAvailable"), item.available);
                 t.setValue(QStringLiteral("canStudentBook"), item.studentsMayBook);
             });
@@ -295,7 +361,7 @@ void ImportRun::ImportInventory()
                                     + QString::number(100000 + Random::next(899999)) + QStringLiteral("*");
             EditAndPost(t, [&] {
                 t.setValue(QStringLiteral("Itemname"), item.name);
-                t.setValue(QStringLiteral("itemdescription"), description);
+                t.setValue(QStringLiteral("itemdescription"), description.text);
                 t.setValue(QStringLiteral("isAvailable"), item.available);
                 t.setValue(QStringLiteral("canStudentBook"), item.studentsMayBook);
                 t.setValue(QStringLiteral("barcode"), barcode);
@@ -307,7 +373,9 @@ void ImportRun::ImportInventory()
         } else {
             log(QStringLiteral("* Item ") + item.name
                 + QStringLiteral(" already exists in Tavrell and will not be overwritten"));
+            return;
         }
+        noteCut(description, QStringLiteral("description of item ") + item.name);
     });
 }
 
@@ -334,26 +402,26 @@ void ImportRun::ImportBookings()
         }
         const QString item = ItemKeyToName(b.key);
         const QString when = FormatShortDate(day) + QLatin1Char(' ') + b.period + QLatin1Char(' ') + item;
-        QString reason = b.reason;
-        if (reason.size() > WidestText) {
-            reason.truncate(WidestText);
-            log(QStringLiteral("  - the reason of booking record %1 was cut to %2 characters").arg(i + 1).arg(WidestText));
-        }
+        m_record = QStringLiteral("Booking ") + when;
+        const Fitted reason = fitted(b.reason, WidestText);
         const QDateTime at(day, QTime(0, 0));
         bool placed = false;
         if (FindBooking(item, period, at) == -1) {
             log(QStringLiteral("* Adding Booking ") + when);
-            placed = ImportPlaceBooking(item, period, b.bookedBy, false, reason, at);
+            placed = ImportPlaceBooking(item, period, b.bookedBy, false, reason.text, at);
         } else if (overwrite) {
             log(QStringLiteral("* Overwriting Booking ") + when);
-            placed = ImportPlaceBooking(item, period, b.bookedBy, true, reason, at);
+            placed = ImportPlaceBooking(item, period, b.bookedBy, true, reason.text, at);
         } else {
             log(QStringLiteral("* Ignoring Booking ") + when
                 + QStringLiteral(" as this item already exists in Version 5.0"));
             return;
         }
-        if (!placed)
+        if (!placed) {
             refused(QStringLiteral("not imported: unknown item, user or period, no reason, or a booking it may "
                                    "not replace"));
+            return;
+        }
+        noteCut(reason, QStringLiteral("reason of booking record %1").arg(i + 1));
     });
 }

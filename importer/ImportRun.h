@@ -22,8 +22,11 @@ struct ImportChoices {
 // carried over record by record, and the users let back in.
 //
 // The records are committed in batches, each record a write scope of its
-// own inside its batch. An error stops the run where it is, the users still
-// locked out.
+// own inside its batch: a record whose writes the database refuses undoes
+// itself alone, is logged as refused, and the run goes on. An error that is
+// no one record's (the file held by another program past the busy timeout,
+// a full disk, an unreadable 4.x file) stops the run where it is, the users
+// still locked out.
 class ImportRun {
 public:
     explicit ImportRun(ImportChoices choices);
@@ -41,8 +44,8 @@ public:
     std::function<bool()> stopRequested;
     // The two waits of the lock-out.
     std::function<void(int seconds)> wait;
-    // Test seam: run after each record's work, inside its write scope; an
-    // error from it stops the run as a database error would.
+    // Test seam: run after each stored record's work, inside its write
+    // scope; an error from it stops the run.
     std::function<void(const QString& file, int record)> afterRecord;
 
     enum class Outcome {
@@ -59,7 +62,11 @@ public:
 
 private:
     class Batch;
+    struct Fitted;
     struct Stopped {};
+
+    static Fitted fitted(QString text, int width);
+    void noteCut(const Fitted& text, const QString& what);
 
     void step();
     void refused(const QString& what);
@@ -75,6 +82,7 @@ private:
     ImportChoices m_choices;
     Database& m_db;
     Batch* m_batch = nullptr;
+    QString m_record;      // the record being imported, as its refusal names it
     QString m_stoppedAt;   // where an error stopped the record loops
     QString m_error;
     int m_position = 1;

@@ -93,7 +93,7 @@ public:
     int refusals() const { return m_refusals; }
 
     // Test seams: the two 5-second waits of the lock-out, and a hook run
-    // after each record (its error stops the run as a database error would).
+    // after each stored record's work (its error stops the run).
     std::function<void(int seconds)> sleeper;
     std::function<void(const QString& file, int record)> afterRecord;
 
