@@ -61,19 +61,25 @@ void ImportRun::noteCut(const Fitted& text, const QString& what)
 
 // The import's writes, committed every BatchSize records. Each record is a
 // write scope of its own inside the batch, so that it can be undone alone.
+// A batch whose commit fails (or whose transaction the engine ended) is
+// lost whole; `lost` hears which records it held.
 class ImportRun::Batch {
 public:
-    explicit Batch(Database& db) : m_db(db) {}
+    using Lost = std::function<void(const QString& file, int first, int last)>;
+    Batch(Database& db, Lost lost) : m_db(db), m_lost(std::move(lost)) {}
     ~Batch() { abandon(); }
 
-    void beginRecord()
+    void beginRecord(const QString& file, int record)
     {
         if (!m_open) {
             m_db.begin();
             m_open = true;
+            m_file = file;
+            m_first = record;
         }
         m_db.begin();
         m_inRecord = true;
+        m_last = record;
     }
     // Undoes the current record's writes, and only them.
     void dropRecord()
@@ -101,7 +107,12 @@ public:
             return;
         dropRecord();
         m_open = false;
-        m_db.commit();
+        try {
+            m_db.commit();
+        } catch (...) {
+            m_lost(m_file, m_first, m_last);
+            throw;
+        }
     }
 
 private:
@@ -118,8 +129,12 @@ private:
     }
 
     Database& m_db;
+    Lost m_lost;
     bool m_open = false;
     bool m_inRecord = false;
+    QString m_file;
+    int m_first = 0;
+    int m_last = 0;
     int m_records = 0;
 };
 
@@ -165,7 +180,12 @@ ImportRun::Outcome ImportRun::run()
     m_refusals = 0;
     m_stoppedAt.clear();
     m_error.clear();
-    Batch batch(m_db);
+    Batch batch(m_db, [this](const QString& file, int first, int last) {
+        const int records = last - first + 1;
+        log((records == 1 ? QStringLiteral("The last record was lost")
+                          : QStringLiteral("The last %1 records were lost").arg(records))
+            + QStringLiteral(": the file holds nothing of this run from record %1 of %2 on").arg(first).arg(file));
+    });
     m_batch = &batch;
     Outcome outcome = Outcome::Completed;
     try {
@@ -208,7 +228,7 @@ void ImportRun::eachRecord(const QString& file, int count, Body body)
         }
         m_record.clear();
         try {
-            m_batch->beginRecord();
+            m_batch->beginRecord(file, record);
             bool kept = true;
             try {
                 body(i);

@@ -26,7 +26,8 @@ struct ImportChoices {
 // itself alone, is logged as refused, and the run goes on. An error that is
 // no one record's (the file held by another program past the busy timeout,
 // a full disk, an unreadable 4.x file) stops the run where it is, the users
-// still locked out.
+// still locked out; a batch lost with it is logged with the record from
+// which the file holds nothing of the run.
 class ImportRun {
 public:
     explicit ImportRun(ImportChoices choices);
