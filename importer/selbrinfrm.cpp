@@ -2,6 +2,7 @@
 #include "Alerts.h"
 #include "BrowseIt.h"
 #include "DataModule.h"
+#include "DbError.h"
 #include "ImportData.h"
 #include "InstallSettings.h"
 #include "LegacyFiles.h"
@@ -353,7 +354,10 @@ void TSelbrinFrm::Button2Click()
 
 QString TSelbrinFrm::TimeLeftText(int counter, int position, int maximum)
 {
-    const long long seconds = RoundHalfEven(counter / 10.0 / (position + 1) * (maximum - position + 1));
+    // The run may pass the bar's maximum (a long category file): nothing
+    // remains then, rather than a time below zero.
+    const long long seconds =
+        std::max(0LL, RoundHalfEven(counter / 10.0 / (position + 1) * (maximum - position + 1)));
     return QString::number(seconds / 60) + QStringLiteral(" min ") + QString::number(seconds % 60)
            + QStringLiteral(" sec remains");
 }
@@ -367,10 +371,19 @@ void TSelbrinFrm::Timer1Timer()
 
 // ------------------------------------------------------------------ steps
 
+QString TSelbrinFrm::fiftyDatabase() const
+{
+    const QString folder = db50path->text();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("data.mdb"));
+}
+
 void TSelbrinFrm::enterPeriodStep()
 {
+    const QString fifty = fiftyDatabase();
+    if (fifty.isEmpty())
+        throw DbError(InvalidFiftyFolder);
     DataModule& dm = DM();
-    dm.connectTo(QDir(db50path->text()).filePath(QStringLiteral("data.mdb")));
+    dm.connectTo(fifty);
     for (Dataset* t : {&dm.itemstable, &dm.BookingsTable, &dm.ConfigTable, &dm.UserTable, &dm.PeriodsTable})
         t->open();
     const int n = HighestPeriodOrder();
@@ -481,8 +494,8 @@ void TSelbrinFrm::failCheck(const QString& message, int backTo)
 
 bool TSelbrinFrm::checksPass()
 {
-    const QString fifty = QDir(db50path->text()).filePath(QStringLiteral("data.mdb"));
-    if (!QFile::exists(fifty)) {
+    const QString fifty = fiftyDatabase();
+    if (fifty.isEmpty() || !QFile::exists(fifty)) {
         failCheck(InvalidFiftyFolder, 2);
         return false;
     }

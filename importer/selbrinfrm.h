@@ -108,6 +108,9 @@ private:
     bool checksPass();
     void failCheck(const QString& message, int backTo);
     QString legacyFolder() const;
+    // The 5.0 database that the folder entry names; empty for an empty
+    // entry, which names no folder (not the working one).
+    QString fiftyDatabase() const;
     void enterPeriodStep();
 
     int m_position = 1;

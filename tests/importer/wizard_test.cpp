@@ -162,6 +162,15 @@ TEST_F(WizardTest, NavigationClampsAndSetsTheButtons)
     EXPECT_EQ(ui.alerts, QStringList({"The folder specified for Tavrell 5.0 is invalid."}));
     EXPECT_FALSE(QFile::exists(legacy.filePath(QStringLiteral("data.mdb"))));
     EXPECT_TRUE(form->parts[1]->isVisible());
+    // An empty entry names no folder, not the working one with its database.
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    form->db50path->clear();
+    toStep(6);
+    QDir::setCurrent(working);
+    EXPECT_EQ(form->step, 2);
+    EXPECT_EQ(ui.alerts.size(), 2);
+    EXPECT_EQ(ui.alerts.last(), QStringLiteral("The folder specified for Tavrell 5.0 is invalid."));
 }
 
 TEST_F(WizardTest, TheOptionsStepClosingLineStandsBelowItsGroups)
@@ -712,4 +721,6 @@ TEST(WizardTimeLeft, RoundsHalfToEven)
     EXPECT_EQ(TSelbrinFrm::TimeLeftText(3601, 5000, 11250), QStringLiteral("7 min 30 sec remains"));
     EXPECT_EQ(TSelbrinFrm::TimeLeftText(84375, 11249, 11250), QStringLiteral("0 min 2 sec remains"));
     EXPECT_EQ(TSelbrinFrm::TimeLeftText(140625, 11249, 11250), QStringLiteral("0 min 2 sec remains"));
+    // Past the bar's maximum (many category lines) nothing remains.
+    EXPECT_EQ(TSelbrinFrm::TimeLeftText(3700, 11300, 11250), QStringLiteral("0 min 0 sec remains"));
 }
