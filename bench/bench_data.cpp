@@ -10,8 +10,9 @@
 // booking runs as their dialogs run them (report and progress window
 // included), the reports (the usage statistics, one user's list of
 // bookings, an item's booking sheet), the importer carrying a full version
-// 4.x installation into a database that holds 100,000 bookings, and the
-// extender's upgrade of the same school kept in a "5B" database.
+// 4.x installation into a database that holds 100,000 bookings (the wizard
+// shown and hidden, side by side), and the extender's upgrade of the same
+// school kept in a "5B" database.
 //
 //   bench_data           5,000 users, 1,000 items, 1,000,000 bookings, and
 //                        a second school of 50,000 users
@@ -732,10 +733,22 @@ int main(int argc, char** argv)
             const QString importPath = dir.filePath(QStringLiteral("import/data.mdb"));
             QDir().mkpath(QFileInfo(importPath).absolutePath());
             generate(importPath, small ? 100 : 500, small ? 100 : 1000, small ? 10000 : 100000, firstDay);
-            const double importS = BenchImport(importPath, small);
-            if (importS < 0)
+            const ImportTimes import = BenchImport(importPath, small);
+            if (import.shownS.empty())
                 return 1;
-            limit("import of a 4.x installation", importS, "s", 20);
+            // The wizard on screen is to cost little more than hidden.
+            std::vector<double> ratios;
+            for (size_t i = 0; i < import.shownS.size(); ++i)
+                ratios.push_back(import.shownS[i] / import.hiddenS[i]);
+            const double shownS = median(import.shownS);
+            const double ratio = median(ratios);
+            limit("import of a 4.x installation, wizard shown", shownS, "s", 20);
+            const bool ok = ratio <= 1.5;
+            g_failures += ok ? 0 : 1;
+            std::printf("%-46s %9.2f s  hidden %6.2f s  ratio %5.2f  (goal <= 1.5) %s\n",
+                        "import, the wizard shown vs hidden", shownS, median(import.hiddenS), ratio,
+                        ok ? "ok" : "MISSED");
+            std::printf("(the shown log was painted %d times in a run)\n", import.logPaints);
         }
 #ifdef TAVRELL_BENCH_UPGRADE
         if (wanted("upgrade")) {

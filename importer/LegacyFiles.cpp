@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QThread>
 
 namespace {
@@ -62,13 +63,14 @@ QByteArray readWhole(const QString& folder, const QString& name, qint64 bytes)
 void waitWhileLocked(char kind)
 {
     Tlockfrm* w = LockForm();
+    // Hidden on every way out, an error from the lock file's look too.
+    const auto hide = qScopeGuard([w] { w->hide(); });
     while (IsLocked(kind)) {
         if (!w->isVisible())
             w->show();
         w->repaint();
         QCoreApplication::processEvents();
     }
-    w->hide();
 }
 
 template <typename Record, typename Parse>

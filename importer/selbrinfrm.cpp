@@ -1,20 +1,15 @@
 #include "selbrinfrm.h"
-#include "Accounts.h"
 #include "Alerts.h"
-#include "Bookings.h"
 #include "BrowseIt.h"
 #include "DataModule.h"
 #include "DbError.h"
 #include "ImportData.h"
 #include "InstallSettings.h"
-#include "IoError.h"
 #include "LegacyFiles.h"
 #include "Lookups.h"
 #include "RadioGroup.h"
-#include "Random.h"
 #include "Session.h"
 #include "TavrellApplication.h"
-#include "Text.h"
 #include "Utilities.h"
 
 #include <QCheckBox>
@@ -39,14 +34,12 @@
 
 namespace {
 
-const QString LockOutReason = QStringLiteral("Importing Data from Tavrell 4.0");
 const QString InvalidFiftyFolder = QStringLiteral("The folder specified for Tavrell 5.0 is invalid.");
 const QString CorruptInstall = QStringLiteral("This install of Tavrell 4.x is corrupt");
 const QString NotApplicable = QStringLiteral("N/A");
 constexpr int ProgressMaximum = 11250;
-constexpr int BatchSize = 200;
-// The widest description and reason the 5.0 tables hold.
-constexpr int WidestText = 150;
+// How often, at most, the log's new lines are put into the window.
+constexpr int LogInterval = 100;
 
 QPlainTextEdit* memo(QWidget* parent, const char* name, const QStringList& lines, const QRect& at)
 {
@@ -82,48 +75,6 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
 }
 
 } // namespace
-
-// The import's writes, committed every BatchSize records. Each record is a
-// write scope of its own inside the batch: a record that fails leaves
-// nothing behind, and the records before it stay.
-class TSelbrinFrm::Batch {
-public:
-    explicit Batch(Database& db) : m_db(db) {}
-    ~Batch()
-    {
-        if (m_open) {
-            try { m_db.rollback(); } catch (...) {}
-        }
-    }
-    void beginRecord()
-    {
-        if (!m_open) {
-            m_db.begin();
-            m_open = true;
-        }
-        m_db.begin();
-    }
-    void endRecord()
-    {
-        m_db.commit();
-        if (++m_records >= BatchSize)
-            commit();
-    }
-    void dropRecord() { m_db.rollback(); }
-    void commit()
-    {
-        m_records = 0;
-        if (m_open) {
-            m_open = false;
-            m_db.commit();
-        }
-    }
-
-private:
-    Database& m_db;
-    bool m_open = false;
-    int m_records = 0;
-};
 
 TSelbrinFrm::TSelbrinFrm(QWidget* parent) : TFormBase(parent)
 {
@@ -403,7 +354,10 @@ void TSelbrinFrm::Button2Click()
 
 QString TSelbrinFrm::TimeLeftText(int counter, int position, int maximum)
 {
-    const long long seconds = RoundHalfEven(counter / 10.0 / (position + 1) * (maximum - position + 1));
+    // The run may pass the bar's maximum (a long category file): nothing
+    // remains then, rather than a time below zero.
+    const long long seconds =
+        std::max(0LL, RoundHalfEven(counter / 10.0 / (position + 1) * (maximum - position + 1)));
     return QString::number(seconds / 60) + QStringLiteral(" min ") + QString::number(seconds % 60)
            + QStringLiteral(" sec remains");
 }
@@ -417,10 +371,19 @@ void TSelbrinFrm::Timer1Timer()
 
 // ------------------------------------------------------------------ steps
 
+QString TSelbrinFrm::fiftyDatabase() const
+{
+    const QString folder = db50path->text();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("data.mdb"));
+}
+
 void TSelbrinFrm::enterPeriodStep()
 {
+    const QString fifty = fiftyDatabase();
+    if (fifty.isEmpty())
+        throw DbError(InvalidFiftyFolder);
     DataModule& dm = DM();
-    dm.connectTo(QDir(db50path->text()).filePath(QStringLiteral("data.mdb")));
+    dm.connectTo(fifty);
     for (Dataset* t : {&dm.itemstable, &dm.BookingsTable, &dm.ConfigTable, &dm.UserTable, &dm.PeriodsTable})
         t->open();
     const int n = HighestPeriodOrder();
@@ -496,18 +459,30 @@ QString TSelbrinFrm::MapPeriod(const QString& code) const
 
 QString TSelbrinFrm::legacyFolder() const { return db40path->text(); }
 
-void TSelbrinFrm::log(const QString& line) { status->appendPlainText(line); }
-
-void TSelbrinFrm::stepProgress()
+// The log's lines reach the window in batches: put in one at a time, a
+// shown log would cost several times the import's own work.
+void TSelbrinFrm::flushLog()
 {
-    ++m_position;
-    progress->setValue(std::min(m_position, progress->maximum()));
+    if (!m_pendingLog.isEmpty()) {
+        status->appendPlainText(m_pendingLog.join(QLatin1Char('\n')));
+        m_pendingLog.clear();
+    }
+    m_logFlushed.start();
 }
 
-void TSelbrinFrm::refused(const QString& what)
+ImportChoices TSelbrinFrm::choices() const
 {
-    ++m_refusals;
-    log(QStringLiteral("  - ") + what);
+    ImportChoices c;
+    c.legacyFolder = legacyFolder();
+    c.overwriteUsers = userprecedence->itemIndex() == 0;
+    c.overwriteItems = invprecedence->itemIndex() == 0;
+    c.overwriteBookings = bookingprecedence->itemIndex() == 0;
+    for (int k = 0; k < 12; ++k) {
+        const QString& code = Legacy::PeriodCodes.at(k);
+        if (IsPeriodImported(code))
+            c.periods[size_t(k)] = MapPeriod(code);
+    }
+    return c;
 }
 
 void TSelbrinFrm::failCheck(const QString& message, int backTo)
@@ -519,8 +494,8 @@ void TSelbrinFrm::failCheck(const QString& message, int backTo)
 
 bool TSelbrinFrm::checksPass()
 {
-    const QString fifty = QDir(db50path->text()).filePath(QStringLiteral("data.mdb"));
-    if (!QFile::exists(fifty)) {
+    const QString fifty = fiftyDatabase();
+    if (fifty.isEmpty() || !QFile::exists(fifty)) {
         failCheck(InvalidFiftyFolder, 2);
         return false;
     }
@@ -558,68 +533,6 @@ bool TSelbrinFrm::checksPass()
     return true;
 }
 
-void TSelbrinFrm::lockOut()
-{
-    const auto wait = [this] {
-        if (sleeper)
-            sleeper(5);
-        else
-            QThread::sleep(5);
-    };
-    DM().SystemTable.open();
-    DenyLogin(LockOutReason);
-    log(QStringLiteral("Disabling Tavrell Login"));
-    wait();
-    SetForceShutdown(LockOutReason, QStringLiteral("ADMIN"));
-    log(QStringLiteral("Forcing Users in Tavrell to Logoff"));
-    wait();
-}
-
-template <typename Body>
-void TSelbrinFrm::eachRecord(const QString& file, int count, Body body)
-{
-    for (int i = 0; i < count; ++i) {
-        stepProgress();
-        QCoreApplication::processEvents();
-        if (m_closeRequested) {
-            m_batch->commit();
-            log(QStringLiteral("Import stopped by closing the wizard before record %1 of %2").arg(i + 1).arg(file));
-            throw Stopped{};
-        }
-        m_batch->beginRecord();
-        try {
-            body(i);
-            if (afterRecord)
-                afterRecord(file, i + 1);
-        } catch (...) {
-            // What the batch holds before this record stays, unless the
-            // engine has ended the transaction itself.
-            try {
-                m_batch->dropRecord();
-                m_batch->commit();
-            } catch (...) {
-            }
-            m_stoppedAt = QStringLiteral(" at record %1 of %2").arg(i + 1).arg(file);
-            throw;
-        }
-        // Storing the record (and the batch it completes) can fail too,
-        // when the engine ended the transaction or the file stayed held:
-        // the log then names this record as where the run stopped.
-        try {
-            m_batch->endRecord();
-        } catch (...) {
-            m_stoppedAt = QStringLiteral(" at record %1 of %2").arg(i + 1).arg(file);
-            throw;
-        }
-    }
-    try {
-        m_batch->commit();
-    } catch (...) {
-        m_stoppedAt = QStringLiteral(" at the end of %1").arg(file);
-        throw;
-    }
-}
-
 void TSelbrinFrm::RunImport()
 {
     progress->setRange(1, ProgressMaximum);
@@ -642,224 +555,44 @@ void TSelbrinFrm::RunImport()
     Timer1->start();
     m_running = true;
     m_closeRequested = false;
-    m_stoppedAt.clear();
-    Batch batch(DM().ADOConnection);
-    m_batch = &batch;
-    bool stopped = false;
-    QString error;
-    try {
-        lockOut();
-        ImportCategories();
-        ImportUsers();
-        ImportInventory();
-        ImportBookings();
-        log(QStringLiteral("Import Complete"));
-        log(QStringLiteral("Please run Maintenance program in Tavrell 5.0"));
-        log(QStringLiteral("Reinstating Login"));
-        ClearForceShutdown();
-        AllowLogin();
-        log(QStringLiteral("%1 records were refused and not imported").arg(m_refusals));
-    } catch (const Stopped&) {
-        stopped = true;
-    } catch (const std::exception& e) {
-        error = ErrorText(e);
-    } catch (...) {
-        error = QStringLiteral("An unknown error occurred");
-    }
-    m_batch = nullptr;
+    ImportRun run(choices());
+    run.log = [this](const QString& line) { m_pendingLog << line; };
+    run.progress = [this](int position) {
+        m_position = position;
+        progress->setValue(std::min(position, progress->maximum()));
+    };
+    run.stopRequested = [this] {
+        if (m_logFlushed.hasExpired(LogInterval))
+            flushLog();
+        QCoreApplication::processEvents();
+        return m_closeRequested;
+    };
+    run.wait = [this](int seconds) {
+        flushLog();
+        if (sleeper)
+            sleeper(seconds);
+        else
+            QThread::sleep(seconds);
+    };
+    run.afterRecord = afterRecord;
+    m_logFlushed.start();
+    const ImportRun::Outcome outcome = run.run();
+    flushLog();
+    m_refusals = run.refusals();
     m_running = false;
     Timer1->stop();
-    if (stopped) {
+    if (outcome == ImportRun::Outcome::Stopped) {
         done(mrCancel);
         return;
     }
-    if (!error.isEmpty()) {
-        log(QStringLiteral("Import stopped") + m_stoppedAt + QStringLiteral(": ") + error);
+    CloseBtn->setEnabled(true);
+    if (outcome == ImportRun::Outcome::Failed) {
         // The users stay locked out until a client starts with
         // "/ENABLELOGIN"; the wizard can still be closed.
-        CloseBtn->setEnabled(true);
-        ShowAlert(error);
+        ShowAlert(run.error());
     } else {
-        CloseBtn->setEnabled(true);
         CloseBtn->setText(QStringLiteral("Finish"));
     }
     if (m_closeRequested)
         done(mrCancel);
-}
-
-void TSelbrinFrm::ImportCategories()
-{
-    DataModule& dm = DM();
-    dm.catergoriestable.open();
-    log(QStringLiteral("Importing Catergories"));
-    stepProgress();
-    const QString path = FindFileNoCase(legacyFolder(), Legacy::CategoryFileName);
-    QFile f(path);
-    if (path.isEmpty() || !f.open(QIODevice::ReadOnly))
-        throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" cannot be read: %2")
-                          .arg(Legacy::CategoryFileName, path.isEmpty() ? QStringLiteral("the file is missing")
-                                                                        : f.errorString()));
-    const QStringList lines = ReadCategoryText(f);
-    eachRecord(Legacy::CategoryFileName, int(lines.size()), [&](int i) {
-        const QString& line = lines.at(i);
-        if (FindCategory(line) != -1)
-            return;
-        log(QStringLiteral("Adding Catergory ") + line);
-        if (!AddCategory(line, QStringLiteral("Transferred from Tavrell 4.x")))
-            refused(QStringLiteral("Catergory \"%1\" was not added: the database refused it").arg(line));
-    });
-}
-
-void TSelbrinFrm::ImportUsers()
-{
-    DataModule& dm = DM();
-    Dataset& t = dm.UserTable;
-    t.open();
-    const bool overwrite = userprecedence->itemIndex() == 0;
-    log(QStringLiteral("Importing Users"));
-    stepProgress();
-    ReadUserFile(legacyFolder());
-    const std::vector<LegacyUser> users = LegacyTables().users;
-    eachRecord(Legacy::UserFileName, int(users.size()), [&](int i) {
-        const LegacyUser& u = users[size_t(i)];
-        // Unused and blank records; the 5.0 administrator is never replaced.
-        if (u.userName == Legacy::NoneMarker || u.userName.isEmpty()
-            || Text::sameName(u.userName, QStringLiteral("ADMIN")))
-            return;
-        // 5.0 levels of users lie in 1..200; above lies the administrator's.
-        const int level = std::min(u.level, 200);
-        const auto setRights = [&](bool withPassword) {
-            FindUser(u.userName);
-            EditAndPost(t, [&] {
-                if (withPassword) {
-                    t.setValue(QStringLiteral("password"), Scramble(u.password));
-                    t.setValue(QStringLiteral("fullname"), u.fullName);
-                }
-                t.setValue(QStringLiteral("accesslevel"), level);
-                t.setValue(QStringLiteral("isStudent"), u.isStudent);
-                t.setValue(QStringLiteral("isStaff"), u.isStaff);
-                t.setValue(QStringLiteral("isAdministrator"), u.isAdministrator);
-            });
-        };
-        if (FindUser(u.userName) == -1) {
-            if (!AddUser(u.userName, u.fullName, u.password)) {
-                refused(QStringLiteral("User \"%1\" was not added: the database refused it").arg(u.userName));
-                return;
-            }
-            FindUser(u.userName);
-            const QString stored = t.asString(QStringLiteral("username"));
-            log(QStringLiteral("* Adding User ") + stored);
-            ApplyProfileToUser(stored);
-            MarkUserOffline(stored);
-            setRights(false);
-        } else if (overwrite) {
-            const QString stored = t.asString(QStringLiteral("username"));
-            log(QStringLiteral("* Overwriting User ") + stored);
-            ApplyProfileToUser(stored);
-            MarkUserOffline(stored);
-            setRights(true);
-        } else {
-            log(QStringLiteral("* User ") + t.asString(QStringLiteral("username"))
-                + QStringLiteral(" already exists in Tavrell and will not be overwritten"));
-        }
-    });
-}
-
-void TSelbrinFrm::ImportInventory()
-{
-    DataModule& dm = DM();
-    Dataset& t = dm.itemstable;
-    t.open();
-    dm.ConfigTable.open();
-    log(QStringLiteral("Importing Inventory"));
-    ReadInventoryFile(legacyFolder());
-    const bool overwrite = invprecedence->itemIndex() == 0;
-    const std::vector<LegacyItem> items = LegacyTables().items;
-    eachRecord(Legacy::InventoryFileName, int(items.size()), [&](int i) {
-        const LegacyItem& item = items[size_t(i)];
-        if (item.name == Legacy::NoneMarker || item.name.isEmpty())
-            return;
-        QString description = item.description;
-        if (description.size() > WidestText) {
-            description.truncate(WidestText);
-            log(QStringLiteral("  - the description of item %1 was cut to %2 characters").arg(item.name).arg(WidestText));
-        }
-        if (FindItem(item.name) == -1) {
-            log(QStringLiteral("* Adding Item ") + item.name);
-            if (!AddItem(item.name, item.manager, item.category, 1)) {
-                refused(QStringLiteral("Item \"%1\" was not added: the database refused it").arg(item.name));
-                return;
-            }
-            FindItem(item.name);
-            EditAndPost(t, [&] {
-                t.setValue(QStringLiteral("itemdescription"), description);
-                t.setValue(QStringLiteral("isAvailable"), item.available);
-                t.setValue(QStringLiteral("canStudentBook"), item.studentsMayBook);
-            });
-        } else if (overwrite) {
-            dm.ConfigTable.first();
-            const QString barcode = QStringLiteral("*") + dm.ConfigTable.asString(QStringLiteral("installid"))
-                                    + QString::number(100000 + Random::next(899999)) + QStringLiteral("*");
-            EditAndPost(t, [&] {
-                t.setValue(QStringLiteral("Itemname"), item.name);
-                t.setValue(QStringLiteral("itemdescription"), description);
-                t.setValue(QStringLiteral("isAvailable"), item.available);
-                t.setValue(QStringLiteral("canStudentBook"), item.studentsMayBook);
-                t.setValue(QStringLiteral("barcode"), barcode);
-                t.setValue(QStringLiteral("manager"), item.manager);
-                t.setValue(QStringLiteral("catergory"), item.category);
-                t.setValue(QStringLiteral("minsecurity"), 1);
-            });
-            log(QStringLiteral("* Overwriting Item ") + item.name);
-        } else {
-            log(QStringLiteral("* Item ") + item.name
-                + QStringLiteral(" already exists in Tavrell and will not be overwritten"));
-        }
-    });
-}
-
-void TSelbrinFrm::ImportBookings()
-{
-    DataModule& dm = DM();
-    ReadBookingFile(legacyFolder());
-    ReadInventoryFile(legacyFolder());
-    dm.BookingsTable.open();
-    log(QStringLiteral("Importing Bookings"));
-    ReadBookingFile(legacyFolder());
-    const bool overwrite = bookingprecedence->itemIndex() == 0;
-    const std::vector<LegacyBooking> bookings = LegacyTables().bookings;
-    eachRecord(Legacy::BookingFileName, int(bookings.size()), [&](int i) {
-        const LegacyBooking& b = bookings[size_t(i)];
-        if (b.key == Legacy::NoneMarker || b.key.isEmpty() || !IsPeriodImported(b.period))
-            return;
-        const QDate day = b.day();
-        if (!day.isValid()) {
-            log(QStringLiteral("  - booking record %1 has no valid date and is skipped").arg(i + 1));
-            return;
-        }
-        const QString period = MapPeriod(b.period);
-        const QString item = ItemKeyToName(b.key);
-        const QString when = FormatShortDate(day) + QLatin1Char(' ') + b.period + QLatin1Char(' ') + item;
-        QString reason = b.reason;
-        if (reason.size() > WidestText) {
-            reason.truncate(WidestText);
-            log(QStringLiteral("  - the reason of booking record %1 was cut to %2 characters").arg(i + 1).arg(WidestText));
-        }
-        const QDateTime at(day, QTime(0, 0));
-        bool placed = false;
-        if (FindBooking(item, period, at) == -1) {
-            log(QStringLiteral("* Adding Booking ") + when);
-            placed = ImportPlaceBooking(item, period, b.bookedBy, false, reason, at);
-        } else if (overwrite) {
-            log(QStringLiteral("* Overwriting Booking ") + when);
-            placed = ImportPlaceBooking(item, period, b.bookedBy, true, reason, at);
-        } else {
-            log(QStringLiteral("* Ignoring Booking ") + when
-                + QStringLiteral(" as this item already exists in Version 5.0"));
-            return;
-        }
-        if (!placed)
-            refused(QStringLiteral("not imported: unknown item, user or period, no reason, or a booking it may "
-                                   "not replace"));
-    });
 }

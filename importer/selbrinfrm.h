@@ -1,6 +1,8 @@
 #pragma once
 #include "Forms.h"
+#include "ImportRun.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <array>
 #include <functional>
@@ -78,10 +80,6 @@ public:
 
     void ShowStep();
     void RunImport();
-    void ImportCategories();
-    void ImportUsers();
-    void ImportInventory();
-    void ImportBookings();
     bool IsPeriodImported(const QString& code) const;
     QString MapPeriod(const QString& code) const;
 
@@ -91,11 +89,11 @@ public:
     // The run's position (it may pass the bar's maximum).
     int position() const { return m_position; }
     bool running() const { return m_running; }
-    // Records the databases refused during the run.
+    // Records refused during the run.
     int refusals() const { return m_refusals; }
 
     // Test seams: the two 5-second waits of the lock-out, and a hook run
-    // after each record (its error stops the run as a database error would).
+    // after each stored record's work (its error stops the run).
     std::function<void(int seconds)> sleeper;
     std::function<void(const QString& file, int record)> afterRecord;
 
@@ -105,24 +103,20 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    class Batch;
-    struct Stopped {};
-
-    void log(const QString& line);
-    void stepProgress();
-    void refused(const QString& what);
+    void flushLog();
+    ImportChoices choices() const;
     bool checksPass();
     void failCheck(const QString& message, int backTo);
-    void lockOut();
-    template <typename Body>
-    void eachRecord(const QString& file, int count, Body body);
     QString legacyFolder() const;
+    // The 5.0 database that the folder entry names; empty for an empty
+    // entry, which names no folder (not the working one).
+    QString fiftyDatabase() const;
     void enterPeriodStep();
 
     int m_position = 1;
     int m_refusals = 0;
     bool m_running = false;
     bool m_closeRequested = false;
-    QString m_stoppedAt;   // where an error stopped the record loops
-    Batch* m_batch = nullptr;
+    QStringList m_pendingLog;   // lines not yet in the window
+    QElapsedTimer m_logFlushed;
 };

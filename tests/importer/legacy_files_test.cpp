@@ -216,6 +216,23 @@ TEST_F(LegacyFilesTest, ReaderWaitsWhileLockedWithTheWaitWindowShown)
     EXPECT_EQ(LegacyTables().users[5].userName, Legacy::NoneMarker);
 }
 
+TEST_F(LegacyFilesTest, TheWaitWindowGoesWhenTheLockCannotBeRead)
+{
+    LegacyGen::writeInstall(dir.path(), LegacyGen::generate(3, 5, 4, 6));
+    LegacyGen::writeLock(dir.path(), 'U', LegacyGen::LockState::Locked);
+    bool shownWhileLocked = false;
+    // The look at the lock gives up, as it does on a file it cannot read.
+    onPause = [&] {
+        if (pauses == 4) {
+            shownWhileLocked = LockForm()->isVisible();
+            throw IoError(QStringLiteral("The Tavrell 4.x lock file \"user.lck\" cannot be read"));
+        }
+    };
+    EXPECT_THROW(ReadUserFile(dir.path()), IoError);
+    EXPECT_TRUE(shownWhileLocked);
+    EXPECT_FALSE(LockForm()->isVisible());
+}
+
 TEST_F(LegacyFilesTest, ReadersFindFilesWhateverTheirNameCase)
 {
     const LegacyInstall in = LegacyGen::generate(4, 3, 7, 20);

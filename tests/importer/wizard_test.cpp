@@ -162,6 +162,15 @@ TEST_F(WizardTest, NavigationClampsAndSetsTheButtons)
     EXPECT_EQ(ui.alerts, QStringList({"The folder specified for Tavrell 5.0 is invalid."}));
     EXPECT_FALSE(QFile::exists(legacy.filePath(QStringLiteral("data.mdb"))));
     EXPECT_TRUE(form->parts[1]->isVisible());
+    // An empty entry names no folder, not the working one with its database.
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    form->db50path->clear();
+    toStep(6);
+    QDir::setCurrent(working);
+    EXPECT_EQ(form->step, 2);
+    EXPECT_EQ(ui.alerts.size(), 2);
+    EXPECT_EQ(ui.alerts.last(), QStringLiteral("The folder specified for Tavrell 5.0 is invalid."));
 }
 
 TEST_F(WizardTest, TheOptionsStepClosingLineStandsBelowItsGroups)
@@ -346,18 +355,53 @@ TEST_F(WizardTest, AnErrorStopsTheRunKeepingWhatWasImportedAndTheLockOut)
     EXPECT_FALSE(form->Timer1->isActive());
 }
 
-TEST_F(WizardTest, StoringARecordThatFailsStopsTheRunNamingIt)
+// A batch lost with an error is logged with how many records it held and
+// from which record the file holds nothing of the run; the run stops there.
+TEST_F(WizardTest, ALostBatchIsLoggedAndStopsTheRun)
 {
-    // The engine ends the transaction under the record (as after a full
-    // disk) without the record's own work failing: storing it fails.
-    runActingAtBooking(4, [this] { QSqlQuery(db().handle()).exec(QStringLiteral("ROLLBACK")); });
-    ASSERT_EQ(ui.alerts.size(), 1);
-    EXPECT_EQ(logLines().last(), QStringLiteral("Import stopped at record 4 of Booking.IBD: ") + ui.alerts[0]);
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 0);
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items")), 1);
-    EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
-    EXPECT_TRUE(form->CloseBtn->isEnabled());
-    EXPECT_EQ(db().transactionDepth(), 0);
+    Database reader;
+    struct Case {
+        const char* name;
+        int actAt;    // the booking record after which act runs
+        std::function<void()> act;
+        int stopAt;   // the booking record where the run stops
+        const char* lost;
+    };
+    const Case cases[] = {
+        // The engine ends the transaction under the record (as after a
+        // full disk) without the record's own work failing.
+        {"transaction ended", 4, [this] { QSqlQuery(db().handle()).exec(QStringLiteral("ROLLBACK")); }, 4,
+         "The last 4 records were lost: the file holds nothing of this run from record 1 of Booking.IBD on"},
+        // Another program reads the file past the busy timeout when the
+        // batch of records 1 to 200 commits.
+        {"commit refused", 150,
+         [&] {
+             db().exec(QStringLiteral("PRAGMA busy_timeout = 50"));
+             reader.open(path);
+             reader.exec(QStringLiteral("BEGIN"));
+             reader.scalar(QStringLiteral("SELECT COUNT(*) FROM bookings"));
+         },
+         200, "The last 200 records were lost: the file holds nothing of this run from record 1 of Booking.IBD on"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        openForm();
+        ui.alerts.clear();
+        runActingAtBooking(c.actAt, c.act);
+        if (reader.isOpen())
+            reader.close();
+        ASSERT_EQ(ui.alerts.size(), 1);
+        const QStringList lines = logLines();
+        EXPECT_EQ(lines.filter(QStringLiteral("* Adding Booking ")).size(), std::min(c.stopAt, 5));
+        EXPECT_EQ(lines.mid(lines.size() - 2),
+                  QStringList({QString::fromUtf8(c.lost), QStringLiteral("Import stopped at record %1 of Booking.IBD: ")
+                                                                  .arg(c.stopAt) + ui.alerts[0]}));
+        EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 0);
+        EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items")), 1);
+        EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
+        EXPECT_TRUE(form->CloseBtn->isEnabled());
+        EXPECT_EQ(db().transactionDepth(), 0);
+    }
 }
 
 TEST_F(WizardTest, AnUnreadableFileStopsTheRunNamingIt)
@@ -555,9 +599,128 @@ TEST_F(WizardTest, BookingsAreAddedReplacedOrIgnored)
         QStringLiteral("* Ignoring Booking ") + day + QStringLiteral(" BS Room 1 as this item already exists in Version 5.0")));
 }
 
+// A text the 5.0 tables cannot hold (a NUL, damage in the 4.x file, or
+// more than 150 characters) is cut, and the cut is logged right under the
+// line of the record that wrote it, and only where it was written.
+TEST_F(WizardTest, TextsAreCutWhereWrittenAndLoggedUnderTheirRecord)
+{
+    const QChar nul(0);
+    const QString longText(200, QLatin1Char('x'));
+    addUser({QStringLiteral("OLD"), 30});
+    addItem(QStringLiteral("PROJECTOR"));
+    addItem(QStringLiteral("SCREEN"));
+    addBooking(QStringLiteral("ROOM 1"), QDate(2026, 3, 5), QStringLiteral("1"), QStringLiteral("TEACH"));
+    addBooking(QStringLiteral("ROOM 1"), QDate(2026, 3, 5), QStringLiteral("2"), QStringLiteral("TEACH"));
+    LegacyUser fresh = user4(QStringLiteral("newbie"));
+    fresh.fullName = QStringLiteral("ab") + nul + QStringLiteral("cd");
+    LegacyUser old = user4(QStringLiteral("old"));
+    old.fullName = QStringLiteral("xy") + nul + QStringLiteral("z");
+    const auto reason = [](const LegacyBooking& b, const QString& text) {
+        LegacyBooking r = b;
+        r.reason = text;
+        return r;
+    };
+    const LegacyBooking on = booking4(QStringLiteral("R1"), QStringLiteral("BS"));
+    LegacyBooking refused = reason(on, longText);
+    refused.period = QStringLiteral("P4");
+    refused.bookedBy = QStringLiteral("NOBODY");
+    write(LegacyInstall{{fresh, old},
+                        {item4(QStringLiteral("R1"), QStringLiteral("Room 1"), QStringLiteral("abc") + nul + QStringLiteral("def")),
+                         item4(QStringLiteral("K2"), QStringLiteral("Lab"), longText),
+                         item4(QStringLiteral("K3"), QStringLiteral("Projector"), QStringLiteral("pq") + nul),
+                         item4(QStringLiteral("K4"), QStringLiteral("Screen"), longText + nul)},
+                        {reason(on, QStringLiteral("new") + nul + QStringLiteral("junk")),
+                         reason(booking4(QStringLiteral("R1"), QStringLiteral("FM")), longText),
+                         reason(booking4(QStringLiteral("R1"), QStringLiteral("P2")), QStringLiteral("mn") + nul),
+                         reason(booking4(QStringLiteral("R1"), QStringLiteral("P3")), longText), refused},
+                        {},
+                        false});
+    run();
+    ASSERT_TRUE(ui.alerts.isEmpty()) << ui.alerts.join(QLatin1Char('|')).toStdString();
+
+    const QString day = FormatShortDate(QDate(2026, 3, 5)) + QLatin1Char(' ');
+    const QString x150 = longText.left(150);
+    struct Case {
+        QString record;   // the record's line, and the cut's line right under it
+        QString cut;
+        QString query;    // what was written
+        QString stored;
+    };
+    const QString nulCut = QStringLiteral(" at a NUL character");
+    const Case cases[] = {
+        {"* Adding User NEWBIE", "the full name of user NEWBIE was cut to 2 characters" + nulCut,
+         "SELECT FullName FROM Users WHERE username = 'NEWBIE'", "ab"},
+        {"* Overwriting User OLD", "the full name of user OLD was cut to 2 characters" + nulCut,
+         "SELECT FullName FROM Users WHERE username = 'OLD'", "xy"},
+        {"* Adding Item Room 1", "the description of item Room 1 was cut to 3 characters" + nulCut,
+         "SELECT ItemDescription FROM items WHERE ItemName = 'Room 1'", "abc"},
+        {"* Adding Item Lab", "the description of item Lab was cut to 150 characters",
+         "SELECT ItemDescription FROM items WHERE ItemName = 'Lab'", x150},
+        {"* Overwriting Item Projector", "the description of item Projector was cut to 2 characters" + nulCut,
+         "SELECT ItemDescription FROM items WHERE ItemName = 'Projector'", "pq"},
+        {"* Overwriting Item Screen", "the description of item Screen was cut to 150 characters",
+         "SELECT ItemDescription FROM items WHERE ItemName = 'Screen'", x150},
+        {"* Overwriting Booking " + day + "BS Room 1", "the reason of booking record 1 was cut to 3 characters" + nulCut,
+         "SELECT forReason FROM bookings WHERE Period = '1'", "new"},
+        {"* Overwriting Booking " + day + "FM Room 1", "the reason of booking record 2 was cut to 150 characters",
+         "SELECT forReason FROM bookings WHERE Period = '2'", x150},
+        {"* Adding Booking " + day + "P2 Room 1", "the reason of booking record 3 was cut to 2 characters" + nulCut,
+         "SELECT forReason FROM bookings WHERE Period = '4'", "mn"},
+        {"* Adding Booking " + day + "P3 Room 1", "the reason of booking record 4 was cut to 150 characters",
+         "SELECT forReason FROM bookings WHERE Period = '5'", x150},
+    };
+    QStringList lines = logLines();
+    for (const Case& c : cases) {
+        const qsizetype at = lines.indexOf(c.record);
+        ASSERT_GE(at, 0) << c.record.toStdString();
+        EXPECT_EQ(lines.value(at + 1), QStringLiteral("  - ") + c.cut) << c.record.toStdString();
+        EXPECT_EQ(db().scalar(c.query).toString(), c.stored) << c.record.toStdString();
+    }
+    // The booking refused for its unknown user wrote no reason: no cut.
+    EXPECT_EQ(lines.filter(QStringLiteral(" was cut ")).size(), qsizetype(std::size(cases)));
+    EXPECT_EQ(lines.last(), QStringLiteral("1 records were refused and not imported"));
+
+    // Kept items and ignored bookings write nothing, so nothing is cut.
+    openForm();
+    toStep(5);
+    form->invprecedence->setItemIndex(1);
+    form->bookingprecedence->setItemIndex(1);
+    run();
+    lines = logLines();
+    EXPECT_TRUE(lines.contains(QStringLiteral("* Item Screen already exists in Tavrell and will not be overwritten")));
+    EXPECT_TRUE(lines.contains("* Ignoring Booking " + day + "FM Room 1 as this item already exists in Version 5.0"));
+    EXPECT_TRUE(lines.filter(QStringLiteral("item")).filter(QStringLiteral(" was cut ")).isEmpty());
+    EXPECT_TRUE(lines.filter(QStringLiteral("booking record")).filter(QStringLiteral(" was cut ")).isEmpty());
+}
+
+// A record whose write the database refuses is undone alone and logged as
+// refused; the run goes on to its end and lets the users back in.
+TEST_F(WizardTest, ARecordTheDatabaseRefusesIsRefusedAndTheRunGoesOn)
+{
+    addItem(QStringLiteral("LAB"), 5, QStringLiteral("KEEPER"));
+    db().exec(QStringLiteral("CREATE TRIGGER keep_lab BEFORE UPDATE ON items WHEN NEW.ItemName = 'Lab' "
+                             "BEGIN SELECT RAISE(ABORT, 'the lab stays as it is'); END"));
+    write(LegacyInstall{{},
+                        {item4(QStringLiteral("K1"), QStringLiteral("Lab")), item4(QStringLiteral("R1"), QStringLiteral("Room 1"))},
+                        {booking4(QStringLiteral("R1"), QStringLiteral("BS"))},
+                        {},
+                        false});
+    run();
+    EXPECT_TRUE(ui.alerts.isEmpty());
+    expectRow("items", QStringLiteral("LAB"), {{"ItemName", "LAB"}, {"Manager", "KEEPER"}, {"minSecurity", "5"}});
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM bookings")), 1);
+    const QStringList lines = logLines();
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("  - Item \"Lab\" was not imported: the database refused it (the lab stays as it is)")));
+    EXPECT_EQ(lines.last(), QStringLiteral("1 records were refused and not imported"));
+    EXPECT_EQ(systemRow(), QStringLiteral("0/0/Importing Data from Tavrell 4.0/ADMIN"));
+}
+
 TEST(WizardTimeLeft, RoundsHalfToEven)
 {
     EXPECT_EQ(TSelbrinFrm::TimeLeftText(3601, 5000, 11250), QStringLiteral("7 min 30 sec remains"));
     EXPECT_EQ(TSelbrinFrm::TimeLeftText(84375, 11249, 11250), QStringLiteral("0 min 2 sec remains"));
     EXPECT_EQ(TSelbrinFrm::TimeLeftText(140625, 11249, 11250), QStringLiteral("0 min 2 sec remains"));
+    // Past the bar's maximum (many category lines) nothing remains.
+    EXPECT_EQ(TSelbrinFrm::TimeLeftText(3700, 11300, 11250), QStringLiteral("0 min 0 sec remains"));
 }
