@@ -10,6 +10,9 @@
 
 namespace {
 
+// The table in which the file counts each table's changes.
+const QString ChangeCountTable = QStringLiteral("TableChanges");
+
 QString quoted(const QString& name)
 {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
@@ -121,6 +124,8 @@ QStringList TableDefinitionParts(const QString& createTable)
 struct LevelDefinition::Impl {
     QHash<QString, QString> create;           // lower-case table -> CREATE TABLE
     QHash<QString, QStringList> dependents;   // lower-case table -> CREATE INDEX/TRIGGER
+    QList<std::pair<QString, QString>> triggers;   // name, CREATE TRIGGER
+    QStringList counted;                      // the rows of the count table
 };
 
 LevelDefinition::LevelDefinition() : d(new Impl)
@@ -135,8 +140,8 @@ LevelDefinition::LevelDefinition() : d(new Impl)
     Database scratch;
     scratch.open(path);
     QSqlQuery q = scratch.prepare(QStringLiteral(
-        "SELECT type, tbl_name, sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite!_%' ESCAPE '!'"
-        " ORDER BY rowid"));
+        "SELECT type, tbl_name, sql, name FROM sqlite_master WHERE sql IS NOT NULL"
+        " AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid"));
     Database::check(q, q.exec());
     while (q.next()) {
         const QString type = q.value(0).toString();
@@ -145,8 +150,16 @@ LevelDefinition::LevelDefinition() : d(new Impl)
             d->create.insert(table, q.value(2).toString());
         else if (type == QLatin1String("index") || type == QLatin1String("trigger"))
             d->dependents[table] << q.value(2).toString();
+        if (type == QLatin1String("trigger"))
+            d->triggers.append({q.value(3).toString(), q.value(2).toString()});
     }
     q.finish();
+    QSqlQuery rows = scratch.prepare(
+        QStringLiteral("SELECT \"TableName\" FROM %1 ORDER BY rowid").arg(quoted(ChangeCountTable)));
+    Database::check(rows, rows.exec());
+    while (rows.next())
+        d->counted << rows.value(0).toString();
+    rows.finish();
 }
 
 LevelDefinition::~LevelDefinition() { delete d; }
@@ -162,6 +175,16 @@ QString LevelDefinition::createTable(const QString& table) const
 QStringList LevelDefinition::dependents(const QString& table) const
 {
     return d->dependents.value(table.toLower());
+}
+
+QStringList LevelDefinition::countedTables() const
+{
+    return d->counted;
+}
+
+QList<std::pair<QString, QString>> LevelDefinition::triggers() const
+{
+    return d->triggers;
 }
 
 QString LevelDefinition::columnDefinition(const QString& table, const QString& column) const
@@ -198,6 +221,19 @@ void TADOCommand::Execute()
     if (!Connection)
         throw DbError(QStringLiteral("The command has no connection."));
     Connection->exec(CommandText);
+}
+
+void MakeChangeCounts(Database& db, const LevelDefinition& def)
+{
+    const QString exists = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = ? AND name = ? COLLATE NOCASE");
+    if (db.scalar(exists, {QStringLiteral("table"), ChangeCountTable}).toInt() == 0)
+        db.exec(def.createTable(ChangeCountTable));
+    for (const QString& table : def.countedTables())
+        db.exec(QStringLiteral("INSERT OR IGNORE INTO %1 (\"TableName\") VALUES (?)").arg(quoted(ChangeCountTable)), {table});
+    for (const auto& [name, statement] : def.triggers()) {
+        if (db.scalar(exists, {QStringLiteral("trigger"), name}).toInt() == 0)
+            db.exec(statement);
+    }
 }
 
 void RunUpgradeStatement(TADOCommand& command, const LevelDefinition& def, const UpgradeStatement& statement)
