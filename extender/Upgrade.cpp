@@ -252,7 +252,7 @@ void RunUpgradeStatement(TADOCommand& command, const LevelDefinition& def, const
 void RebuildTable(Database& db, const LevelDefinition& def, const QString& table)
 {
     const QString name = quoted(table);
-    const QString saved = QStringLiteral("temp.\"tavrell_rebuild\"");
+    const QString saved = QStringLiteral("\"tavrell_rebuild\"");
     const QStringList oldColumns = columnsOf(db, table);
     if (oldColumns.isEmpty())
         throw DbError(QStringLiteral("no such table: %1").arg(table));
@@ -261,9 +261,9 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
     if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'")).toInt() > 0)
         sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table});
 
-    db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + saved);
-    db.exec(QStringLiteral("CREATE TABLE %1 AS SELECT rowid AS \"tavrell_rowid\", * FROM %2").arg(saved, name));
-    db.exec(QStringLiteral("DROP TABLE ") + name);
+    // The old table steps aside (its indexes and triggers with it) and its
+    // rows are copied once, straight into the new one.
+    db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(name, saved));
     db.exec(def.createTable(table));
 
     // The rows go back by column name, each under its old row number.
@@ -278,14 +278,10 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
                                       {table})
                                 .toInt()
                             == 1;
-    QString into = kept.join(QStringLiteral(", "));
-    QString from = into;
-    if (!rowidAlias) {
-        into = QStringLiteral("rowid") + (kept.isEmpty() ? QString() : QStringLiteral(", ") + into);
-        from = QStringLiteral("\"tavrell_rowid\"") + (kept.isEmpty() ? QString() : QStringLiteral(", ") + from);
-    }
-    db.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4 ORDER BY \"tavrell_rowid\"")
-                .arg(name, into, from, saved));
+    QString columns = kept.join(QStringLiteral(", "));
+    if (!rowidAlias)
+        columns = QStringLiteral("rowid") + (kept.isEmpty() ? QString() : QStringLiteral(", ") + columns);
+    db.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3 ORDER BY rowid").arg(name, columns, saved));
     if (sequence.isValid()) {
         if (db.exec(QStringLiteral("UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = ?"), {sequence, table})
             == 0)

@@ -79,8 +79,8 @@ void RunUpgradeStatement(TADOCommand& command, const LevelDefinition& def, const
 void MakeChangeCounts(Database& db, const LevelDefinition& def);
 
 // Makes a table anew to its current definition, keeping every row, its row
-// numbers and the table's next autonumber; its indexes and triggers are
-// made again after the rows are in.
+// numbers and the table's next autonumber, with one copy of the rows; its
+// indexes and triggers are made again after the rows are in.
 void RebuildTable(Database& db, const LevelDefinition& def, const QString& table);
 
 // Splits a CREATE TABLE statement into its column and constraint

@@ -69,6 +69,23 @@ QStringList schemaOf(const QString& path)
     return out;
 }
 
+// Everything a file holds, as text: its objects with their statements,
+// every table's rows under their row numbers, and the next numbers.
+QString contentsOf(const QString& path)
+{
+    Database db;
+    db.open(path);
+    QStringList out = rowsOf(db, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name"));
+    for (const QString& table :
+         rowsOf(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))) {
+        out << QStringLiteral("rows of ") + table;
+        out << rowsOf(db, table == QLatin1String("sqlite_sequence")
+                              ? QStringLiteral("SELECT * FROM sqlite_sequence ORDER BY name")
+                              : QStringLiteral("SELECT rowid, * FROM \"%1\" ORDER BY rowid").arg(table));
+    }
+    return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
 QByteArray fileHash(const QString& path)
 {
     QFile f(path);
@@ -277,6 +294,19 @@ TEST_F(ExtendTest, OlderFilesReachTheCurrentLevelWithEveryRow)
         db.exec(QStringLiteral("UPDATE periods SET period = 'Lunchtime!' WHERE \"order\" = 7"));
         EXPECT_THROW(db.exec(QStringLiteral("UPDATE periods SET period = 'Lunchtime!!' WHERE \"order\" = 7")), DbError);
     }
+}
+
+// The upgraded file, object by object and row by row, is the one the
+// upgrade has always made: statements, row numbers, next numbers.
+TEST_F(ExtendTest, TheUpgradedFileHoldsWhatItAlwaysHeld)
+{
+    CreateOldDatabaseFile(path, std::nullopt);
+    fill();
+    execOn(QStringLiteral("UPDATE config SET InstallID = '1234'"));
+    EXPECT_EQ(run(), ExtendOutcome::Done);
+    QFile golden(QStringLiteral(TAVRELL_EXTENDER_GOLDEN_DIR "/upgraded.txt"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    EXPECT_EQ(contentsOf(path), QString::fromUtf8(golden.readAll()));
 }
 
 // A school's file from before the change counts (the tables alone) comes
