@@ -60,8 +60,10 @@ bool RaiseDatabaseLevel(DataModule& dm, TADOCommand& command)
         tx.commit();
     }
     if (LevelNeedsUpgrade(level)) {
-        // All the statements and the new level, or none of them.
+        // All the statements and the new level, or none of them. The change
+        // counts come first, so that every write from here on is counted.
         WriteTransaction tx(db);
+        MakeChangeCounts(db, current);
         for (const UpgradeStatement& statement : UpgradeStatements()) {
             command.Connection = &db;
             RunUpgradeStatement(command, current, statement);

@@ -26,9 +26,10 @@ QString ReadInstallFolder();
 
 // The writing part of the run, on an open connection: makes the level
 // field when it is missing (stamping "5B", committed on its own), then, for
-// a level up to "5B", runs every upgrade statement and stamps "5C", all in
-// one transaction. False, with nothing written, when `config` has no row;
-// throws DbError (with the rest taken back) when a statement fails.
+// a level up to "5B", makes the change counts where the file has none, runs
+// every upgrade statement and stamps "5C", all in one transaction. False,
+// with nothing written, when `config` has no row; throws DbError (with the
+// rest taken back) when a statement fails.
 bool RaiseDatabaseLevel(DataModule& dm, TADOCommand& command);
 
 // How an upgrade run ended.

@@ -10,6 +10,9 @@
 
 namespace {
 
+// The table in which the file counts each table's changes.
+const QString ChangeCountTable = QStringLiteral("TableChanges");
+
 QString quoted(const QString& name)
 {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
@@ -121,6 +124,8 @@ QStringList TableDefinitionParts(const QString& createTable)
 struct LevelDefinition::Impl {
     QHash<QString, QString> create;           // lower-case table -> CREATE TABLE
     QHash<QString, QStringList> dependents;   // lower-case table -> CREATE INDEX/TRIGGER
+    QList<std::pair<QString, QString>> triggers;   // name, CREATE TRIGGER
+    QStringList counted;                      // the rows of the count table
 };
 
 LevelDefinition::LevelDefinition() : d(new Impl)
@@ -135,8 +140,8 @@ LevelDefinition::LevelDefinition() : d(new Impl)
     Database scratch;
     scratch.open(path);
     QSqlQuery q = scratch.prepare(QStringLiteral(
-        "SELECT type, tbl_name, sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite!_%' ESCAPE '!'"
-        " ORDER BY rowid"));
+        "SELECT type, tbl_name, sql, name FROM sqlite_master WHERE sql IS NOT NULL"
+        " AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid"));
     Database::check(q, q.exec());
     while (q.next()) {
         const QString type = q.value(0).toString();
@@ -145,8 +150,16 @@ LevelDefinition::LevelDefinition() : d(new Impl)
             d->create.insert(table, q.value(2).toString());
         else if (type == QLatin1String("index") || type == QLatin1String("trigger"))
             d->dependents[table] << q.value(2).toString();
+        if (type == QLatin1String("trigger"))
+            d->triggers.append({q.value(3).toString(), q.value(2).toString()});
     }
     q.finish();
+    QSqlQuery rows = scratch.prepare(
+        QStringLiteral("SELECT \"TableName\" FROM %1 ORDER BY rowid").arg(quoted(ChangeCountTable)));
+    Database::check(rows, rows.exec());
+    while (rows.next())
+        d->counted << rows.value(0).toString();
+    rows.finish();
 }
 
 LevelDefinition::~LevelDefinition() { delete d; }
@@ -162,6 +175,16 @@ QString LevelDefinition::createTable(const QString& table) const
 QStringList LevelDefinition::dependents(const QString& table) const
 {
     return d->dependents.value(table.toLower());
+}
+
+QStringList LevelDefinition::countedTables() const
+{
+    return d->counted;
+}
+
+QList<std::pair<QString, QString>> LevelDefinition::triggers() const
+{
+    return d->triggers;
 }
 
 QString LevelDefinition::columnDefinition(const QString& table, const QString& column) const
@@ -200,6 +223,19 @@ void TADOCommand::Execute()
     Connection->exec(CommandText);
 }
 
+void MakeChangeCounts(Database& db, const LevelDefinition& def)
+{
+    const QString exists = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = ? AND name = ? COLLATE NOCASE");
+    if (db.scalar(exists, {QStringLiteral("table"), ChangeCountTable}).toInt() == 0)
+        db.exec(def.createTable(ChangeCountTable));
+    for (const QString& table : def.countedTables())
+        db.exec(QStringLiteral("INSERT OR IGNORE INTO %1 (\"TableName\") VALUES (?)").arg(quoted(ChangeCountTable)), {table});
+    for (const auto& [name, statement] : def.triggers()) {
+        if (db.scalar(exists, {QStringLiteral("trigger"), name}).toInt() == 0)
+            db.exec(statement);
+    }
+}
+
 void RunUpgradeStatement(TADOCommand& command, const LevelDefinition& def, const UpgradeStatement& statement)
 {
     if (statement.kind == UpgradeStatement::AddColumn) {
@@ -216,7 +252,7 @@ void RunUpgradeStatement(TADOCommand& command, const LevelDefinition& def, const
 void RebuildTable(Database& db, const LevelDefinition& def, const QString& table)
 {
     const QString name = quoted(table);
-    const QString saved = QStringLiteral("temp.\"tavrell_rebuild\"");
+    const QString saved = QStringLiteral("\"tavrell_rebuild\"");
     const QStringList oldColumns = columnsOf(db, table);
     if (oldColumns.isEmpty())
         throw DbError(QStringLiteral("no such table: %1").arg(table));
@@ -225,9 +261,9 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
     if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'")).toInt() > 0)
         sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table});
 
-    db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + saved);
-    db.exec(QStringLiteral("CREATE TABLE %1 AS SELECT rowid AS \"tavrell_rowid\", * FROM %2").arg(saved, name));
-    db.exec(QStringLiteral("DROP TABLE ") + name);
+    // The old table steps aside (its indexes and triggers with it) and its
+    // rows are copied once, straight into the new one.
+    db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(name, saved));
     db.exec(def.createTable(table));
 
     // The rows go back by column name, each under its old row number.
@@ -242,14 +278,10 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
                                       {table})
                                 .toInt()
                             == 1;
-    QString into = kept.join(QStringLiteral(", "));
-    QString from = into;
-    if (!rowidAlias) {
-        into = QStringLiteral("rowid") + (kept.isEmpty() ? QString() : QStringLiteral(", ") + into);
-        from = QStringLiteral("\"tavrell_rowid\"") + (kept.isEmpty() ? QString() : QStringLiteral(", ") + from);
-    }
-    db.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4 ORDER BY \"tavrell_rowid\"")
-                .arg(name, into, from, saved));
+    QString columns = kept.join(QStringLiteral(", "));
+    if (!rowidAlias)
+        columns = QStringLiteral("rowid") + (kept.isEmpty() ? QString() : QStringLiteral(", ") + columns);
+    db.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3 ORDER BY rowid").arg(name, columns, saved));
     if (sequence.isValid()) {
         if (db.exec(QStringLiteral("UPDATE sqlite_sequence SET seq = max(seq, ?) WHERE name = ?"), {sequence, table})
             == 0)

@@ -46,6 +46,10 @@ public:
     QString createTable(const QString& table) const;
     // The statements that make the table's indexes and triggers.
     QStringList dependents(const QString& table) const;
+    // The tables whose changes the file counts (the rows of the count
+    // table), and every trigger that counts them: name and statement.
+    QStringList countedTables() const;
+    QList<std::pair<QString, QString>> triggers() const;
 
 private:
     struct Impl;
@@ -69,9 +73,14 @@ const QList<UpgradeStatement>& UpgradeStatements();
 // transaction).
 void RunUpgradeStatement(TADOCommand& command, const LevelDefinition& def, const UpgradeStatement& statement);
 
+// Makes what counts the file's changes where a file has none of it (a
+// school's file from before the counts): the count table with a row for each
+// counted table, and every table's triggers. What the file has is kept.
+void MakeChangeCounts(Database& db, const LevelDefinition& def);
+
 // Makes a table anew to its current definition, keeping every row, its row
-// numbers and the table's next autonumber; its indexes and triggers are
-// made again after the rows are in.
+// numbers and the table's next autonumber, with one copy of the rows; its
+// indexes and triggers are made again after the rows are in.
 void RebuildTable(Database& db, const LevelDefinition& def, const QString& table);
 
 // Splits a CREATE TABLE statement into its column and constraint

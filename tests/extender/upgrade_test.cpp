@@ -1,6 +1,8 @@
 // The upgrade run: the level rules, raising older files to the current
 // level with every row kept, leaving current files alone, and the ways a
 // run fails without leaving a half-raised file.
+#include "Bookings.h"
+#include "Clock.h"
 #include "DataModule.h"
 #include "ExtendRun.h"
 #include "InstallSettings.h"
@@ -12,6 +14,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QProcess>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -64,6 +67,23 @@ QStringList schemaOf(const QString& path)
         }
     }
     return out;
+}
+
+// Everything a file holds, as text: its objects with their statements,
+// every table's rows under their row numbers, and the next numbers.
+QString contentsOf(const QString& path)
+{
+    Database db;
+    db.open(path);
+    QStringList out = rowsOf(db, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name"));
+    for (const QString& table :
+         rowsOf(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))) {
+        out << QStringLiteral("rows of ") + table;
+        out << rowsOf(db, table == QLatin1String("sqlite_sequence")
+                              ? QStringLiteral("SELECT * FROM sqlite_sequence ORDER BY name")
+                              : QStringLiteral("SELECT rowid, * FROM \"%1\" ORDER BY rowid").arg(table));
+    }
+    return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 QByteArray fileHash(const QString& path)
@@ -166,11 +186,15 @@ protected:
         db.open(path);
         db.exec(sql, values);
     }
-    QVariant scalarOf(const QString& sql)
+    QVariant scalarOf(const QString& sql, const QVariantList& values = {})
     {
         Database db;
         db.open(path);
-        return db.scalar(sql);
+        return db.scalar(sql, values);
+    }
+    qint64 changesOf(const QString& table)
+    {
+        return scalarOf(QStringLiteral("SELECT Changes FROM TableChanges WHERE TableName = ?"), {table}).toLongLong();
     }
     QString levelOf() { return scalarOf(QStringLiteral("SELECT dbVer FROM config")).toString(); }
 
@@ -270,6 +294,81 @@ TEST_F(ExtendTest, OlderFilesReachTheCurrentLevelWithEveryRow)
         db.exec(QStringLiteral("UPDATE periods SET period = 'Lunchtime!' WHERE \"order\" = 7"));
         EXPECT_THROW(db.exec(QStringLiteral("UPDATE periods SET period = 'Lunchtime!!' WHERE \"order\" = 7")), DbError);
     }
+}
+
+// The upgraded file, object by object and row by row, is the one the
+// upgrade has always made: statements, row numbers, next numbers.
+TEST_F(ExtendTest, TheUpgradedFileHoldsWhatItAlwaysHeld)
+{
+    CreateOldDatabaseFile(path, std::nullopt);
+    fill();
+    execOn(QStringLiteral("UPDATE config SET InstallID = '1234'"));
+    EXPECT_EQ(run(), ExtendOutcome::Done);
+    QFile golden(QStringLiteral(TAVRELL_EXTENDER_GOLDEN_DIR "/upgraded.txt"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    EXPECT_EQ(contentsOf(path), QString::fromUtf8(golden.readAll()));
+}
+
+// A school's file from before the change counts (the tables alone) comes
+// out with the counts and every table's triggers, and takes every write:
+// the client's engine and the sqlite3 shell, each counted.
+TEST_F(ExtendTest, AFileWithoutChangeCountsTakesEveryWriteOnceRaised)
+{
+    CreateOldDatabaseFile(path, std::nullopt, OldLayout::TablesOnly);
+    fill();
+    ASSERT_EQ(run(), ExtendOutcome::Done);
+    {
+        Database upgraded, fresh;
+        upgraded.open(path);
+        fresh.open(freshSchemaFile());
+        for (const char* sql : {"SELECT name, tbl_name, sql FROM sqlite_master WHERE type = 'trigger' ORDER BY name",
+                                "SELECT TableName FROM TableChanges ORDER BY TableName"})
+            EXPECT_EQ(rowsOf(upgraded, QLatin1String(sql)), rowsOf(fresh, QLatin1String(sql))) << sql;
+    }
+
+    const qint64 bookings = changesOf(QStringLiteral("bookings"));
+    const qint64 periods = changesOf(QStringLiteral("periods"));
+    {
+        DataModule client;
+        client.connectTo(path);
+        client.openTables();
+        SetDM(&client);
+        ResetSession();
+        Clock::freeze(QDateTime(QDate(2026, 3, 4), QTime(9, 30)));
+        CurrentUser = QStringLiteral("ADMIN");
+        const QDateTime day(QDate(2026, 3, 20), QTime(0, 0));
+        EXPECT_EQ(PlaceBooking(QStringLiteral("ROOM1"), QStringLiteral("3"), QStringLiteral("alice"), day,
+                               QStringLiteral("Drama"), false, CurrentUser, false),
+                  0)
+            << LastBookingResult.message.toStdString();
+        EXPECT_TRUE(AlterBooking(QStringLiteral("ROOM1"), QStringLiteral("3"), QStringLiteral("ADMIN"),
+                                 QStringLiteral("Music"), day));
+        EXPECT_TRUE(DeleteBooking(QStringLiteral("ROOM1"), QStringLiteral("3"), day));
+        ASSERT_TRUE(client.PeriodsTable.locate(QStringLiteral("order"), 7));
+        client.PeriodsTable.edit();
+        client.PeriodsTable.setValue(QStringLiteral("period"), QStringLiteral("Lunchtime"));
+        EXPECT_NO_THROW(client.PeriodsTable.post());
+        SetDM(nullptr);
+        Clock::reset();
+        ResetSession();
+    }
+    EXPECT_EQ(changesOf(QStringLiteral("bookings")), bookings + 3);
+    EXPECT_EQ(changesOf(QStringLiteral("periods")), periods + 1);
+    EXPECT_EQ(scalarOf(QStringLiteral("SELECT period FROM periods WHERE \"order\" = 7")).toString(),
+              QStringLiteral("Lunchtime"));
+
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"),
+                {path, QStringLiteral("INSERT INTO bookings (Date, Period, ItemBooked, BookedBy, forReason) "
+                                      "VALUES ('2026-03-21', 'Lunchtime', 'ROOM1', 'alice', 'Shell');"
+                                      "UPDATE bookings SET forReason = 'Shell 2' WHERE forReason = 'Shell';"
+                                      "DELETE FROM bookings WHERE forReason = 'Shell 2';"
+                                      "UPDATE periods SET StartTime = '14:00:00' WHERE \"order\" = 7;")});
+    ASSERT_TRUE(shell.waitForFinished(30000)) << shell.errorString().toStdString();
+    EXPECT_EQ(shell.exitCode(), 0);
+    EXPECT_EQ(shell.readAllStandardError(), QByteArray());
+    EXPECT_EQ(changesOf(QStringLiteral("bookings")), bookings + 6);
+    EXPECT_EQ(changesOf(QStringLiteral("periods")), periods + 2);
 }
 
 TEST_F(ExtendTest, FilesAtOrAboveTheCurrentLevelAreNotWritten)
