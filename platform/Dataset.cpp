@@ -778,16 +778,19 @@ std::vector<QVariant> Dataset::readRow(qint64 rowid)
 void Dataset::checkWidths()
 {
     // The file's own width checks count characters only up to a NUL, so
-    // every text is measured here in full.
+    // every text is measured here in full, in characters as the file counts.
     const QHash<QString, int>& widths = m_db->textWidths(baseTable());
     for (int i = 0; i < m_fields.size(); ++i) {
         if (!m_changed[i] || m_buffer[i].typeId() != QMetaType::QString)
             continue;
         const auto w = widths.constFind(m_fields.at(i).toLower());
-        if (w != widths.constEnd() && m_buffer[i].toString().size() > *w)
+        if (w == widths.constEnd())
+            continue;
+        const qsizetype length = Text::characters(m_buffer[i].toString());
+        if (length > *w)
             fail(QStringLiteral("The value of field '%1' is %2 characters long; it holds at most %3.")
                      .arg(m_fields.at(i))
-                     .arg(m_buffer[i].toString().size())
+                     .arg(length)
                      .arg(*w));
     }
 }

@@ -10,6 +10,7 @@
 #include "Session.h"
 #include "SmallDialogs.h"
 #include "SpinEdit.h"
+#include "Text.h"
 #include "addinvfrm.h"
 
 #include <QCheckBox>
@@ -251,7 +252,7 @@ void Tadminvfrm::Button6Click()
     if (ProgramEnding || newName == name)
         return;
     // A name nobody could pick, or one the file cannot hold.
-    if (newName.isEmpty() || newName.size() > NameWidth) {
+    if (newName.isEmpty() || Text::characters(newName) > NameWidth) {
         ShowAlert(M::BadName);
         return;
     }

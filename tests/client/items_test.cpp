@@ -202,8 +202,10 @@ TEST_F(Items, RenameChecksInOrderAndKeepsTheCaseTyped)
         EXPECT_EQ(ui->alerts, QStringList{Denied});
         setRight(true);
 
+        // A character outside the Basic Multilingual Plane: two UTF-16 units.
+        const QString smile = QString::fromUcs4(U"\U0001F600");
         struct Case {
-            const char* typed;
+            QString typed;
             QString message;   // empty: none
         };
         const Case cases[] = {
@@ -212,13 +214,15 @@ TEST_F(Items, RenameChecksInOrderAndKeepsTheCaseTyped)
             {"Screen", M::NameTaken},                  // another item
             {"", M::BadName},                          // nobody could pick it
             {"123456789012345678901234567890123456789012345678901", M::BadName},
+            {smile.repeated(51), M::BadName},
         };
         for (const Case& c : cases) {
             ui->alerts.clear();
-            answerText(QString::fromLatin1(c.typed));
+            answerText(c.typed);
             click(f.Button6);
-            EXPECT_EQ(ui->alerts, c.message.isEmpty() ? QStringList() : QStringList{c.message}) << c.typed;
-            EXPECT_EQ(itemField(QStringLiteral("PROJECTOR"), "ItemName"), QStringLiteral("PROJECTOR")) << c.typed;
+            EXPECT_EQ(ui->alerts, c.message.isEmpty() ? QStringList() : QStringList{c.message}) << c.typed.toStdString();
+            EXPECT_EQ(itemField(QStringLiteral("PROJECTOR"), "ItemName"), QStringLiteral("PROJECTOR"))
+                << c.typed.toStdString();
         }
         // Cancel gives the old name back: nothing happens.
         ui->alerts.clear();
@@ -228,6 +232,12 @@ TEST_F(Items, RenameChecksInOrderAndKeepsTheCaseTyped)
 
         // The refused names moved nothing: the rename is still the shown item's.
         EXPECT_EQ(f.description->text(), QString());
+        // Fifty characters outside the Basic Multilingual Plane fit the column.
+        const QString wide = smile.repeated(50);
+        answerText(wide);
+        click(f.Button6);
+        EXPECT_TRUE(ui->alerts.isEmpty());
+        EXPECT_EQ(itemField(wide, "ItemName"), wide);
         answerText(QStringLiteral("Projector Two"));
         click(f.Button6);
         EXPECT_TRUE(ui->alerts.isEmpty());

@@ -453,6 +453,41 @@ TEST_F(DatasetTest, TextIsHeldToItsWidthCountingEveryCharacter)
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")), 1);
 }
 
+TEST_F(DatasetTest, WidthsCountACharacterOutsideTheBasicPlaneOnce)
+{
+    // Two UTF-16 units each; the file counts one character.
+    const QString smile = QString::fromUcs4(U"\U0001F600");
+    struct Case {
+        Dataset* table;
+        const char* field;
+        QString text;
+        bool fits;
+    };
+    const Case cases[] = {
+        {&users(), "username", smile.repeated(10), true},
+        {&users(), "username", smile.repeated(11), false},
+        {&users(), "username", QStringLiteral("a") + smile.repeated(9), true},
+        {&dm->itemstable, "ItemName", smile.repeated(50), true},
+        {&dm->itemstable, "ItemName", smile.repeated(51), false},
+        {&dm->BookingsTable, "forReason", smile.repeated(150), true},
+        {&dm->BookingsTable, "forReason", smile.repeated(149) + QStringLiteral("ab"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " of " + std::to_string(c.text.size()) + " units");
+        Dataset& t = *c.table;
+        t.append();
+        t.setValue(QLatin1String(c.field), c.text);
+        if (c.fits) {
+            EXPECT_NO_THROW(t.post());
+        } else {
+            EXPECT_THROW(t.post(), DbError);
+        }
+        EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ?").arg(t.tableName(), QLatin1String(c.field)),
+                        {c.text}),
+                  c.fits ? 1 : 0);
+    }
+}
+
 TEST_F(DatasetTest, AnInsertIntoATableNeverReadDoesNotReadIt)
 {
     for (int i = 0; i < 50; ++i)
