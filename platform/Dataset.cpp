@@ -799,6 +799,24 @@ void Dataset::post()
 {
     if (m_state != State::Edit && m_state != State::Insert)
         return;
+    // A change the file refuses is given up: nothing stays pending for a
+    // later move to write behind the caller's back.
+    try {
+        writePending();
+    } catch (...) {
+        dropPending();
+        throw;
+    }
+}
+
+void Dataset::postKeepingRefused()
+{
+    if (m_state == State::Edit || m_state == State::Insert)
+        writePending();
+}
+
+void Dataset::writePending()
+{
     const QString base = baseTable();
     m_db->requireLiveTransaction();
     checkWidths();
