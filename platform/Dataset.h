@@ -189,7 +189,9 @@ private:
     int indexOfRowId(qint64 rowid) const;
     int placeRow(Row&& row);
     void checkWidths();
+    const QString& columnList();
     const QString& rowSql();
+    void forgetColumnText();
     void newRow(bool atEnd);
     void putRecord(const QVariantList& values, bool atEnd);
     QString quotedField(int column) const;
@@ -209,7 +211,9 @@ private:
     QString m_placeholderText;           // the statement the placeholders below were read from
     QStringList m_placeholders;
     QString m_shapeText;                 // the statement the columns below were read for
+    QString m_columnList;                // the columns by name, quoted, in order
     QString m_rowSql;                    // the read-back of one row by its id
+    quint64 m_layoutSerial = 0;          // the file's layout the columns were learnt in
     int m_idColumn = -1;
     std::vector<int> m_columns;
     std::vector<Row> m_rows;
