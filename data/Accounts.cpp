@@ -25,9 +25,6 @@ const char* const profileFields[] = {
     "canForceShutdown", "forcepassword",       "canMakeBookings",  "canCirculate",
     "isAdministrator"};
 
-// Typed characters, not UTF-16 units.
-qsizetype characterCount(const QString& s) { return s.toUcs4().size(); }
-
 } // namespace
 
 // ------------------------------------------------------------------ passwords
@@ -276,9 +273,9 @@ void Tchgpassfrm::FormShow() { pass1->setFocus(); }
 void Tchgpassfrm::Button1Click()
 {
     const QString typed = pass1->text();
-    if (characterCount(typed) < 5)
+    if (Text::characters(typed) < 5)
         ShowAlert(AccountMessages::TooShort);
-    else if (characterCount(typed) > 20)
+    else if (Text::characters(typed) > 20)
         ShowAlert(AccountMessages::TooLong);
     else if (typed != pass2->text())
         ShowAlert(AccountMessages::NoMatch);

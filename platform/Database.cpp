@@ -77,6 +77,7 @@ void Database::open(const QString& filePath)
         check(probe, probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")));
         QSqlQuery fk(m_db);
         fk.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        dataVersion();   // the layout as it stands now
     } catch (...) {
         close();
         throw;
@@ -126,6 +127,9 @@ void Database::close()
     m_hasChangeTable = -1;
     m_caselessIndex.clear();
     m_widths.clear();
+    m_schemaVersion = -1;
+    m_layoutSeenAt = -2;
+    ++m_layoutSerial;
 }
 
 bool Database::isOpen() const
@@ -221,7 +225,46 @@ qint64 Database::dataVersion()
     if (q.exec() && q.next())
         v = q.value(0).toLongLong();
     q.finish();
+    // Another program's commit may have changed the layout (the extender,
+    // the sqlite3 shell rebuilding a table); a kept statement would then
+    // run with the columns it was prepared for. Its schema version tells.
+    if (v != m_layoutSeenAt && v >= 0) {
+        m_layoutSeenAt = v;
+        const qint64 schema = schemaVersion();
+        if (m_schemaVersion >= 0 && schema != m_schemaVersion)
+            forgetLayout();
+        m_schemaVersion = schema;
+    }
     return v;
+}
+
+qint64 Database::schemaVersion()
+{
+    QSqlQuery& q = cachedQuery(QStringLiteral("PRAGMA schema_version"));
+    qint64 v = -1;
+    if (q.exec() && q.next())
+        v = q.value(0).toLongLong();
+    q.finish();
+    return v;
+}
+
+void Database::forgetLayout()
+{
+    // Every kept statement and what was learnt of the tables (text widths,
+    // indexes, the change counts) is found anew on its next use, and every
+    // snapshot is read again.
+    m_statements.clear();
+    m_widths.clear();
+    m_caselessIndex.clear();
+    m_hasChangeTable = -1;
+    ++m_layoutSerial;
+    noteWriteAll();
+    // The engine takes in another program's new layout only when a
+    // statement reads the schema; until then it would prepare statements
+    // for the old one and prepare them again, with other columns, as they
+    // run.
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
 }
 
 qint64 Database::tableChanges(const QString& table)
@@ -363,17 +406,13 @@ int Database::runWrite(QSqlQuery& q, const QString& sql)
 {
     const bool ok = q.exec();
     // A statement that changes the tables' layout leaves every kept
-    // statement with the columns it was prepared for, and what was learnt
-    // of the tables (text widths, indexes, the change counts) out of date:
-    // all of it is found anew on its next use.
+    // statement with the columns it was prepared for.
     static const QRegularExpression layout(QStringLiteral("^\\s*(?:CREATE|ALTER|DROP)\\b"),
                                            QRegularExpression::CaseInsensitiveOption);
     if (layout.match(sql).hasMatch()) {
-        m_statements.clear();
-        m_widths.clear();
-        m_caselessIndex.clear();
-        m_hasChangeTable = -1;
-        m_changesDirty = true;
+        forgetLayout();
+        m_schemaVersion = schemaVersion();
+        m_layoutInTransaction = m_layoutInTransaction || m_depth > 0;
     }
     noteWrite(writtenTable(sql));
     check(q, ok);
@@ -468,6 +507,7 @@ void Database::commit()
         noteWriteAll();
         if (level == 0)
             m_wroteInTransaction = false;
+        undoLayoutChange(level);
         throw DbError(kTransactionLost);
     }
     if (level > 0) {
@@ -485,9 +525,11 @@ void Database::commit()
         q.exec(QStringLiteral("ROLLBACK"));
         noteWriteAll();
         m_wroteInTransaction = false;
+        undoLayoutChange(0);
         throw;
     }
     m_wroteInTransaction = false;
+    m_layoutInTransaction = false;
 }
 
 void Database::rollback()
@@ -511,6 +553,18 @@ void Database::rollback()
         q.exec(QStringLiteral("ROLLBACK TO ") + name);
         q.exec(QStringLiteral("RELEASE ") + name);
     }
+    undoLayoutChange(level);
+}
+
+void Database::undoLayoutChange(int level)
+{
+    // A layout changed inside the scope is back as it was: what was learnt
+    // of it since is not true any more.
+    if (!m_layoutInTransaction)
+        return;
+    forgetLayout();
+    m_schemaVersion = schemaVersion();
+    m_layoutInTransaction = level > 0;
 }
 
 ReadTransaction::ReadTransaction(Database& db) : m_db(db)

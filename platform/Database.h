@@ -132,6 +132,13 @@ public:
     // column name (read once per connection).
     const QHash<QString, int>& textWidths(const QString& table);
 
+    // Moves whenever the file's layout (its tables and columns) changed as
+    // far as this connection knows: at once for its own CREATE, ALTER and
+    // DROP, and for another program's at the first dataVersion() after it.
+    // The kept statements and what was learnt of the tables are dropped
+    // then; a dataset learns its columns again when it sees this move.
+    quint64 layoutSerial() const { return m_layoutSerial; }
+
 private:
     QSqlDatabase m_db;
     QString m_name;
@@ -145,7 +152,16 @@ private:
     static int retryWhileBusy(void* self, int tries);
     QElapsedTimer m_busySince;
     int runWrite(QSqlQuery& q, const QString& sql);
+    qint64 schemaVersion();
+    void forgetLayout();
+    void undoLayoutChange(int level);
     bool m_wroteInTransaction = false;
+    bool m_layoutInTransaction = false;
+    // The layout as last looked at: the file's schema version, and the data
+    // version it was read at (it is read again only when that moves).
+    qint64 m_schemaVersion = -1;
+    qint64 m_layoutSeenAt = -2;
+    quint64 m_layoutSerial = 0;
     quint64 m_globalSerial = 1;
     QHash<QString, quint64> m_tableSerial;
     // The file's change counts as last read, and the data version then.

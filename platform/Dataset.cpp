@@ -115,7 +115,7 @@ void Dataset::setTableName(const QString& table)
     close();
     m_table = table;
     m_sql.clear();
-    m_rowSql.clear();
+    forgetColumnText();
 }
 
 void Dataset::setSql(const QStringList& lines)
@@ -128,7 +128,7 @@ void Dataset::setSql(const QStringList& lines)
 void Dataset::setBaseTable(const QString& table)
 {
     m_base = table;
-    m_rowSql.clear();
+    forgetColumnText();
 }
 
 void Dataset::setParam(const QString& name, const QVariant& value)
@@ -236,8 +236,9 @@ void Dataset::readFieldNames()
     QSqlQuery q = m_db->prepare(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quoteIdent(m_table)));
     Database::check(q, q.exec());
     const QSqlRecord rec = q.record();
+    m_layoutSerial = m_db->layoutSerial();
     m_shapeText.clear();
-    m_rowSql.clear();
+    forgetColumnText();
     m_fields.clear();
     m_fieldIndex.clear();
     m_spellings.clear();
@@ -264,6 +265,14 @@ void Dataset::load()
     // then only costs a needless re-read later, never a stale snapshot.
     const qint64 changes = base.isEmpty() ? -1 : m_db->tableChanges(base);
     const quint64 serial = base.isEmpty() ? 0 : m_db->writeSerial(base);
+    // Asking for the changes noticed any change of the file's layout; the
+    // columns are then learnt again from this read.
+    if (base.isEmpty())
+        m_db->dataVersion();
+    if (m_layoutSerial != m_db->layoutSerial()) {
+        m_shapeText.clear();
+        m_placeholderText.clear();
+    }
 
     // The statement is prepared once for as long as its text stays the same.
     const QString text = selectText();
@@ -297,13 +306,14 @@ void Dataset::load()
         }
         if (fields != m_fields) {
             m_fields = fields;
-            m_rowSql.clear();
+            forgetColumnText();
             m_fieldIndex.clear();
             m_spellings.clear();
             for (int i = 0; i < m_fields.size(); ++i)
                 m_fieldIndex.insert(m_fields.at(i).toLower(), i);
         }
         m_shapeText = text;
+        m_layoutSerial = m_db->layoutSerial();
     }
     std::vector<Row> rows;
     while (q.next()) {
@@ -543,11 +553,12 @@ bool Dataset::locatesByIndex(const QString& field)
 bool Dataset::locateByIndex(int column, const QVariant& value)
 {
     ensureLoaded();
-    const QString sql = QStringLiteral("SELECT rowid, * FROM %1 WHERE %2 = ? ORDER BY rowid LIMIT 1")
-                            .arg(quoteIdent(m_table), quotedField(column));
     const auto find = [&](Row& row) {
-        // Fetched at each use: posting in between may add statements.
-        QSqlQuery& q = m_db->cachedQuery(sql);
+        // The columns by name, as the snapshot holds them, also from a table
+        // that another program has rebuilt since. Fetched at each use:
+        // posting in between may add statements.
+        QSqlQuery& q = m_db->cachedQuery(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1")
+                                              .arg(columnList(), quoteIdent(m_table), quotedField(column)));
         q.bindValue(0, DateValue::toStorage(value));
         const bool ok = q.exec();
         const bool found = ok && q.next();
@@ -563,7 +574,25 @@ bool Dataset::locateByIndex(int column, const QVariant& value)
         return found;
     };
     Row row;
-    if (!find(row))
+    bool found = false;
+    try {
+        found = find(row);
+    } catch (const DbError&) {
+        // A column it names may have gone with another program's change of
+        // the layout: the table is then read in its new one and searched.
+        m_db->dataVersion();
+        if (m_layoutSerial == m_db->layoutSerial())
+            throw;
+        postPending();
+        readFieldNames();
+        m_loaded = false;
+        m_detached = false;
+        m_rows.clear();
+        m_current = -1;
+        ensureLoaded();
+        found = find(row);
+    }
+    if (!found)
         return false;
     if (m_state == State::Edit || m_state == State::Insert) {
         postPending();
@@ -745,15 +774,30 @@ void Dataset::edit()
     setState(State::Edit);
 }
 
-const QString& Dataset::rowSql()
+const QString& Dataset::columnList()
 {
-    if (m_rowSql.isEmpty()) {
+    // Each named with its table: a name the table no longer has is then an
+    // error, not read as a text.
+    if (m_columnList.isEmpty()) {
+        const QString table = quoteIdent(baseTable()) + QLatin1Char('.');
         QStringList cols;
         for (int i = 0; i < m_fields.size(); ++i)
-            cols << quotedField(i);
-        m_rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                       .arg(cols.join(QStringLiteral(", ")), quoteIdent(baseTable()));
+            cols << table + quotedField(i);
+        m_columnList = cols.join(QStringLiteral(", "));
     }
+    return m_columnList;
+}
+
+void Dataset::forgetColumnText()
+{
+    m_columnList.clear();
+    m_rowSql.clear();
+}
+
+const QString& Dataset::rowSql()
+{
+    if (m_rowSql.isEmpty())
+        m_rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columnList(), quoteIdent(baseTable()));
     return m_rowSql;
 }
 
@@ -778,16 +822,19 @@ std::vector<QVariant> Dataset::readRow(qint64 rowid)
 void Dataset::checkWidths()
 {
     // The file's own width checks count characters only up to a NUL, so
-    // every text is measured here in full.
+    // every text is measured here in full, in characters as the file counts.
     const QHash<QString, int>& widths = m_db->textWidths(baseTable());
     for (int i = 0; i < m_fields.size(); ++i) {
         if (!m_changed[i] || m_buffer[i].typeId() != QMetaType::QString)
             continue;
         const auto w = widths.constFind(m_fields.at(i).toLower());
-        if (w != widths.constEnd() && m_buffer[i].toString().size() > *w)
+        if (w == widths.constEnd())
+            continue;
+        const qsizetype length = Text::characters(m_buffer[i].toString());
+        if (length > *w)
             fail(QStringLiteral("The value of field '%1' is %2 characters long; it holds at most %3.")
                      .arg(m_fields.at(i))
-                     .arg(m_buffer[i].toString().size())
+                     .arg(length)
                      .arg(*w));
     }
 }
@@ -796,6 +843,24 @@ void Dataset::post()
 {
     if (m_state != State::Edit && m_state != State::Insert)
         return;
+    // A change the file refuses is given up: nothing stays pending for a
+    // later move to write behind the caller's back.
+    try {
+        writePending();
+    } catch (...) {
+        dropPending();
+        throw;
+    }
+}
+
+void Dataset::postKeepingRefused()
+{
+    if (m_state == State::Edit || m_state == State::Insert)
+        writePending();
+}
+
+void Dataset::writePending()
+{
     const QString base = baseTable();
     m_db->requireLiveTransaction();
     checkWidths();

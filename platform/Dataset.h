@@ -36,7 +36,8 @@ private:
 // it either) and the dataset keeps a current row and an edit state. Writes
 // go back to the file by row identity with bound values. A write that finds
 // no row (another client deleted it) fails. Moving to another row posts a
-// pending change first; requery and close drop it.
+// pending change first; requery and close drop it, and so does a post that
+// fails.
 //
 // A snapshot is read again only when its table changed in the file (by any
 // writer) or this connection wrote to it. A locate on a table column that
@@ -147,7 +148,12 @@ public:
     void insert();   // new row before the current one
     void append();   // new row at the end
     void edit();
+    // Writes the pending change. One the file refuses is dropped (the
+    // dataset is back in Browse) and the error travels on.
     void post();
+    // The same, except that a refused change stays pending: for an editor
+    // that shows it to the user for correction.
+    void postKeepingRefused();
     void cancel();
     void deleteCurrent();
     // New row with values by column position (fewer values than columns
@@ -178,11 +184,14 @@ private:
     void moveTo(int index);
     void dropPending();
     void postPending();
+    void writePending();
     bool locateByIndex(int column, const QVariant& value);
     int indexOfRowId(qint64 rowid) const;
     int placeRow(Row&& row);
     void checkWidths();
+    const QString& columnList();
     const QString& rowSql();
+    void forgetColumnText();
     void newRow(bool atEnd);
     void putRecord(const QVariantList& values, bool atEnd);
     QString quotedField(int column) const;
@@ -202,7 +211,9 @@ private:
     QString m_placeholderText;           // the statement the placeholders below were read from
     QStringList m_placeholders;
     QString m_shapeText;                 // the statement the columns below were read for
+    QString m_columnList;                // the columns by name, quoted, in order
     QString m_rowSql;                    // the read-back of one row by its id
+    quint64 m_layoutSerial = 0;          // the file's layout the columns were learnt in
     int m_idColumn = -1;
     std::vector<int> m_columns;
     std::vector<Row> m_rows;

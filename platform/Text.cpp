@@ -18,4 +18,13 @@ bool sameName(const QString& a, const QString& b)
     return a.size() == b.size() && upper(a) == upper(b);
 }
 
+qsizetype characters(const QString& s)
+{
+    qsizetype n = s.size();
+    for (qsizetype i = 1; i < s.size(); ++i)
+        if (s.at(i).isLowSurrogate() && s.at(i - 1).isHighSurrogate())
+            --n;
+    return n;
+}
+
 } // namespace Text

@@ -8,5 +8,8 @@ namespace Text {
 
 QString upper(const QString& s);
 bool sameName(const QString& a, const QString& b);
+// How many characters a text has, as the file's widths count them: a
+// character outside the Basic Multilingual Plane (two UTF-16 units) is one.
+qsizetype characters(const QString& s);
 
 } // namespace Text

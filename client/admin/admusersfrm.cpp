@@ -315,7 +315,7 @@ void Tadmusersfrm::Button4Click()
         ShowAlert(M::NameEmpty);
         return;
     }
-    if (name.toUcs4().size() > MaxNameLength) {
+    if (Text::characters(name) > MaxNameLength) {
         ShowAlert(M::NameTooLong);
         return;
     }

@@ -19,6 +19,7 @@ inline const QString RenamePrompt = QStringLiteral("Give the item a new name");
 inline const QString ConfirmDelete = QStringLiteral("Are you sure?");
 inline const QString AddFailed = QStringLiteral("Unable to add item");
 inline const QString BadName = QStringLiteral("An item name must have between 1 and 50 characters");
+inline const QString ItemGone = QStringLiteral("Item no longer exists - Another user may have deleted it");
 } // namespace ItemMessages
 
 // The add-item dialog: a new item's name, manager, category and the lowest

@@ -10,6 +10,7 @@
 #include "Session.h"
 #include "SmallDialogs.h"
 #include "SpinEdit.h"
+#include "Text.h"
 #include "addinvfrm.h"
 
 #include <QCheckBox>
@@ -221,15 +222,15 @@ void Tadminvfrm::Button4Click()
     if (FindItem(m_shownItem) == -1)
         throw DbError(QStringLiteral("Row cannot be located for updating. Some values may have been changed "
                                      "since it was last read."));
-    t.edit();
-    t.setValue(QStringLiteral("ItemDESCRIPTION"), description->text());
-    t.setValue(QStringLiteral("Manager"), managedby->text());
-    t.setValue(QStringLiteral("catergory"), catergory->text());
-    t.setValue(QStringLiteral("minSecurity"), accesslevel->value());
-    t.setValue(QStringLiteral("isAvailable"), available->isChecked());
-    t.setValue(QStringLiteral("circulated"), circulated->isChecked());
-    t.setValue(QStringLiteral("barcode"), barcode->text());
-    t.post();
+    EditAndPost(t, [&] {
+        t.setValue(QStringLiteral("ItemDESCRIPTION"), description->text());
+        t.setValue(QStringLiteral("Manager"), managedby->text());
+        t.setValue(QStringLiteral("catergory"), catergory->text());
+        t.setValue(QStringLiteral("minSecurity"), accesslevel->value());
+        t.setValue(QStringLiteral("isAvailable"), available->isChecked());
+        t.setValue(QStringLiteral("circulated"), circulated->isChecked());
+        t.setValue(QStringLiteral("barcode"), barcode->text());
+    });
 }
 
 bool Tadminvfrm::MayChangeShownItem(QString& name)
@@ -251,21 +252,20 @@ void Tadminvfrm::Button6Click()
     if (ProgramEnding || newName == name)
         return;
     // A name nobody could pick, or one the file cannot hold.
-    if (newName.isEmpty() || newName.size() > NameWidth) {
+    if (newName.isEmpty() || Text::characters(newName) > NameWidth) {
         ShowAlert(M::BadName);
         return;
     }
     const bool taken = FindItem(newName) != -1;
     // The look-up moved the table; it goes back to the shown item.
-    FindItem(name);
+    if (!FindShownItem(name))
+        return;
     if (taken) {
         ShowAlert(M::NameTaken);
         return;
     }
     Dataset& t = DM().itemstable;
-    t.edit();
-    t.setValue(NameField, newName);
-    t.post();
+    EditAndPost(t, [&] { t.setValue(NameField, newName); });
     ShowList();
     LoadItemDetails();
 }
@@ -276,10 +276,23 @@ void Tadminvfrm::Button7Click()
     if (!MayChangeShownItem(name))
         return;
     const bool yes = AskQuestion(M::ConfirmDelete);
-    if (ProgramEnding || !yes)
+    if (ProgramEnding || !yes || !FindShownItem(name))
         return;
-    FindItem(name);
     DM().itemstable.deleteCurrent();
+    ShowFirstItem();
+}
+
+bool Tadminvfrm::FindShownItem(const QString& name)
+{
+    if (FindItem(name) != -1)
+        return true;
+    ShowAlert(M::ItemGone);
+    ShowFirstItem();
+    return false;
+}
+
+void Tadminvfrm::ShowFirstItem()
+{
     // The details go to the first item in the list's order.
     ItemsList.requery();
     const QString first = ItemsList.isEmpty() ? QString() : ItemsList.asString(NameField);

@@ -77,6 +77,12 @@ private:
     // The shown item's two checks before Rename and Delete (its name in
     // name); false after the message of the first that fails.
     bool MayChangeShownItem(QString& name);
+    // Stands the items table on the shown item again, after a prompt during
+    // which another client may have deleted it; a deleted item is said to be
+    // gone and the list read again (false then).
+    bool FindShownItem(const QString& name);
+    // The list read again, with the details of its first item.
+    void ShowFirstItem();
     bool m_following = false;
     // The item whose details are shown: what Apply, Rename and Delete act
     // on, whatever the look-ups in between did to the items table.

@@ -129,8 +129,9 @@ bool Tcatfrm::SettlePending()
         t.cancel();
         return true;
     }
+    // A change the file refuses stays for correction.
     try {
-        t.post();
+        t.postKeepingRefused();
     } catch (const DbError& e) {
         ShowAlert(e.text());
         return false;
@@ -182,7 +183,7 @@ void Tcatfrm::Button5Click()
 {
     // A post the file refuses goes to the program's error display; the
     // change stays pending for correction.
-    DM().catergoriestable.post();
+    DM().catergoriestable.postKeepingRefused();
 }
 
 void Tcatfrm::done(int result)

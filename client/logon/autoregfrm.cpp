@@ -5,6 +5,7 @@
 #include "DbError.h"
 #include "LogonLook.h"
 #include "LogonMessages.h"
+#include "Text.h"
 #include "Utilities.h"
 
 #include <QLabel>
@@ -12,8 +13,6 @@
 #include <QPushButton>
 
 namespace {
-// Typed characters, not UTF-16 units.
-qsizetype characterCount(const QString& s) { return s.toUcs4().size(); }
 // The widths of the user's name and full name in the file.
 constexpr int UserNameWidth = 10;
 constexpr int FullNameWidth = 50;
@@ -74,15 +73,15 @@ void Tautoregfrm::Button1Click()
     const QString typed = pass1->text();
     if (username->text().isEmpty())
         ShowAlert(LogonMessages::UsernameBlank);
-    else if (characterCount(username->text()) > UserNameWidth)
+    else if (Text::characters(username->text()) > UserNameWidth)
         ShowAlert(LogonMessages::UsernameTooLong);
     else if (fullname->text().isEmpty())
         ShowAlert(LogonMessages::FullNameMissing);
     else if (typed.isEmpty())
         ShowAlert(LogonMessages::PasswordEmpty);
-    else if (characterCount(typed) < 5)
+    else if (Text::characters(typed) < 5)
         ShowAlert(LogonMessages::PasswordTooShort);
-    else if (characterCount(typed) > 20)
+    else if (Text::characters(typed) > 20)
         ShowAlert(LogonMessages::PasswordTooLong);
     else if (typed != pass2->text())
         ShowAlert(LogonMessages::NoMatch);

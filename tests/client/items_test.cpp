@@ -3,6 +3,7 @@
 // dialog's enabling and the whole adding of an item.
 #include "MainFixture.h"
 
+#include "Bookings.h"
 #include "DbError.h"
 #include "Lookups.h"
 #include "SpinEdit.h"
@@ -202,8 +203,10 @@ TEST_F(Items, RenameChecksInOrderAndKeepsTheCaseTyped)
         EXPECT_EQ(ui->alerts, QStringList{Denied});
         setRight(true);
 
+        // A character outside the Basic Multilingual Plane: two UTF-16 units.
+        const QString smile = QString::fromUcs4(U"\U0001F600");
         struct Case {
-            const char* typed;
+            QString typed;
             QString message;   // empty: none
         };
         const Case cases[] = {
@@ -212,13 +215,15 @@ TEST_F(Items, RenameChecksInOrderAndKeepsTheCaseTyped)
             {"Screen", M::NameTaken},                  // another item
             {"", M::BadName},                          // nobody could pick it
             {"123456789012345678901234567890123456789012345678901", M::BadName},
+            {smile.repeated(51), M::BadName},
         };
         for (const Case& c : cases) {
             ui->alerts.clear();
-            answerText(QString::fromLatin1(c.typed));
+            answerText(c.typed);
             click(f.Button6);
-            EXPECT_EQ(ui->alerts, c.message.isEmpty() ? QStringList() : QStringList{c.message}) << c.typed;
-            EXPECT_EQ(itemField(QStringLiteral("PROJECTOR"), "ItemName"), QStringLiteral("PROJECTOR")) << c.typed;
+            EXPECT_EQ(ui->alerts, c.message.isEmpty() ? QStringList() : QStringList{c.message}) << c.typed.toStdString();
+            EXPECT_EQ(itemField(QStringLiteral("PROJECTOR"), "ItemName"), QStringLiteral("PROJECTOR"))
+                << c.typed.toStdString();
         }
         // Cancel gives the old name back: nothing happens.
         ui->alerts.clear();
@@ -228,6 +233,12 @@ TEST_F(Items, RenameChecksInOrderAndKeepsTheCaseTyped)
 
         // The refused names moved nothing: the rename is still the shown item's.
         EXPECT_EQ(f.description->text(), QString());
+        // Fifty characters outside the Basic Multilingual Plane fit the column.
+        const QString wide = smile.repeated(50);
+        answerText(wide);
+        click(f.Button6);
+        EXPECT_TRUE(ui->alerts.isEmpty());
+        EXPECT_EQ(itemField(wide, "ItemName"), wide);
         answerText(QStringLiteral("Projector Two"));
         click(f.Button6);
         EXPECT_TRUE(ui->alerts.isEmpty());
@@ -436,6 +447,72 @@ TEST_F(Items, RegenerateBarcodeChangesOnlyTheHiddenLabel)
         EXPECT_EQ(itemField(QStringLiteral("SCREEN"), "BarCode"), QStringLiteral("*1234567890*"));
         click(f.Button8);
     });
+}
+
+TEST_F(Items, AChangeThatFailedOnALockedFileIsNotWrittenLater)
+{
+    inManager([&](Tadminvfrm& f) {
+        pick(f, QStringLiteral("PROJECTOR"));
+        // Another program holds the file while Rename and Apply write.
+        Database holder;
+        holder.open(path);
+        holder.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        {
+            NoLockWait fast(DM().ADOConnection);
+            answerText(QStringLiteral("Locked out"));
+            EXPECT_THROW(f.Button6Click(), DbError);
+            f.description->setText(QStringLiteral("locked out"));
+            EXPECT_THROW(f.Button4Click(), DbError);
+        }
+        holder.exec(QStringLiteral("ROLLBACK"));
+        // Nothing waits to be written by the next move of the items table.
+        EXPECT_EQ(DM().itemstable.state(), Dataset::State::Browse);
+        EXPECT_NE(FindItem(QStringLiteral("apple")), -1);
+        click(f.Button8);
+    });
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM items WHERE ItemName = 'Locked out' "
+                                   "OR ItemDescription = 'locked out'")),
+              0);
+    EXPECT_EQ(itemField(QStringLiteral("PROJECTOR"), "ItemName"), QStringLiteral("PROJECTOR"));
+}
+
+TEST_F(Items, AnItemDeletedWhileRenameOrDeleteAskedIsSaidToBeGone)
+{
+    inManager([&](Tadminvfrm& f) {
+        // Another client deletes the item while the prompt is open.
+        const auto deletedMeanwhile = [&](const char* item, const QString& typed) {
+            ui->answer([this, item, typed](QDialog& d) {
+                second().ADOConnection.exec(QStringLiteral("DELETE FROM items WHERE ItemName = ?"),
+                                            {QLatin1String(item)});
+                if (auto* text = d.findChild<QLineEdit*>(QStringLiteral("question")))
+                    text->setText(typed);
+                return mrOk;
+            });
+        };
+        pick(f, QStringLiteral("PROJECTOR"));
+        deletedMeanwhile("PROJECTOR", QStringLiteral("Projector Two"));
+        EXPECT_NO_THROW(f.Button6Click());
+        EXPECT_EQ(ui->alerts, QStringList{M::ItemGone});
+        EXPECT_EQ(listed(f), (QStringList{"apple", "SCREEN", "VAULT"}));
+
+        pick(f, QStringLiteral("SCREEN"));
+        deletedMeanwhile("SCREEN", QString());
+        EXPECT_NO_THROW(f.Button7Click());
+        EXPECT_EQ(ui->alerts, QStringList(2, M::ItemGone));
+        EXPECT_EQ(listed(f), (QStringList{"apple", "VAULT"}));
+        EXPECT_EQ(f.managedby->text(), QStringLiteral("BOB"));
+        EXPECT_EQ(DM().itemstable.asString(QStringLiteral("ItemName")), QStringLiteral("apple"));
+
+        EXPECT_NE(FindItem(QStringLiteral("vault")), -1);
+        click(f.Button8);
+    });
+    EXPECT_FALSE(AdminvForm()->isVisible());
+    EXPECT_EQ(PlaceBooking(QStringLiteral("apple"), QStringLiteral("1"), QStringLiteral("BOB"),
+                           QDateTime(QDate(2026, 3, 5), QTime(0, 0)), QStringLiteral("lesson"), false,
+                           QStringLiteral("BOB"), false),
+              0);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings WHERE ItemBooked = 'apple'")), 1);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM items WHERE ItemName = 'Projector Two'")), 0);
 }
 
 TEST_F(Items, ApplyToAnItemAnotherClientDeletedChangesNoOtherItem)

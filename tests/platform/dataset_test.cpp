@@ -3,8 +3,27 @@
 #include "DataFixture.h"
 #include "DbError.h"
 #include "Lookups.h"
+#include "TestSupport.h"
 
+#include <QProcess>
 #include <QSignalSpy>
+
+namespace {
+// Child: another program runs a script of statements on the file.
+int runScript(const QStringList& args)
+{
+    try {
+        Database db;
+        db.open(args.value(0));
+        db.execScript(args.value(1));
+    } catch (const DbError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 2;
+    }
+    return 0;
+}
+testsupport::ChildModeRegistrar registrar(QStringLiteral("script"), runScript);
+} // namespace
 
 class DatasetTest : public DataFixture {
 protected:
@@ -97,7 +116,7 @@ TEST_F(DatasetTest, WritingARowAnotherClientDeletedFails)
     users().edit();
     users().setValue(QStringLiteral("FullName"), QStringLiteral("Edited"));
     EXPECT_THROW(users().post(), DbError);
-    users().cancel();
+    EXPECT_EQ(users().state(), Dataset::State::Browse) << "the failed change is given up";
     EXPECT_THROW(users().deleteCurrent(), DbError);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM Users")), 2);
 }
@@ -127,8 +146,7 @@ TEST_F(DatasetTest, AFailedInsertLeavesNothingPending)
     u.insert();
     u.setValue(QStringLiteral("username"), QStringLiteral("admin"));
     EXPECT_THROW(u.post(), DbError);
-    EXPECT_EQ(u.state(), Dataset::State::Insert);
-    u.cancel();
+    EXPECT_EQ(u.state(), Dataset::State::Browse);
     EXPECT_EQ(u.recordCount(), 3);
     EXPECT_THROW(u.insertRecord({QStringLiteral("BROWN")}), DbError);
     EXPECT_EQ(u.state(), Dataset::State::Browse);
@@ -334,6 +352,62 @@ TEST_F(DatasetTest, ATableReopenedAfterItsLayoutChangedReadsTheNewColumns)
     EXPECT_EQ(config.asString(QStringLiteral("dbVer")), QStringLiteral("5C"));
 }
 
+TEST_F(DatasetTest, ATableAnotherProgramRebuiltIsReadInItsNewLayout)
+{
+    for (const char* n : {"ROOM1", "ROOM2", "ROOM3"})
+        addItem(QString::fromLatin1(n), 7);
+    Dataset& items = dm->itemstable;
+    Dataset& shown = dm->DisplayItems;
+    shown.open();
+    ASSERT_EQ(shown.recordCount(), 3);
+    ASSERT_NE(FindItem(QStringLiteral("room2")), -1);
+
+    // Another program rebuilds the table with a column in front, as a
+    // change of layout is made: a new table, the rows copied, the old one
+    // dropped and the new one renamed.
+    const QString layout =
+        db().scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'items'")).toString();
+    QString script = layout;
+    script.replace(QStringLiteral("CREATE TABLE \"items\" ("),
+                   QStringLiteral("CREATE TABLE \"items_new\" (\"Added\" TEXT DEFAULT 'added', "));
+    script += QStringLiteral(";\nINSERT INTO items_new SELECT 'added', * FROM items ORDER BY rowid;\n"
+                             "DROP TABLE items;\nALTER TABLE items_new RENAME TO items;\n"
+                             "CREATE UNIQUE INDEX items_ItemName ON items (ItemName);\n");
+    ASSERT_NE(script, layout + QStringLiteral(";\n"));
+    const auto otherProgram = [&](const QString& statements) {
+        QProcess other;
+        other.start(testsupport::selfPath(), {QStringLiteral("--child"), QStringLiteral("script"), path, statements});
+        ASSERT_TRUE(other.waitForFinished(60000));
+        ASSERT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
+    };
+    otherProgram(script);
+
+    // An indexed look-up and a post on the open connection: right data.
+    ASSERT_NE(FindItem(QStringLiteral("room3")), -1);
+    EXPECT_EQ(items.asString(QStringLiteral("ItemName")), QStringLiteral("ROOM3"));
+    EXPECT_EQ(items.asInteger(QStringLiteral("minSecurity")), 7);
+    EditAndPost(items, [&] { items.setValue(QStringLiteral("ItemDescription"), QStringLiteral("after")); });
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM items WHERE ItemName = 'ROOM3' AND ItemDescription = 'after' "
+                                   "AND Added = 'added' AND minSecurity = 7")),
+              1);
+    // Read again, the table and a query over it have the new column.
+    for (Dataset* d : {&items, &shown}) {
+        d->requery();
+        ASSERT_TRUE(d->hasField(QStringLiteral("Added")));
+        EXPECT_EQ(d->asString(QStringLiteral("Added")), QStringLiteral("added"));
+        EXPECT_EQ(d->asString(QStringLiteral("ItemName")), QStringLiteral("ROOM1"));
+        EXPECT_EQ(d->asInteger(QStringLiteral("minSecurity")), 7);
+    }
+    ASSERT_NE(FindItem(QStringLiteral("room3")), -1);
+    EXPECT_EQ(items.asString(QStringLiteral("ItemDescription")), QStringLiteral("after"));
+
+    // A column the look-up names is taken away: the table is read anew.
+    otherProgram(QStringLiteral("ALTER TABLE items DROP COLUMN EyeLoggerIdentifier;"));
+    ASSERT_NE(FindItem(QStringLiteral("room2")), -1);
+    EXPECT_EQ(items.asString(QStringLiteral("ItemName")), QStringLiteral("ROOM2"));
+    EXPECT_FALSE(items.hasField(QStringLiteral("EyeLoggerIdentifier")));
+}
+
 TEST_F(DatasetTest, OpeningAQueryRunsOnlyReadsAndExecSqlRecordsItsWrite)
 {
     addPeriods(3);
@@ -451,6 +525,41 @@ TEST_F(DatasetTest, TextIsHeldToItsWidthCountingEveryCharacter)
                                  QString(QChar(0)) + QString(50, QLatin1Char('a'))}),
                  DbError);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM bookings")), 1);
+}
+
+TEST_F(DatasetTest, WidthsCountACharacterOutsideTheBasicPlaneOnce)
+{
+    // Two UTF-16 units each; the file counts one character.
+    const QString smile = QString::fromUcs4(U"\U0001F600");
+    struct Case {
+        Dataset* table;
+        const char* field;
+        QString text;
+        bool fits;
+    };
+    const Case cases[] = {
+        {&users(), "username", smile.repeated(10), true},
+        {&users(), "username", smile.repeated(11), false},
+        {&users(), "username", QStringLiteral("a") + smile.repeated(9), true},
+        {&dm->itemstable, "ItemName", smile.repeated(50), true},
+        {&dm->itemstable, "ItemName", smile.repeated(51), false},
+        {&dm->BookingsTable, "forReason", smile.repeated(150), true},
+        {&dm->BookingsTable, "forReason", smile.repeated(149) + QStringLiteral("ab"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " of " + std::to_string(c.text.size()) + " units");
+        Dataset& t = *c.table;
+        t.append();
+        t.setValue(QLatin1String(c.field), c.text);
+        if (c.fits) {
+            EXPECT_NO_THROW(t.post());
+        } else {
+            EXPECT_THROW(t.post(), DbError);
+        }
+        EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ?").arg(t.tableName(), QLatin1String(c.field)),
+                        {c.text}),
+                  c.fits ? 1 : 0);
+    }
 }
 
 TEST_F(DatasetTest, AnInsertIntoATableNeverReadDoesNotReadIt)
