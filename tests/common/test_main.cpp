@@ -10,6 +10,15 @@
 
 #include <cstring>
 
+#ifdef TAVRELL_LSAN_SUPPRESSIONS
+// The leak check's suppressions (leaks inside the system libraries Qt
+// loads), wherever the binary is started from: ctest, by hand or a child.
+extern "C" const char* __lsan_default_options()
+{
+    return "suppressions=" TAVRELL_LSAN_SUPPRESSIONS;
+}
+#endif
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("TAVRELL_TEST_DISPLAY"))
