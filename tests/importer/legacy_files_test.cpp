@@ -268,23 +268,19 @@ TEST_F(LegacyFilesTest, ShortOrMissingDataFileEndsInAnErrorNamingIt)
 
 namespace {
 
-// A FIFO in the folder, with a writer that counts every time someone opens
-// it for reading (a reader's open blocks until a writer comes, and the
-// reader then sees an empty file instead of hanging).
-class CountedFifo {
-public:
-    explicit CountedFifo(const QString& path) : m_path(QFile::encodeName(path))
+// A FIFO in the folder, with a writer that counts every open for reading
+// (a reader's open blocks until a writer comes, then sees an empty file).
+struct CountedFifo {
+    explicit CountedFifo(const QString& path)
+        : m_path(QFile::encodeName(path)), m_made(::mkfifo(m_path.constData(), 0644) == 0)
     {
-        m_made = ::mkfifo(m_path.constData(), 0644) == 0;
         if (m_made)
             m_writer = std::thread([this] {
-                while (!m_stop) {
-                    const int fd = ::open(m_path.constData(), O_WRONLY);
-                    if (fd >= 0 && !m_stop)
-                        ++m_opens;
-                    if (fd >= 0)
+                while (!m_stop)
+                    if (const int fd = ::open(m_path.constData(), O_WRONLY); fd >= 0) {
+                        m_opens += m_stop ? 0 : 1;
                         ::close(fd);
-                }
+                    }
             });
     }
     ~CountedFifo()
@@ -295,16 +291,11 @@ public:
         // A reader of our own lets the writer's last open through.
         const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
         m_writer.join();
-        if (fd >= 0)
-            ::close(fd);
+        ::close(fd);
         ::unlink(m_path.constData());
     }
-    bool made() const { return m_made; }
-    int opens() const { return m_opens; }
-
-private:
     QByteArray m_path;
-    bool m_made = false;
+    bool m_made;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_opens{0};
     std::thread m_writer;
@@ -337,7 +328,7 @@ TEST_F(LegacyFilesTest, FifosNamedLikeTheFilesCountAsMissing)
     writeBytes(file("Booking.IBD"), LegacyGen::bookingFile(in.bookings));
     for (const Case& c : cases) {
         CountedFifo fifo(file(c.name));
-        ASSERT_TRUE(fifo.made()) << c.name;
+        ASSERT_TRUE(fifo.m_made) << c.name;
         if (c.lock) {
             EXPECT_FALSE(IsLocked('B')) << c.name;
             ReadBookingFile(dir.path());
@@ -353,7 +344,7 @@ TEST_F(LegacyFilesTest, FifosNamedLikeTheFilesCountAsMissing)
                 EXPECT_TRUE(e.text().endsWith(QStringLiteral("the file is missing"))) << e.text().toStdString();
             }
         }
-        EXPECT_EQ(fifo.opens(), 0) << c.name;
+        EXPECT_EQ(fifo.m_opens, 0) << c.name;
     }
 }
 

@@ -615,24 +615,17 @@ TEST_F(WizardTest, TextsAreCutWhereWrittenAndLoggedUnderTheirRecord)
     fresh.fullName = QStringLiteral("ab") + nul + QStringLiteral("cd");
     LegacyUser old = user4(QStringLiteral("old"));
     old.fullName = QStringLiteral("xy") + nul + QStringLiteral("z");
-    const auto reason = [](const LegacyBooking& b, const QString& text) {
-        LegacyBooking r = b;
-        r.reason = text;
-        return r;
+    const auto booking = [](const char* code, const QString& reason, const char* by = "TEACH") {
+        return booking4(QStringLiteral("R1"), QLatin1String(code), QLatin1String(by), reason);
     };
-    const LegacyBooking on = booking4(QStringLiteral("R1"), QStringLiteral("BS"));
-    LegacyBooking refused = reason(on, longText);
-    refused.period = QStringLiteral("P4");
-    refused.bookedBy = QStringLiteral("NOBODY");
     write(LegacyInstall{{fresh, old},
                         {item4(QStringLiteral("R1"), QStringLiteral("Room 1"), QStringLiteral("abc") + nul + QStringLiteral("def")),
                          item4(QStringLiteral("K2"), QStringLiteral("Lab"), longText),
                          item4(QStringLiteral("K3"), QStringLiteral("Projector"), QStringLiteral("pq") + nul),
                          item4(QStringLiteral("K4"), QStringLiteral("Screen"), longText + nul)},
-                        {reason(on, QStringLiteral("new") + nul + QStringLiteral("junk")),
-                         reason(booking4(QStringLiteral("R1"), QStringLiteral("FM")), longText),
-                         reason(booking4(QStringLiteral("R1"), QStringLiteral("P2")), QStringLiteral("mn") + nul),
-                         reason(booking4(QStringLiteral("R1"), QStringLiteral("P3")), longText), refused},
+                        {booking("BS", QStringLiteral("new") + nul + QStringLiteral("junk")), booking("FM", longText),
+                         booking("P2", QStringLiteral("mn") + nul), booking("P3", longText),
+                         booking("P4", longText, "NOBODY")},   // refused: an unknown user
                         {},
                         false});
     run();
@@ -640,41 +633,38 @@ TEST_F(WizardTest, TextsAreCutWhereWrittenAndLoggedUnderTheirRecord)
 
     const QString day = FormatShortDate(QDate(2026, 3, 5)) + QLatin1Char(' ');
     const QString x150 = longText.left(150);
+    const auto cut = [](const QString& what, int n) {
+        return QStringLiteral("  - the %1 was cut to %2 characters").arg(what).arg(n)
+               + (n < 150 ? QStringLiteral(" at a NUL character") : QString());
+    };
+    const auto description = [this](const char* item) { return fieldOf("items", item, "ItemDescription"); };
+    const auto reasonAt = [this](const char* period) {
+        return db().scalar(QStringLiteral("SELECT forReason FROM bookings WHERE Period = ?"), {period}).toString();
+    };
     struct Case {
         QString record;   // the record's line, and the cut's line right under it
         QString cut;
-        QString query;    // what was written
-        QString stored;
+        QString stored;   // what was written, and what should be
+        QString wanted;
     };
-    const QString nulCut = QStringLiteral(" at a NUL character");
     const Case cases[] = {
-        {"* Adding User NEWBIE", "the full name of user NEWBIE was cut to 2 characters" + nulCut,
-         "SELECT FullName FROM Users WHERE username = 'NEWBIE'", "ab"},
-        {"* Overwriting User OLD", "the full name of user OLD was cut to 2 characters" + nulCut,
-         "SELECT FullName FROM Users WHERE username = 'OLD'", "xy"},
-        {"* Adding Item Room 1", "the description of item Room 1 was cut to 3 characters" + nulCut,
-         "SELECT ItemDescription FROM items WHERE ItemName = 'Room 1'", "abc"},
-        {"* Adding Item Lab", "the description of item Lab was cut to 150 characters",
-         "SELECT ItemDescription FROM items WHERE ItemName = 'Lab'", x150},
-        {"* Overwriting Item Projector", "the description of item Projector was cut to 2 characters" + nulCut,
-         "SELECT ItemDescription FROM items WHERE ItemName = 'Projector'", "pq"},
-        {"* Overwriting Item Screen", "the description of item Screen was cut to 150 characters",
-         "SELECT ItemDescription FROM items WHERE ItemName = 'Screen'", x150},
-        {"* Overwriting Booking " + day + "BS Room 1", "the reason of booking record 1 was cut to 3 characters" + nulCut,
-         "SELECT forReason FROM bookings WHERE Period = '1'", "new"},
-        {"* Overwriting Booking " + day + "FM Room 1", "the reason of booking record 2 was cut to 150 characters",
-         "SELECT forReason FROM bookings WHERE Period = '2'", x150},
-        {"* Adding Booking " + day + "P2 Room 1", "the reason of booking record 3 was cut to 2 characters" + nulCut,
-         "SELECT forReason FROM bookings WHERE Period = '4'", "mn"},
-        {"* Adding Booking " + day + "P3 Room 1", "the reason of booking record 4 was cut to 150 characters",
-         "SELECT forReason FROM bookings WHERE Period = '5'", x150},
+        {"* Adding User NEWBIE", cut("full name of user NEWBIE", 2), fieldOf("Users", "NEWBIE", "FullName"), "ab"},
+        {"* Overwriting User OLD", cut("full name of user OLD", 2), fieldOf("Users", "OLD", "FullName"), "xy"},
+        {"* Adding Item Room 1", cut("description of item Room 1", 3), description("Room 1"), "abc"},
+        {"* Adding Item Lab", cut("description of item Lab", 150), description("Lab"), x150},
+        {"* Overwriting Item Projector", cut("description of item Projector", 2), description("Projector"), "pq"},
+        {"* Overwriting Item Screen", cut("description of item Screen", 150), description("Screen"), x150},
+        {"* Overwriting Booking " + day + "BS Room 1", cut("reason of booking record 1", 3), reasonAt("1"), "new"},
+        {"* Overwriting Booking " + day + "FM Room 1", cut("reason of booking record 2", 150), reasonAt("2"), x150},
+        {"* Adding Booking " + day + "P2 Room 1", cut("reason of booking record 3", 2), reasonAt("4"), "mn"},
+        {"* Adding Booking " + day + "P3 Room 1", cut("reason of booking record 4", 150), reasonAt("5"), x150},
     };
     QStringList lines = logLines();
     for (const Case& c : cases) {
         const qsizetype at = lines.indexOf(c.record);
         ASSERT_GE(at, 0) << c.record.toStdString();
-        EXPECT_EQ(lines.value(at + 1), QStringLiteral("  - ") + c.cut) << c.record.toStdString();
-        EXPECT_EQ(db().scalar(c.query).toString(), c.stored) << c.record.toStdString();
+        EXPECT_EQ(lines.value(at + 1), c.cut) << c.record.toStdString();
+        EXPECT_EQ(c.stored, c.wanted) << c.record.toStdString();
     }
     // The booking refused for its unknown user wrote no reason: no cut.
     EXPECT_EQ(lines.filter(QStringLiteral(" was cut ")).size(), qsizetype(std::size(cases)));
