@@ -212,9 +212,6 @@ TEST_F(Permanent, ARunTheHeldFileEndedSaysFromWhereNothingWasStoredAndWhy)
 {
     // This client waits 300 ms for a file another client holds.
     win->data.ADOConnection.setBusyTimeout(300);
-    win->data.connectTo(path);
-    win->data.openTables();
-    win->InitMainWindow();
     const char* holds[] = {
         "BEGIN",             // reading: the run's commit cannot get the file
         "BEGIN IMMEDIATE",   // writing: the run cannot begin
