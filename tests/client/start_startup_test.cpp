@@ -297,16 +297,10 @@ TEST_F(StartUp, BackgroundPicture)
     // Each window shows the picture over its whole client area, the booking
     // dialogs and the category picker as much as the others.
     const std::pair<const char*, TFormBase*> windows[] = {
-        {"logon", LogonForm()},
-        {"alert", AlertForm()},
-        {"users online", UsersOnlineForm()},
-        {"category picker", LookupCatForm()},
-        {"alter booking", AlterBookingForm()},
-        {"replicate", ReplicateForm()},
-        {"permanent booking", CreatePermanentBookingForm()},
-        {"find spare booking", FindBookingForm()},
-        {"move booking", MoveForm()},
-        {"cancel mass bookings", CancelMassForm()}};
+        {"logon", LogonForm()}, {"alert", AlertForm()}, {"users online", UsersOnlineForm()},
+        {"category picker", LookupCatForm()}, {"alter booking", AlterBookingForm()}, {"replicate", ReplicateForm()},
+        {"permanent booking", CreatePermanentBookingForm()}, {"find spare booking", FindBookingForm()},
+        {"move booking", MoveForm()}, {"cancel mass bookings", CancelMassForm()}};
     for (const auto& [name, form] : windows) {
         const QImage shown = form->grab().toImage();
         EXPECT_EQ(shown.pixelColor(2, 2), QColor(Qt::red)) << name;
