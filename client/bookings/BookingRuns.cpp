@@ -4,11 +4,11 @@
 #include "Bookings.h"
 #include "CoolGrid.h"
 #include "DataModule.h"
-#include "DbError.h"
 #include "Lookups.h"
 #include "ReportLog.h"
 #include "Session.h"
 #include "StatusWindows.h"
+#include "TavrellApplication.h"
 #include "Utilities.h"
 #include "mainfrm.h"
 
@@ -115,20 +115,6 @@ private:
     QElapsedTimer m_sinceBegin;
 };
 
-// The text of the error being handled.
-QString errorText()
-{
-    try {
-        throw;
-    } catch (const DbError& e) {
-        return e.text();
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
-    }
-}
-
 // Walks a run in batches; after an error what can be stored is stored, the
 // slots lost are named with the reason, and the error goes on.
 template <class Walk>
@@ -138,8 +124,11 @@ void walkInBatches(Walk walk)
     try {
         walk(batches);
         batches.commit();
+    } catch (const std::exception& e) {
+        batches.reportLoss(ErrorText(e));
+        throw;
     } catch (...) {
-        batches.reportLoss(errorText());
+        batches.reportLoss(QStringLiteral("An unknown error occurred"));
         throw;
     }
 }
