@@ -58,6 +58,34 @@ QStringList columnsOf(Database& db, const QString& table)
     return names;
 }
 
+// The engine's legacy table rename, on for as long as this lives: a
+// renamed table's name is changed in its own indexes and triggers only.
+class LegacyRename {
+public:
+    explicit LegacyRename(Database& db)
+        : m_db(db), m_was(db.scalar(QStringLiteral("PRAGMA legacy_alter_table")).toInt() != 0)
+    {
+        set(true);
+    }
+    ~LegacyRename()
+    {
+        try {
+            set(m_was);
+        } catch (...) {
+        }
+    }
+    LegacyRename(const LegacyRename&) = delete;
+    LegacyRename& operator=(const LegacyRename&) = delete;
+
+private:
+    void set(bool on)
+    {
+        m_db.exec(on ? QStringLiteral("PRAGMA legacy_alter_table = ON") : QStringLiteral("PRAGMA legacy_alter_table = OFF"));
+    }
+    Database& m_db;
+    bool m_was;
+};
+
 } // namespace
 
 bool LevelNeedsUpgrade(const QString& level)
@@ -262,8 +290,14 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
         sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table});
 
     // The old table steps aside (its indexes and triggers with it) and its
-    // rows are copied once, straight into the new one.
-    db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(name, saved));
+    // rows are copied once, straight into the new one. The rename is the
+    // engine's legacy one: the newer one would make every view, trigger
+    // and foreign key elsewhere that names the table name the table put
+    // aside, which is dropped; this way they name the new table.
+    {
+        const LegacyRename legacy(db);
+        db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(name, saved));
+    }
     db.exec(def.createTable(table));
 
     // The rows go back by column name, each under its old row number.

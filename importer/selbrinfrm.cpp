@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
@@ -470,6 +471,30 @@ void TSelbrinFrm::flushLog()
     m_logFlushed.start();
 }
 
+// A wait of the lock-out keeps its length, but the window repaints
+// through it, showing the lines logged before it; clicks, keys and closing
+// wait for the run, and the time-left estimate does not count the wait.
+void TSelbrinFrm::lockOutWait(int seconds)
+{
+    flushLog();
+    const QDeadlineTimer until(std::chrono::seconds{seconds});
+    const bool ticking = Timer1->isActive();
+    Timer1->stop();
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (sleeper) {
+            sleeper(seconds);
+            break;
+        }
+        const qint64 left = until.remainingTime();
+        if (left <= 0)
+            break;
+        QThread::msleep(std::min<qint64>(left, 20));
+    }
+    if (ticking)
+        Timer1->start();
+}
+
 ImportChoices TSelbrinFrm::choices() const
 {
     ImportChoices c;
@@ -567,13 +592,7 @@ void TSelbrinFrm::RunImport()
         QCoreApplication::processEvents();
         return m_closeRequested;
     };
-    run.wait = [this](int seconds) {
-        flushLog();
-        if (sleeper)
-            sleeper(seconds);
-        else
-            QThread::sleep(seconds);
-    };
+    run.wait = [this](int seconds) { lockOutWait(seconds); };
     run.afterRecord = afterRecord;
     m_logFlushed.start();
     const ImportRun::Outcome outcome = run.run();

@@ -92,8 +92,9 @@ public:
     // Records refused during the run.
     int refusals() const { return m_refusals; }
 
-    // Test seams: the two 5-second waits of the lock-out, and a hook run
-    // after each stored record's work (its error stops the run).
+    // Test seams: the two 5-second waits of the lock-out (run in place of
+    // each, once the window has repainted), and a hook run after each
+    // stored record's work (its error stops the run).
     std::function<void(int seconds)> sleeper;
     std::function<void(const QString& file, int record)> afterRecord;
 
@@ -104,6 +105,7 @@ protected:
 
 private:
     void flushLog();
+    void lockOutWait(int seconds);
     ImportChoices choices() const;
     bool checksPass();
     void failCheck(const QString& message, int backTo);

@@ -309,6 +309,36 @@ TEST_F(ExtendTest, TheUpgradedFileHoldsWhatItAlwaysHeld)
     EXPECT_EQ(contentsOf(path), QString::fromUtf8(golden.readAll()));
 }
 
+// A school's own views, triggers and foreign keys over the rebuilt tables
+// work after the upgrade as before it, their statements unchanged.
+TEST_F(ExtendTest, ASchoolsOwnViewsTriggersAndKeysOverRebuiltTablesKeepWorking)
+{
+    CreateOldDatabaseFile(path, std::nullopt);
+    fill();
+    const char* own[] = {
+        "CREATE VIEW \"PeriodNames\" AS SELECT period FROM periods WHERE \"order\" <= 3",
+        "CREATE VIEW \"AliceBookings\" AS SELECT \"Index\", forReason FROM bookings WHERE BookedBy = 'alice'",
+        "CREATE TRIGGER \"UserGone\" AFTER DELETE ON Users BEGIN DELETE FROM bookings WHERE BookedBy = old.username; END",
+        "CREATE TABLE \"Notes\" (Booking INTEGER REFERENCES bookings (\"Index\"), Note TEXT)"};
+    QStringList statements;
+    for (const char* sql : own) {
+        execOn(QLatin1String(sql));
+        statements << QLatin1String(sql);
+    }
+    execOn(QStringLiteral("INSERT INTO Notes VALUES (5, 'Projector needed')"));
+    const QString ownSql = QStringLiteral("SELECT sql FROM sqlite_master WHERE name IN "
+                                          "('PeriodNames', 'AliceBookings', 'UserGone', 'Notes') ORDER BY rowid");
+    ASSERT_EQ(run(), ExtendOutcome::Done) << ui.alerts.join(QLatin1Char('\n')).toStdString();
+    Database db;
+    db.open(path);
+    EXPECT_EQ(rowsOf(db, ownSql), statements);
+    EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT * FROM PeriodNames")), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT * FROM AliceBookings")).size(), 4);
+    EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT * FROM pragma_foreign_key_check('Notes')")), QStringList());
+    EXPECT_EQ(db.exec(QStringLiteral("DELETE FROM Users WHERE username = 'alice'")), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM bookings")).toInt(), 0);
+}
+
 // A school's file from before the change counts (the tables alone) comes
 // out with the counts and every table's triggers, and takes every write:
 // the client's engine and the sqlite3 shell, each counted.

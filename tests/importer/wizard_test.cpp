@@ -12,6 +12,7 @@
 #include "selbrinfrm.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFile>
@@ -23,6 +24,8 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
+
+#include <thread>
 
 namespace {
 
@@ -41,6 +44,26 @@ LegacyBooking booking4(const QString& key, const QString& code, const QString& b
 {
     return {key, LegacyGen::dateValue(QDateTime(QDate(2026, 3, 5), QTime(10, 0))), code, by, QString(), reason};
 }
+
+// Runs `seen` at each event of one type that reaches the watched object.
+class EventSpy : public QObject {
+public:
+    EventSpy(QObject* watched, QEvent::Type type, std::function<void()> seen)
+        : m_type(type), m_seen(std::move(seen))
+    {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == m_type)
+            m_seen();
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    std::function<void()> m_seen;
+};
 
 class WizardTest : public DataFixture {
 protected:
@@ -341,6 +364,34 @@ TEST_F(WizardTest, RunLocksUsersOutAndLetsThemBackIn)
               QStringList({"Import Complete", "Please run Maintenance program in Tavrell 5.0", "Reinstating Login",
                            "0 records were refused and not imported"}));
     EXPECT_EQ(form->position(), 1 + 1 + 4 + 1 + 200 + 1000 + 10000);
+}
+
+// Through the real waits of the lock-out the log shows the lines logged
+// before each, and the window repaints when asked to midway.
+TEST_F(WizardTest, TheLogIsOnScreenThroughTheLockOutWaits)
+{
+    write(LegacyInstall());
+    form->sleeper = nullptr;
+    QElapsedTimer clock;
+    QList<std::pair<qint64, QString>> paints;   // when, and the log then
+    EventSpy spy(form->status->viewport(), QEvent::Paint,
+                 [&] { paints.append({clock.elapsed(), form->status->toPlainText()}); });
+    clock.start();
+    std::thread midway([viewport = form->status->viewport()] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        QMetaObject::invokeMethod(viewport, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    });
+    run();
+    midway.join();
+    EXPECT_GE(clock.elapsed(), 10000);
+    const auto painted = [&](qint64 from, qint64 to, const QString& log) {
+        return std::any_of(paints.begin(), paints.end(),
+                           [&](const auto& p) { return p.first >= from && p.first < to && p.second == log; });
+    };
+    const QString first = QStringLiteral("Disabling Tavrell Login");
+    EXPECT_TRUE(painted(0, 1000, first));
+    EXPECT_TRUE(painted(2500, 5000, first));
+    EXPECT_TRUE(painted(5000, 6000, first + QStringLiteral("\nForcing Users in Tavrell to Logoff")));
 }
 
 TEST_F(WizardTest, AnErrorStopsTheRunKeepingWhatWasImportedAndTheLockOut)
