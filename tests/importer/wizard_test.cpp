@@ -706,6 +706,41 @@ TEST_F(WizardTest, ARecordTheDatabaseRefusesIsRefusedAndTheRunGoesOn)
     EXPECT_EQ(systemRow(), QStringLiteral("0/0/Importing Data from Tavrell 4.0/ADMIN"));
 }
 
+// A file that cannot grow any more is no record's refusal, whether the
+// write that met it threw or a data routine answered it as a refusal: the
+// run stops there and the users stay locked out.
+TEST_F(WizardTest, AFileThatCannotGrowStopsTheRun)
+{
+    LegacyInstall in;
+    for (int i = 0; i < 60; ++i)
+        in.items.push_back(item4(QStringLiteral("K%1").arg(i), QStringLiteral("Item %1").arg(i), QString(150, 'd')));
+    for (int i = 0; i < 240; ++i)
+        in.bookings.push_back(booking4(QStringLiteral("K%1").arg(i % 60), Legacy::PeriodCodes.at(i / 60),
+                                       QStringLiteral("TEACH"), QString(150, 'r')));
+    write(in);
+    for (const QString& file : {Legacy::InventoryFileName, Legacy::BookingFileName}) {
+        SCOPED_TRACE(file.toStdString());
+        QSqlQuery(db().handle()).exec(QStringLiteral("PRAGMA max_page_count = 1000000"));
+        openForm();
+        ui.alerts.clear();
+        form->afterRecord = [&](const QString& at, int record) {
+            if (at == file && record == 1) {
+                QSqlQuery q(db().handle());
+                q.exec(QStringLiteral("PRAGMA page_count"));
+                q.next();
+                QSqlQuery(db().handle()).exec(QStringLiteral("PRAGMA max_page_count = %1").arg(q.value(0).toInt()));
+            }
+        };
+        run();
+        ASSERT_EQ(ui.alerts, QStringList({"database or disk is full"}));
+        const QStringList lines = logLines();
+        EXPECT_TRUE(lines.filter(QStringLiteral("refused")).isEmpty()) << lines.filter("refused").join('|').toStdString();
+        EXPECT_TRUE(lines.last().startsWith(QStringLiteral("Import stopped at record ")));
+        EXPECT_TRUE(lines.last().endsWith(QStringLiteral(" of %1: database or disk is full").arg(file)));
+        EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
+    }
+}
+
 TEST(WizardTimeLeft, RoundsHalfToEven)
 {
     EXPECT_EQ(TSelbrinFrm::TimeLeftText(3601, 5000, 11250), QStringLiteral("7 min 30 sec remains"));
