@@ -690,9 +690,11 @@ TEST_F(WizardTest, ARecordTheDatabaseRefusesIsRefusedAndTheRunGoesOn)
     addItem(QStringLiteral("LAB"), 5, QStringLiteral("KEEPER"));
     db().exec(QStringLiteral("CREATE TRIGGER keep_lab BEFORE UPDATE ON items WHEN NEW.ItemName = 'Lab' "
                              "BEGIN SELECT RAISE(ABORT, 'the lab stays as it is'); END"));
+    db().exec(QStringLiteral("CREATE TRIGGER no_second BEFORE INSERT ON bookings WHEN NEW.Period = '2' "
+                             "BEGIN SELECT RAISE(ABORT, 'nothing is booked in the second period'); END"));
     write(LegacyInstall{{},
                         {item4(QStringLiteral("K1"), QStringLiteral("Lab")), item4(QStringLiteral("R1"), QStringLiteral("Room 1"))},
-                        {booking4(QStringLiteral("R1"), QStringLiteral("BS"))},
+                        {booking4(QStringLiteral("R1"), QStringLiteral("BS")), booking4(QStringLiteral("R1"), QStringLiteral("FM"))},
                         {},
                         false});
     run();
@@ -702,7 +704,10 @@ TEST_F(WizardTest, ARecordTheDatabaseRefusesIsRefusedAndTheRunGoesOn)
     const QStringList lines = logLines();
     EXPECT_TRUE(lines.contains(
         QStringLiteral("  - Item \"Lab\" was not imported: the database refused it (the lab stays as it is)")));
-    EXPECT_EQ(lines.last(), QStringLiteral("1 records were refused and not imported"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("  - Booking ") + FormatShortDate(QDate(2026, 3, 5))
+                               + QStringLiteral(" FM Room 1 was not imported: the database refused it (nothing is "
+                                                "booked in the second period)")));
+    EXPECT_EQ(lines.last(), QStringLiteral("2 records were refused and not imported"));
     EXPECT_EQ(systemRow(), QStringLiteral("0/0/Importing Data from Tavrell 4.0/ADMIN"));
 }
 
