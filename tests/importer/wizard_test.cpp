@@ -289,6 +289,13 @@ TEST_F(WizardTest, EachCheckReturnsToItsStepWithTheFlagsUntouched)
          "This install of Tavrell 4.x is corrupt", 4},
         {"truncated Booking.IBD", [&] { QFile::resize(bookingFile, 312 * 10000 - 1); },
          "This install of Tavrell 4.x is corrupt", 4},
+        {"cat.ibd of 8 Mi empty lines",
+         [&] {
+             QFile f(legacy.filePath(QStringLiteral("CAT.IBD")));
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(QByteArray(8 << 20, '\n'));
+         },
+         "This install of Tavrell 4.x is corrupt", 4},
         {"no control row", [&] { db().exec(QStringLiteral("DELETE FROM System")); },
          "This installation of Tavrell 5.0 has no control row, so its users cannot be locked out while importing", 2},
         {"no ADMIN", [&] { db().exec(QStringLiteral("DELETE FROM Users WHERE username = 'ADMIN'")); },
