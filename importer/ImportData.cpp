@@ -77,9 +77,11 @@ bool ImportPlaceBooking(const QString& item, const QString& period, const QStrin
             q.post();
             return true;
         } catch (const DbError&) {
+            // Nothing stays pending; the engine's reason goes on to the
+            // caller.
             q.cancel();
             dm.BookingsTable.cancel();
-            return false;
+            throw;
         }
     }
     if (!overwrite)

@@ -30,9 +30,9 @@ bool AddCategory(const QString& name, const QString& description);
 // must exist and a reason be given (checked in that order); no rights, date
 // rule or authcode apply. A taken slot is replaced only with overwrite, and
 // only when the acting user outranks its booker or is its booker. The row
-// gets no authcode and is not permanent. No for every refusal; an insert
-// the database refuses writes nothing and answers no, a database error
-// while replacing travels on.
+// gets no authcode and is not permanent. No for every refusal of these
+// rules. A database error, inserting or replacing, travels on with the
+// engine's reason; an insert it stopped leaves nothing pending.
 bool ImportPlaceBooking(const QString& item, const QString& period, const QString& bookedFor,
                         bool overwrite, const QString& reason, const QDateTime& date);
 

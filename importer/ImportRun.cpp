@@ -230,13 +230,19 @@ void ImportRun::eachRecord(const QString& file, int count, Body body)
         try {
             m_batch->beginRecord(file, record);
             bool kept = true;
+            const quint64 fileErrors = DbError::fileErrors();
             try {
                 body(i);
+                // An error of the file that a data routine caught and
+                // answered as a refusal is still the file's.
+                if (DbError::fileErrors() != fileErrors)
+                    throw DbError::lastFileError();
             } catch (const DbError& e) {
                 // The database refused one of the record's writes: the
                 // record alone is undone and the run goes on, unless the
+                // error is the file's (full, unreadable, held) or the
                 // engine ended the whole transaction with it.
-                if (m_db.transactionLost())
+                if (!e.refusesRecord() || m_db.transactionLost())
                     throw;
                 m_batch->dropRecord();
                 refused((m_record.isEmpty() ? QStringLiteral("Record %1 of %2").arg(record).arg(file) : m_record)

@@ -131,6 +131,22 @@ QString LegacyFileProblem(const QString& folder, const QString& name, qint64 min
     return QString();
 }
 
+QString CategoryFileProblem(const QString& folder)
+{
+    const QString problem = LegacyFileProblem(folder, Legacy::CategoryFileName, 0);
+    if (!problem.isEmpty())
+        return problem;
+    QFile f(FindFileNoCase(folder, Legacy::CategoryFileName));
+    if (!f.open(QIODevice::ReadOnly))
+        return f.errorString();
+    try {
+        ReadCategoryText(f);
+    } catch (const IoError& e) {
+        return e.text();
+    }
+    return QString();
+}
+
 bool IsLocked(char kind)
 {
     const QString name = lockName(kind);
@@ -188,6 +204,10 @@ QStringList ReadCategoryText(QIODevice& file)
         if (n == 0)
             return lines.take();
         lines.add(QByteArrayView(piece.constData(), n));
+        if (lines.count() > Legacy::CategoryLineLimit)
+            throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" holds more than %2 lines: it is damaged")
+                              .arg(Legacy::CategoryFileName)
+                              .arg(Legacy::CategoryLineLimit));
     }
 }
 

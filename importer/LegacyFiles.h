@@ -40,7 +40,8 @@ void ReadBookingFile(const QString& folder);
 
 // The category names of an opened "CAT.IBD" (ParseCategoryText's rule),
 // read in pieces so that a huge line is never held whole; an IoError when
-// reading fails.
+// reading fails, or as soon as the file holds more lines than
+// Legacy::CategoryLineLimit.
 QStringList ReadCategoryText(QIODevice& file);
 
 // The item name (as stored) of the first inventory record whose key equals
@@ -55,6 +56,9 @@ QString FindFileNoCase(const QString& folder, const QString& name);
 // Empty when the folder's data file of that name can be read and holds at
 // least minimumSize bytes; otherwise a text saying what is wrong with it.
 QString LegacyFileProblem(const QString& folder, const QString& name, qint64 minimumSize);
+// The same for the folder's "CAT.IBD", which must also be readable as
+// category lines (ReadCategoryText).
+QString CategoryFileProblem(const QString& folder);
 
 // Test seams.
 namespace LegacySeams {

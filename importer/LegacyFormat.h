@@ -38,6 +38,10 @@ inline const QString BookingLockName = QStringLiteral("booking.lck");
 
 // The most characters of a category name that the 5.0 database stores.
 inline constexpr int CategoryNameWidth = 50;
+// The most lines a category file can hold: the 4.x programs keep at most
+// 1000 items, and a file of ten times as many lines is damage, not a list
+// of categories.
+inline constexpr int CategoryLineLimit = 10000;
 
 // The twelve 4.x period codes in their fixed day order.
 inline const QStringList PeriodCodes = {
@@ -149,6 +153,8 @@ public:
     // Once every byte has been added: the lines, a last one without its
     // line break included.
     QStringList take();
+    // The lines ended so far.
+    qsizetype count() const { return m_lines.size(); }
 
 private:
     void endLine();

@@ -547,13 +547,15 @@ bool TSelbrinFrm::checksPass()
     const std::pair<QString, qint64> files[] = {
         {Legacy::BookingFileName, qint64(Legacy::BookingCount) * Legacy::BookingSize},
         {QStringLiteral("Invent.IBD"), qint64(Legacy::ItemCount) * Legacy::ItemSize},
-        {QStringLiteral("user.ibd"), qint64(Legacy::UserCount) * Legacy::UserSize},
-        {QStringLiteral("cat.ibd"), 0}};
-    for (const auto& [name, size] : files) {
-        if (!LegacyFileProblem(forty, name, size).isEmpty()) {
-            failCheck(CorruptInstall, 4);
-            return false;
-        }
+        {QStringLiteral("user.ibd"), qint64(Legacy::UserCount) * Legacy::UserSize}};
+    bool sound = true;
+    for (const auto& [name, size] : files)
+        sound = sound && LegacyFileProblem(forty, name, size).isEmpty();
+    // Read here, before anyone is locked out: a damaged category file is
+    // refused in moments rather than imported line by line.
+    if (!sound || !CategoryFileProblem(forty).isEmpty()) {
+        failCheck(CorruptInstall, 4);
+        return false;
     }
     return true;
 }

@@ -148,7 +148,7 @@ void Database::check(const QSqlQuery& q, bool ok)
             text = QStringLiteral("Database error");
         if (isBusyError(e))
             g_busyFailures.fetchAndAddRelaxed(1);
-        throw DbError(text);
+        throw DbError(text, e.nativeErrorCode().toInt());
     }
 }
 

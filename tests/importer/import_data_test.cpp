@@ -144,12 +144,13 @@ TEST_F(ImportDataTest, TakenSlotIsReplacedOnlyWithOverwriteAndRank)
 
 TEST_F(ImportDataTest, DatabaseRefusalsOfBookingsSpoilNothing)
 {
+    // A refused insert or replacement travels on with the engine's reason
+    // and leaves the table as it was.
     const QString tooLong(151, QLatin1Char('r'));
-    EXPECT_FALSE(place(QStringLiteral("TEACHER"), false, tooLong));
+    EXPECT_THROW(place(QStringLiteral("TEACHER"), false, tooLong), DbError);
     EXPECT_EQ(bookings(), 0);
     EXPECT_TRUE(place(QStringLiteral("TEACHER"), false, QStringLiteral("ok")));
 
-    // A failed replacement travels on and leaves the row as it was.
     CurrentUser = QStringLiteral("ADMIN");
     EXPECT_THROW(place(QStringLiteral("TEACHER"), true, tooLong), DbError);
     EXPECT_EQ(bookingField("forReason"), QStringLiteral("ok"));

@@ -312,6 +312,13 @@ TEST_F(WizardTest, EachCheckReturnsToItsStepWithTheFlagsUntouched)
          "This install of Tavrell 4.x is corrupt", 4},
         {"truncated Booking.IBD", [&] { QFile::resize(bookingFile, 312 * 10000 - 1); },
          "This install of Tavrell 4.x is corrupt", 4},
+        {"cat.ibd of 8 Mi empty lines",
+         [&] {
+             QFile f(legacy.filePath(QStringLiteral("CAT.IBD")));
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(QByteArray(8 << 20, '\n'));
+         },
+         "This install of Tavrell 4.x is corrupt", 4},
         {"no control row", [&] { db().exec(QStringLiteral("DELETE FROM System")); },
          "This installation of Tavrell 5.0 has no control row, so its users cannot be locked out while importing", 2},
         {"no ADMIN", [&] { db().exec(QStringLiteral("DELETE FROM Users WHERE username = 'ADMIN'")); },
@@ -741,9 +748,11 @@ TEST_F(WizardTest, ARecordTheDatabaseRefusesIsRefusedAndTheRunGoesOn)
     addItem(QStringLiteral("LAB"), 5, QStringLiteral("KEEPER"));
     db().exec(QStringLiteral("CREATE TRIGGER keep_lab BEFORE UPDATE ON items WHEN NEW.ItemName = 'Lab' "
                              "BEGIN SELECT RAISE(ABORT, 'the lab stays as it is'); END"));
+    db().exec(QStringLiteral("CREATE TRIGGER no_second BEFORE INSERT ON bookings WHEN NEW.Period = '2' "
+                             "BEGIN SELECT RAISE(ABORT, 'nothing is booked in the second period'); END"));
     write(LegacyInstall{{},
                         {item4(QStringLiteral("K1"), QStringLiteral("Lab")), item4(QStringLiteral("R1"), QStringLiteral("Room 1"))},
-                        {booking4(QStringLiteral("R1"), QStringLiteral("BS"))},
+                        {booking4(QStringLiteral("R1"), QStringLiteral("BS")), booking4(QStringLiteral("R1"), QStringLiteral("FM"))},
                         {},
                         false});
     run();
@@ -753,8 +762,46 @@ TEST_F(WizardTest, ARecordTheDatabaseRefusesIsRefusedAndTheRunGoesOn)
     const QStringList lines = logLines();
     EXPECT_TRUE(lines.contains(
         QStringLiteral("  - Item \"Lab\" was not imported: the database refused it (the lab stays as it is)")));
-    EXPECT_EQ(lines.last(), QStringLiteral("1 records were refused and not imported"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("  - Booking ") + FormatShortDate(QDate(2026, 3, 5))
+                               + QStringLiteral(" FM Room 1 was not imported: the database refused it (nothing is "
+                                                "booked in the second period)")));
+    EXPECT_EQ(lines.last(), QStringLiteral("2 records were refused and not imported"));
     EXPECT_EQ(systemRow(), QStringLiteral("0/0/Importing Data from Tavrell 4.0/ADMIN"));
+}
+
+// A file that cannot grow any more is no record's refusal, whether the
+// write that met it threw or a data routine answered it as a refusal: the
+// run stops there and the users stay locked out.
+TEST_F(WizardTest, AFileThatCannotGrowStopsTheRun)
+{
+    LegacyInstall in;
+    for (int i = 0; i < 60; ++i)
+        in.items.push_back(item4(QStringLiteral("K%1").arg(i), QStringLiteral("Item %1").arg(i), QString(150, 'd')));
+    for (int i = 0; i < 240; ++i)
+        in.bookings.push_back(booking4(QStringLiteral("K%1").arg(i % 60), Legacy::PeriodCodes.at(i / 60),
+                                       QStringLiteral("TEACH"), QString(150, 'r')));
+    write(in);
+    for (const QString& file : {Legacy::InventoryFileName, Legacy::BookingFileName}) {
+        SCOPED_TRACE(file.toStdString());
+        QSqlQuery(db().handle()).exec(QStringLiteral("PRAGMA max_page_count = 1000000"));
+        openForm();
+        ui.alerts.clear();
+        form->afterRecord = [&](const QString& at, int record) {
+            if (at == file && record == 1) {
+                QSqlQuery q(db().handle());
+                q.exec(QStringLiteral("PRAGMA page_count"));
+                q.next();
+                QSqlQuery(db().handle()).exec(QStringLiteral("PRAGMA max_page_count = %1").arg(q.value(0).toInt()));
+            }
+        };
+        run();
+        ASSERT_EQ(ui.alerts, QStringList({"database or disk is full"}));
+        const QStringList lines = logLines();
+        EXPECT_TRUE(lines.filter(QStringLiteral("refused")).isEmpty()) << lines.filter("refused").join('|').toStdString();
+        EXPECT_TRUE(lines.last().startsWith(QStringLiteral("Import stopped at record ")));
+        EXPECT_TRUE(lines.last().endsWith(QStringLiteral(" of %1: database or disk is full").arg(file)));
+        EXPECT_EQ(systemRow(), QStringLiteral("1/1/Importing Data from Tavrell 4.0/ADMIN"));
+    }
 }
 
 TEST(WizardTimeLeft, RoundsHalfToEven)
