@@ -288,7 +288,8 @@ qint64 Database::tableChanges(const QString& table)
                 const QSqlError error = q.lastError();
                 m_hasChangeTable = -1;
                 if (scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'TableChanges'")).toInt() > 0)
-                    throw DbError(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+                    throw DbError(error.databaseText().isEmpty() ? error.text() : error.databaseText(),
+                                  error.nativeErrorCode().toInt());
                 m_hasChangeTable = 0;
             } else {
                 q.finish();
