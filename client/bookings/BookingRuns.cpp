@@ -40,8 +40,9 @@ struct RunSlot {
 // a tenth of a second (so that the progress window's timer, which counts
 // tenths, keeps its count while no window event runs) and at the end.
 // While one is open no window event runs. Between two the run lets them
-// run, then leaves the file free for a few of the tries of another client
-// waiting for it: that client gets its turn before the run goes on.
+// run, then leaves the file free for long enough that another client
+// waiting for it tries once: that client gets its turn before the run
+// goes on.
 class RunBatches {
 public:
     explicit RunBatches(Database& db) : m_db(db) {}
@@ -72,8 +73,7 @@ public:
             return;
         store();
         QCoreApplication::processEvents();
-        for (int i = 0; i < 3; ++i)
-            Database::lockRetryPause();
+        Database::letWaitingClientsIn();
     }
     // After an error: stores what the open transaction still holds, and
     // says in the report from which slot on nothing was stored, and why.
