@@ -165,9 +165,10 @@ void Database::setWaitForLock(bool on)
 
 void Database::letWaitingClientsIn()
 {
-    // Twice the pause: a waiting client's next try falls inside it also
-    // when the computer is busy and its sleep ends late.
-    QThread::msleep(2 * BackedOffRetryMs);
+    // The pause and a little more: on a busy computer a waiting client's
+    // sleep ends a few milliseconds late, and its next try must still fall
+    // inside.
+    QThread::msleep(BackedOffRetryMs + 6);
 }
 
 quint64 Database::lockRetries()
