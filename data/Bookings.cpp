@@ -163,7 +163,7 @@ QList<WeekBooking> ReadItemWeek(const QString& item, const QDate& monday)
     ReadTransaction rt(db);
     const PeriodOrders orders = PeriodOrders::read();
     QSqlQuery& q = db.cachedQuery(QStringLiteral(
-        "SELECT Date, Period, BookedBy, forReason FROM bookings WHERE ItemBooked = ? AND Date >= ? AND Date <= ?"));
+        "SELECT Date, Period, BookedBy, forReason, \"Index\" FROM bookings WHERE ItemBooked = ? AND Date >= ? AND Date <= ?"));
     q.bindValue(0, item);
     q.bindValue(1, DateValue::dateText(monday));
     q.bindValue(2, DateValue::dateText(monday.addDays(6)));
@@ -177,6 +177,7 @@ QList<WeekBooking> ReadItemWeek(const QString& item, const QDate& monday)
         b.order = orders.of(b.period);
         b.bookedBy = q.value(2).toString();
         b.reason = q.value(3).toString();
+        b.index = q.value(4).toLongLong();
         week.append(std::move(b));
     }
     q.finish();

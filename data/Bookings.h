@@ -65,6 +65,7 @@ struct WeekBooking {
     QString period;
     QString bookedBy;
     QString reason;
+    qint64 index = 0;   // the row's Index
 };
 // The item's bookings of the seven days from monday, read in one prepared
 // query (no dataset moves).

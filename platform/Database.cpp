@@ -26,6 +26,7 @@ const QString kTransactionLost = QStringLiteral(
 QString savepointName(int depth) { return QStringLiteral("scope_%1").arg(depth); }
 
 QAtomicInteger<quint64> g_busyFailures;
+QAtomicInteger<quint64> g_lockRetries;
 
 // The engine's "busy" and "locked" results (primary codes, extended ones
 // folded in): another connection holds the lock.
@@ -162,23 +163,35 @@ void Database::setWaitForLock(bool on)
     m_noWaitDepth = std::max(0, m_noWaitDepth + (on ? -1 : 1));
 }
 
-void Database::lockRetryPause()
+void Database::letWaitingClientsIn()
 {
-    QThread::msleep(1);
+    // The pause and a little more: on a busy computer a waiting client's
+    // sleep ends a few milliseconds late, and its next try must still fall
+    // inside.
+    QThread::msleep(BackedOffRetryMs + 6);
+}
+
+quint64 Database::lockRetries()
+{
+    return g_lockRetries.loadRelaxed();
 }
 
 // The engine's own wait sleeps up to 100 ms between two tries: behind a
 // long run that frees the file for moments between its transactions, such
 // a client would hardly ever find it free. This program's clients try
-// again every millisecond.
+// again quickly at first (most waits are for a short write), then every
+// BackedOffRetryMs, which the long runs' pause between transactions is
+// longer than.
 int Database::retryWhileBusy(void* self, int tries)
 {
     Database& db = *static_cast<Database*>(self);
     if (tries == 0)
         db.m_busySince.start();
-    if (db.m_busySince.elapsed() >= (db.m_noWaitDepth > 0 ? 0 : db.m_busyTimeout))
+    const qint64 waited = db.m_busySince.elapsed();
+    if (waited >= (db.m_noWaitDepth > 0 ? 0 : db.m_busyTimeout))
         return 0;
-    lockRetryPause();
+    g_lockRetries.fetchAndAddRelaxed(1);
+    QThread::msleep(waited < QuickRetryMs ? 1 : BackedOffRetryMs);
     return 1;
 }
 

@@ -95,11 +95,18 @@ public:
     // another program holds locked, or fail at once. Calls nest: waiting
     // comes back with the last of them (see NoLockWait).
     void setWaitForLock(bool on);
-    // One pause of a statement that waits for another client's lock, before
-    // it tries again: a millisecond's sleep. A long run that lets other
-    // clients in between its transactions leaves the file free for a few
-    // of these.
-    static void lockRetryPause();
+    // A statement that waits for another client's lock tries again every
+    // millisecond for its first QuickRetryMs, then every BackedOffRetryMs:
+    // a long wait costs little of the computer and few lock requests (on a
+    // file server each is one over the network).
+    static constexpr int QuickRetryMs = 25;
+    static constexpr int BackedOffRetryMs = 10;
+    // For a long run between two of its transactions: leaves the file free
+    // long enough for a client that waits, backed off, to try once.
+    static void letWaitingClientsIn();
+    // How many times, on any connection, a statement has tried again for a
+    // file another client held.
+    static quint64 lockRetries();
     // How many statements, on any connection, have failed because the file
     // was locked by someone else. A run of many statements compares it
     // before and after to tell a busy file from other failures, also where
@@ -147,8 +154,8 @@ private:
     int m_busyTimeout = DefaultBusyTimeoutMs;
     sqlite3* m_raw = nullptr;
     int m_noWaitDepth = 0;
-    // The wait for another client's lock: tried again after every
-    // lockRetryPause, until the busy timeout has passed.
+    // The wait for another client's lock: tried again after each pause,
+    // until the busy timeout has passed.
     static int retryWhileBusy(void* self, int tries);
     QElapsedTimer m_busySince;
     int runWrite(QSqlQuery& q, const QString& sql);

@@ -4,6 +4,7 @@
 #include "Bookings.h"
 #include "CoolGrid.h"
 #include "DataModule.h"
+#include "DateValue.h"
 #include "Lookups.h"
 #include "ReportLog.h"
 #include "Session.h"
@@ -39,8 +40,9 @@ struct RunSlot {
 // a tenth of a second (so that the progress window's timer, which counts
 // tenths, keeps its count while no window event runs) and at the end.
 // While one is open no window event runs. Between two the run lets them
-// run, then leaves the file free for a few of the tries of another client
-// waiting for it: that client gets its turn before the run goes on.
+// run, then leaves the file free for long enough that another client
+// waiting for it tries once: that client gets its turn before the run
+// goes on.
 class RunBatches {
 public:
     explicit RunBatches(Database& db) : m_db(db) {}
@@ -71,8 +73,7 @@ public:
             return;
         store();
         QCoreApplication::processEvents();
-        for (int i = 0; i < 3; ++i)
-            Database::lockRetryPause();
+        Database::letWaitingClientsIn();
     }
     // After an error: stores what the open transaction still holds, and
     // says in the report from which slot on nothing was stored, and why.
@@ -316,6 +317,19 @@ void PlaceFreeSlots(Tmainfrm& w, const QList<FreeSlot>& found, const QString& bo
 
 // ------------------------------------------------------------------ move
 
+namespace {
+
+// The period the booking of that Index now has, when it is still the
+// item's booking of that day; empty otherwise.
+QString ShownBookingPeriod(Database& db, qint64 index, const QString& item, const QDateTime& date)
+{
+    return db.scalar(QStringLiteral("SELECT Period FROM bookings WHERE \"Index\" = ? AND ItemBooked = ? AND Date = ?"),
+                     {index, item, DateValue::dateText(date.date())})
+        .toString();
+}
+
+} // namespace
+
 int MoveSelection(Tmainfrm& w, const QString& oldItem, const QString& newItem, int left, int top, int right,
                   int bottom)
 {
@@ -327,14 +341,18 @@ int MoveSelection(Tmainfrm& w, const QString& oldItem, const QString& newItem, i
         for (int r = top; r <= bottom && !ProgramEnding; ++r) {
             // The cell's slot is read, its placement and deletion made, in
             // one transaction: a period save by another client comes before
-            // or after the whole cell.
+            // or after the whole cell. The slot is the one the sheet showed,
+            // whatever row its period has now: the booking shown there,
+            // under its period's present name, or for an empty cell the
+            // period its row showed.
             WriteTransaction tx(db);
-            DM().PeriodsTable.refresh();
-            const SheetSlot slot = w.CellToSlot(c, r);
-            if (FindBooking(oldItem, slot.period, slot.date) != 1) {
-                // The sheet showed a booking here that is not where it
-                // was (its period was renamed or moved meanwhile, say).
-                if (!w.Sheet->cells(c, r).isEmpty())
+            const qint64 shown = w.ShownBooking(c, r);
+            const QDateTime date = w.CellToSlot(c, r).date;
+            const QString period = shown ? ShownBookingPeriod(db, shown, oldItem, date) : w.Sheet->cells(0, r);
+            if (period.isEmpty() || FindBooking(oldItem, period, date) != 1) {
+                // A booking the sheet showed that is gone, or no longer on
+                // this item and day, is not moved.
+                if (shown)
                     ++notMoved;
                 continue;
             }
@@ -342,10 +360,10 @@ int MoveSelection(Tmainfrm& w, const QString& oldItem, const QString& newItem, i
             const bool permanent = found.asBoolean(QStringLiteral("isPermanent"));
             const QString by = found.asString(QStringLiteral("bookedby"));
             const BookingResultCode code =
-                PlaceBooking(newItem, slot.period, by, slot.date, reason, true, user, permanent);
+                PlaceBooking(newItem, period, by, date, reason, true, user, permanent);
             // Code 1 means the new item was booked meanwhile: that booking
             // is not overwritten by a move.
-            if (code == 0 && DeleteBooking(oldItem, slot.period, slot.date))
+            if (code == 0 && DeleteBooking(oldItem, period, date))
                 tx.commit();
             else
                 ++notMoved;

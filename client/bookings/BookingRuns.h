@@ -81,11 +81,12 @@ QList<FreeSlot> VacancySearch(Tmainfrm& w, const QStringList& items, const QDate
 void PlaceFreeSlots(Tmainfrm& w, const QList<FreeSlot>& found, const QString& bookedFor, const QString& reason);
 
 // Moves the bookings of the old item in the sheet's cells (left..right,
-// top..bottom) onto the new item, each cell (its slot read afresh) in one
-// transaction: a cell whose placement is refused, overwrote a booking, or
-// whose old booking cannot be deleted stays on the old item only, and a
-// cell the sheet showed booked whose booking is not found is not moved
-// either. Re-reads the sheet; says "Cannot move all bookings selected"
+// top..bottom) onto the new item, each cell in one transaction: a cell
+// moves the booking the sheet showed there (under its period's present
+// name, whatever row that period has now). A cell whose placement is
+// refused, overwrote a booking, or whose old booking cannot be deleted
+// stays on the old item only, and a booking the sheet showed that is no
+// longer the old item's on that day is not moved either. Re-reads the sheet; says "Cannot move all bookings selected"
 // when a cell was not moved. Answers the cells not moved.
 int MoveSelection(Tmainfrm& w, const QString& oldItem, const QString& newItem, int left, int top, int right,
                   int bottom);

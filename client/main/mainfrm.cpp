@@ -719,6 +719,7 @@ void Tmainfrm::RefreshSheet()
         MainRun run(*this, QStringLiteral("Refresh"), 7);
         const QDate monday = MondayOf(SelectDate->selectedDate());
         Sheet->ClearCells();
+        m_shownBookings.clear();
         LayoutSheet();
         ColourNow();
         const QList<WeekBooking> week = found ? ReadItemWeek(item, monday) : QList<WeekBooking>();
@@ -731,6 +732,7 @@ void Tmainfrm::RefreshSheet()
                     continue;
                 const QString text = b.bookedBy + QLatin1Char('\r') + b.reason.left(12);
                 Sheet->setCells(day + 1, b.order, text);
+                m_shownBookings.insert(QPoint(day + 1, b.order), b.index);
                 FitBookingFont(Sheet->GetCellFont(day + 1, b.order), text, bookingWidth(day + 1));
             }
             StatusStep();

@@ -6,8 +6,10 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPoint>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -160,6 +162,9 @@ public:
     // ---- the sheet's routines
     // The slot of a cell of the shown week.
     SheetSlot CellToSlot(int col, int row) const;
+    // The Index of the booking the sheet shows in a cell, 0 when it shows
+    // none.
+    qint64 ShownBooking(int col, int row) const { return m_shownBookings.value(QPoint(col, row)); }
     void LayoutSheet();
     void ColourNow();
     void RefreshSheet();
@@ -255,6 +260,7 @@ private:
     bool sheetSelection(int& left, int& top, int& right, int& bottom) const;
 
     QDate m_shownMonday;
+    QHash<QPoint, qint64> m_shownBookings;
     int m_runDepth = 0;
     bool m_inWatch = false;
     // The period order the sheet marked last (-1 before any was read).

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <sqlite3.h>
+
 namespace {
 
 class Alter : public BookingsFixture {
@@ -153,41 +155,62 @@ TEST_F(Alter, AMoveOntoASlotBookedMeanwhileIsUndone)
 
 TEST_F(Alter, APeriodSaveBetweenTwoCellsOfAMoveIsSeenAndWhatStaysBehindIsSaid)
 {
+    // Another client's change, before the sheet is drawn (before), after it
+    // (drawn), or when the move's second cell begins (between). The sheet
+    // shows "one" in row 1 and "two" in row 2.
     struct Case {
-        const char* save;   // lands with the first cell's move
+        const char* before;
+        const char* drawn;
+        const char* between;
+        int bottom;   // the move covers rows 1..bottom
         QStringList after;
         int notMoved;
     };
+    const char* swap = "UPDATE periods SET \"order\" = 3 - \"order\" WHERE \"order\" IN (1, 2)";
+    const char* dropOne = "DELETE FROM bookings WHERE forReason = 'one'";
     const Case cases[] = {
-        // Periods 1 and 2 change places: the second row names the period
-        // already moved, and the booking shown there stays behind.
-        {"UPDATE periods SET \"order\" = 3 - \"order\" WHERE \"order\" IN (1, 2)",
-         {"2026-03-09 1 SCREEN ANN one 0", "2026-03-09 2 laptop ANN two 0"}, 1},
-        // Period 2 renamed, its bookings carried along: the second row is
-        // read under its new name.
-        {"UPDATE periods SET period = 'X' WHERE period = '2';\nUPDATE bookings SET Period = 'X' WHERE Period = '2'",
+        // Periods 1 and 2 change places: each cell moves the booking it showed.
+        {"", swap, "", 1, {"2026-03-09 1 SCREEN ANN one 0", "2026-03-09 2 laptop ANN two 0"}, 0},
+        {"", "", swap, 2, {"2026-03-09 1 SCREEN ANN one 0", "2026-03-09 2 SCREEN ANN two 0"}, 0},
+        // A cell shown empty moves nothing; one whose booking is gone is said.
+        {dropOne, swap, "", 1, {"2026-03-09 2 laptop ANN two 0"}, 0},
+        {"", dropOne, swap, 2, {"2026-03-09 2 SCREEN ANN two 0"}, 1},
+        // Period 2 renamed, its bookings carried along: moved under its new name.
+        {"", "", "UPDATE periods SET period = 'X' WHERE period = '2';\nUPDATE bookings SET Period = 'X' WHERE Period = '2'", 2,
          {"2026-03-09 1 SCREEN ANN one 0", "2026-03-09 X SCREEN ANN two 0"}, 0},
     };
+    struct Between {
+        Database* other;
+        QString save;
+        int begins = 0;
+    } between{&db(), {}};
+    sqlite3_trace_v2(win->data.ADOConnection.rawHandle(), SQLITE_TRACE_STMT, [](unsigned, void* ctx, void*, void* sql) {
+        auto* b = static_cast<Between*>(ctx);
+        if (qstrncmp(static_cast<const char*>(sql), "BEGIN IMMEDIATE", 15) == 0 && ++b->begins == 2 && !b->save.isEmpty())
+            b->other->execScript(b->save);
+        return 0;
+    }, &between);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.save);
+        SCOPED_TRACE(std::string(c.before) + " / " + c.drawn + " / " + c.between);
         db().exec(QStringLiteral("DELETE FROM bookings"));
         db().exec(QStringLiteral("DELETE FROM periods"));
         addPeriods(6);
         show(QStringLiteral("laptop"));
         addBooking(QStringLiteral("laptop"), week, QStringLiteral("1"), QStringLiteral("ANN"), QStringLiteral("one"));
         addBooking(QStringLiteral("laptop"), week, QStringLiteral("2"), QStringLiteral("ANN"), QStringLiteral("two"));
+        if (*c.before)
+            db().execScript(QString::fromLatin1(c.before));
         win->RefreshSheet();
-        int placements = 0;
-        PlaceBookingAfterFindHook = [&] {
-            if (++placements == 1)
-                win->data.ADOConnection.execScript(QString::fromLatin1(c.save));
-        };
+        if (*c.drawn)
+            db().execScript(QString::fromLatin1(c.drawn));
+        between.save = QString::fromLatin1(c.between);
+        between.begins = 0;
         ui->alerts.clear();
-        EXPECT_EQ(MoveSelection(*win, QStringLiteral("laptop"), QStringLiteral("SCREEN"), 1, 1, 1, 2), c.notMoved);
-        PlaceBookingAfterFindHook = nullptr;
+        EXPECT_EQ(MoveSelection(*win, QStringLiteral("laptop"), QStringLiteral("SCREEN"), 1, 1, 1, c.bottom), c.notMoved);
         EXPECT_EQ(rows(), c.after);
         EXPECT_EQ(ui->alerts, c.notMoved ? QStringList(QStringLiteral("Cannot move all bookings selected")) : QStringList());
     }
+    sqlite3_trace_v2(win->data.ADOConnection.rawHandle(), 0, nullptr, nullptr);
 }
 
 // ------------------------------------------------------------------ mass cancel
