@@ -160,9 +160,9 @@ void Tadminvfrm::ChangeShownItem(const QString& notDone, const std::function<voi
         if (Database::busyFailures() == busyBefore)
             throw;
         // Nothing was written: the boxes show what the file still holds,
-        // from the row as last read (the file is held).
-        ShowAlert(MainMessages::InUseByAnotherProgram(notDone));
+        // from the row as last read (the file is held), under the message.
         ShowItemFields();
+        ShowAlert(MainMessages::InUseByAnotherProgram(notDone));
     }
 }
 
