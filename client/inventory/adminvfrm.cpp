@@ -339,6 +339,9 @@ void Tadminvfrm::done(int result)
     if (isVisible())
         RefreshMainWindowLists();
     TFormBase::done(result);
+    // Read afresh at every showing: once the window is gone the list lets
+    // go of the connection, which may close before the window does.
+    ItemsList.setDatabase(nullptr);
 }
 
 bool Tadminvfrm::eventFilter(QObject* watched, QEvent* event)
