@@ -339,9 +339,14 @@ void Tadminvfrm::done(int result)
     if (isVisible())
         RefreshMainWindowLists();
     TFormBase::done(result);
+}
+
+void Tadminvfrm::hideEvent(QHideEvent* event)
+{
     // Read afresh at every showing: once the window is gone the list lets
     // go of the connection, which may close before the window does.
     ItemsList.setDatabase(nullptr);
+    TFormBase::hideEvent(event);
 }
 
 bool Tadminvfrm::eventFilter(QObject* watched, QEvent* event)
