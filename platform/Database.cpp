@@ -460,13 +460,29 @@ QStringList Database::placeholderNames(const QString& sql)
     return names;
 }
 
-bool Database::readsOnly(const QSqlQuery& q)
+namespace {
+sqlite3_stmt* statementOf(const QSqlQuery& q)
 {
     const QVariant h = q.result() ? q.result()->handle() : QVariant();
     if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
-        return false;
-    sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
+        return nullptr;
+    return *static_cast<sqlite3_stmt* const*>(h.constData());
+}
+} // namespace
+
+bool Database::readsOnly(const QSqlQuery& q)
+{
+    sqlite3_stmt* stmt = statementOf(q);
     return stmt && sqlite3_stmt_readonly(stmt) != 0;
+}
+
+bool Database::mayHaveMetNewLayout(const QSqlQuery& q)
+{
+    sqlite3_stmt* stmt = statementOf(q);
+    if (!stmt)
+        return true;
+    const bool preparedAgain = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 1) > 0;
+    return preparedAgain || sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_RUN, 0) <= 1;
 }
 
 QVariant Database::scalar(const QString& sql, const QVariantList& values)
@@ -583,7 +599,9 @@ void Database::undoLayoutChange(int level)
 
 ReadTransaction::ReadTransaction(Database& db) : m_db(db)
 {
-    if (m_db.transactionDepth() == 0 && m_db.isOpen()) {
+    // Inside an outer read scope it does nothing either.
+    const bool inOuterRead = m_db.rawHandle() && sqlite3_get_autocommit(m_db.rawHandle()) == 0;
+    if (m_db.transactionDepth() == 0 && m_db.isOpen() && !inOuterRead) {
         m_db.execCached(QStringLiteral("BEGIN"), {}, QString());
         m_own = true;
     }

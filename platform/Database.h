@@ -87,6 +87,11 @@ public:
     void requireLiveTransaction() const;
     // Whether a prepared statement only reads.
     static bool readsOnly(const QSqlQuery& q);
+    // Whether a statement just run may have been prepared for a layout that
+    // this connection has not noticed yet: the engine prepared it again for
+    // another program's change of the layout since it was last asked, or it
+    // ran for the first time. The caller then asks dataVersion().
+    static bool mayHaveMetNewLayout(const QSqlQuery& q);
 
     // Throws DbError with the engine's text when the query failed.
     static void check(const QSqlQuery& q, bool ok);
@@ -183,7 +188,7 @@ private:
 
 // Scope for a run of reads that should see one state of the file and take
 // its shared lock once. Only reads may run inside it. Inside a write
-// transaction it does nothing.
+// transaction, or inside another read scope, it does nothing.
 class ReadTransaction {
 public:
     explicit ReadTransaction(Database& db);

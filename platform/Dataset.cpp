@@ -255,11 +255,28 @@ bool Dataset::snapshotCurrent()
         return false;
     if (!isTable() && (m_loadedSql != m_sql.join(QLatin1Char('\n')) || m_loadedParams != m_params))
         return false;
-    return m_db->writeSerial(base) == m_loadedSerial && m_db->tableChanges(base) == m_loadedChanges;
+    // Asking for the changes first notices another program's change of the
+    // layout, which moves every table's write serial.
+    const qint64 changes = m_db->tableChanges(base);
+    return changes == m_loadedChanges && m_db->writeSerial(base) == m_loadedSerial;
+}
+
+bool Dataset::layoutMoved() const
+{
+    return m_db && m_layoutSerial != m_db->layoutSerial();
+}
+
+bool Dataset::mustFollowLayout() const
+{
+    // A pending change is written first, in the layout it was made in.
+    return m_state == State::Browse && layoutMoved() && m_followFailedAt != m_db->layoutSerial();
 }
 
 void Dataset::load()
 {
+    // The layout check below and the read see one state of the file: no
+    // change of layout lands between them.
+    ReadTransaction reading(*m_db);
     const QString base = baseTable();
     // Read the change marks before the rows: a change that lands in between
     // then only costs a needless re-read later, never a stale snapshot.
@@ -345,15 +362,39 @@ void Dataset::ensureLoaded()
 {
     if (!isActive())
         fail(QStringLiteral("Operation is not allowed when the object is closed."));
+    // Once this connection has noticed another program's change of the
+    // layout, the rows are read again in the new one. A read that fails
+    // then (the table gone for a moment, the file held) leaves them as they
+    // were, in the layout they were read in, until the next requery.
+    if ((m_loaded || m_detached) && mustFollowLayout()) {
+        try {
+            loadKeepingPlace();
+        } catch (const DbError&) {
+            m_followFailedAt = m_db->layoutSerial();
+        }
+        return;
+    }
     if (m_loaded)
         return;
     // A table that was only written to stands on the row it wrote; the
     // whole read keeps that position.
-    const qint64 standing = m_detached && m_current >= 0 ? m_rows[m_current].rowid : -1;
+    if (m_detached)
+        loadKeepingPlace();
+    else
+        load();
+}
+
+void Dataset::loadKeepingPlace()
+{
+    const qint64 id = (m_loaded || m_detached) && m_current >= 0 ? m_rows[m_current].rowid : -1;
+    const int oldIndex = m_current;
     load();
-    const int at = standing >= 0 ? indexOfRowId(standing) : -1;
-    if (at >= 0)
-        moveTo(at);
+    if (m_rows.empty())
+        return;
+    int target = id >= 0 && !baseTable().isEmpty() ? indexOfRowId(id) : -1;
+    if (target < 0)
+        target = qBound(0, oldIndex, static_cast<int>(m_rows.size()) - 1);
+    moveTo(target);
 }
 
 int Dataset::indexOfRowId(qint64 rowid) const
@@ -413,16 +454,10 @@ void Dataset::refresh()
     if (!isActive())
         fail(QStringLiteral("Operation is not allowed when the object is closed."));
     postPending();
-    const qint64 id = ((m_loaded || m_detached) && m_current >= 0) ? m_rows[m_current].rowid : -1;
-    const int oldIndex = m_current;
     if (!snapshotCurrent())
-        load();
-    if (m_rows.empty())
-        return;
-    int target = id >= 0 && !baseTable().isEmpty() ? indexOfRowId(id) : -1;
-    if (target < 0)
-        target = qBound(0, oldIndex, static_cast<int>(m_rows.size()) - 1);
-    moveTo(target);
+        loadKeepingPlace();
+    else if (!m_rows.empty())
+        moveTo(qBound(0, m_current, static_cast<int>(m_rows.size()) - 1));
 }
 
 // ------------------------------------------------------------ navigation
@@ -521,17 +556,17 @@ void Dataset::setRecNo(int n)
 
 qint64 Dataset::rowId()
 {
-    if (!m_detached)
+    if (!m_detached || mustFollowLayout())
         ensureLoaded();
     return m_current >= 0 ? m_rows[m_current].rowid : -1;
 }
 
 bool Dataset::locate(const QString& field, const QVariant& value)
 {
-    const int col = fieldIndex(field);
     if (locatesByIndex(field))
-        return locateByIndex(col, value);
+        return locateByIndex(field, value);
     ensureLoaded();
+    const int col = fieldIndex(field);
     const QString wanted = Text::upper(variantString(DateValue::toStorage(value)));
     for (size_t i = 0; i < m_rows.size(); ++i) {
         if (Text::upper(variantString(m_rows[i].values[col])) == wanted) {
@@ -550,17 +585,18 @@ bool Dataset::locatesByIndex(const QString& field)
     return isTable() && m_db && m_db->hasCaselessIndex(m_table, m_fields.at(fieldIndex(field)));
 }
 
-bool Dataset::locateByIndex(int column, const QVariant& value)
+bool Dataset::locateByIndex(const QString& field, const QVariant& value)
 {
     ensureLoaded();
+    bool newLayout = false;
     const auto find = [&](Row& row) {
-        // The columns by name, as the snapshot holds them, also from a table
-        // that another program has rebuilt since. Fetched at each use:
-        // posting in between may add statements.
+        // The columns, and the one searched, by name as last learnt. Fetched
+        // at each use: posting in between may add statements.
         QSqlQuery& q = m_db->cachedQuery(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1")
-                                              .arg(columnList(), quoteIdent(m_table), quotedField(column)));
+                                              .arg(columnList(), quoteIdent(m_table), quotedField(fieldIndex(field))));
         q.bindValue(0, DateValue::toStorage(value));
         const bool ok = q.exec();
+        newLayout = ok && Database::mayHaveMetNewLayout(q);
         const bool found = ok && q.next();
         if (found) {
             row.rowid = q.value(0).toLongLong();
@@ -573,25 +609,30 @@ bool Dataset::locateByIndex(int column, const QVariant& value)
         q.finish();
         return found;
     };
+    // Another program's change of the layout, once noticed, has the rows
+    // read in the new one.
+    const auto followLayout = [&] {
+        m_db->dataVersion();
+        if (!layoutMoved())
+            return false;
+        postPending();
+        ensureLoaded();
+        return true;
+    };
     Row row;
     bool found = false;
     try {
         found = find(row);
     } catch (const DbError&) {
-        // A column it names may have gone with another program's change of
-        // the layout: the table is then read in its new one and searched.
-        m_db->dataVersion();
-        if (m_layoutSerial == m_db->layoutSerial())
+        // A column it names may have gone with the change.
+        if (!followLayout())
             throw;
-        postPending();
-        readFieldNames();
-        m_loaded = false;
-        m_detached = false;
-        m_rows.clear();
-        m_current = -1;
-        ensureLoaded();
         found = find(row);
     }
+    // The search ran in a layout the columns may not have been learnt in:
+    // a column added is read too once they are.
+    if (newLayout && followLayout())
+        found = find(row);
     if (!found)
         return false;
     if (m_state == State::Edit || m_state == State::Insert) {
@@ -657,7 +698,7 @@ const std::vector<QVariant>* Dataset::currentValues()
 {
     if (m_state == State::Edit || m_state == State::Insert)
         return &m_buffer;
-    if (!m_detached)
+    if (!m_detached || mustFollowLayout())
         ensureLoaded();
     if (m_current < 0 || m_current >= static_cast<int>(m_rows.size()))
         return nullptr;
@@ -666,8 +707,10 @@ const std::vector<QVariant>* Dataset::currentValues()
 
 QVariant Dataset::value(const QString& field)
 {
-    const int col = fieldIndex(field);
+    // The rows first: reading them may learn a new layout, in which the
+    // column is then found.
     const auto* vals = currentValues();
+    const int col = fieldIndex(field);
     return vals ? (*vals)[col] : QVariant();
 }
 
@@ -892,7 +935,10 @@ void Dataset::writePending()
             if (n == 0)
                 fail(kRowGone);
         }
-        m_rows[m_current].values = readRow(id);
+        // From here on the change is in the file.
+        bool stale = false;
+        m_rows[m_current].values = readBack(id, stale);
+        keepCurrent = keepCurrent && !stale;
     } else {
         QString sql;
         if (cols.isEmpty()) {
@@ -905,9 +951,12 @@ void Dataset::writePending()
                       .arg(quoteIdent(base), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         }
         m_db->execCached(sql, vals, base);
+        // From here on the row is in the file.
         Row r;
         r.rowid = m_db->lastInsertRowId();
-        r.values = readRow(r.rowid);
+        bool stale = false;
+        r.values = readBack(r.rowid, stale);
+        keepCurrent = keepCurrent && !stale;
         if (isTable() && !m_loaded) {
             // Not read yet: the dataset stands on the new row alone until a
             // move reads the table.
@@ -930,16 +979,46 @@ void Dataset::writePending()
             m_current = at;
         }
     }
-    if (keepCurrent && m_db->dataVersion() == versionBefore) {
-        m_loadedSerial = m_db->writeSerial(base);
-        m_loadedChanges = m_db->tableChanges(base);
-    }
+    if (keepCurrent)
+        keepSnapshotAfterOwnWrite(versionBefore);
     m_buffer.clear();
     m_changed.clear();
     m_eof = m_bof = false;
     setState(State::Browse);
     emit dataChanged();
     emit currentChanged();
+}
+
+std::vector<QVariant> Dataset::readBack(qint64 rowid, bool& stale)
+{
+    // The write has landed, so a read of it that fails (another program
+    // changed the layout or deleted the row meanwhile, or holds the file)
+    // does not fail the change: the row keeps the values written and the
+    // snapshot counts as behind the file. A change of layout is noticed
+    // here, so that the next use reads the rows in the new one.
+    try {
+        return readRow(rowid);
+    } catch (const DbError&) {
+        stale = true;
+        m_db->dataVersion();
+        return m_buffer;
+    }
+}
+
+void Dataset::keepSnapshotAfterOwnWrite(qint64 versionBefore)
+{
+    // Nobody else committed since the write began: the snapshot, with the
+    // write applied to it, is still the file's. Reading the marks may fail
+    // on a held file; the snapshot then counts as behind it.
+    try {
+        if (m_db->dataVersion() != versionBefore)
+            return;
+        const quint64 serial = m_db->writeSerial(baseTable());
+        const qint64 changes = m_db->tableChanges(baseTable());
+        m_loadedSerial = serial;
+        m_loadedChanges = changes;
+    } catch (const DbError&) {
+    }
 }
 
 void Dataset::cancel()
@@ -965,10 +1044,8 @@ void Dataset::deleteCurrent()
     if (n == 0)
         fail(kRowGone);
     m_rows.erase(m_rows.begin() + m_current);
-    if (keepCurrent && m_db->dataVersion() == versionBefore) {
-        m_loadedSerial = m_db->writeSerial(base);
-        m_loadedChanges = m_db->tableChanges(base);
-    }
+    if (keepCurrent)
+        keepSnapshotAfterOwnWrite(versionBefore);
     if (m_rows.empty()) {
         m_current = -1;
         m_eof = m_bof = true;

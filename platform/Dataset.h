@@ -45,6 +45,11 @@ private:
 // that one row afresh into the snapshot; only a row the snapshot does not
 // hold yet makes a snapshot that is behind the file read it all again.
 //
+// Another program may change a table's layout under an open dataset. Once
+// the connection has noticed it (any look-up by index, requery or write
+// asks), the dataset reads its rows again in the new layout at its next
+// use, staying on the same row, and finds columns by name in it.
+//
 // Reads with no current row answer the empty defaults ("", 0, false, the
 // zero date); edit, delete and post with no current row are errors. Field
 // names are matched without regard to letter case; an unknown name is an
@@ -149,7 +154,10 @@ public:
     void append();   // new row at the end
     void edit();
     // Writes the pending change. One the file refuses is dropped (the
-    // dataset is back in Browse) and the error travels on.
+    // dataset is back in Browse) and the error travels on. An error is
+    // raised only when nothing was written: a change that landed but could
+    // not be read back keeps the values written, and the snapshot is read
+    // again at the next requery.
     void post();
     // The same, except that a refused change stays pending: for an editor
     // that shows it to the user for correction.
@@ -174,6 +182,9 @@ private:
 
     void ensureLoaded();
     void load();
+    void loadKeepingPlace();
+    bool layoutMoved() const;
+    bool mustFollowLayout() const;
     void readFieldNames();
     bool snapshotCurrent();
     QString selectText() const;
@@ -185,7 +196,9 @@ private:
     void dropPending();
     void postPending();
     void writePending();
-    bool locateByIndex(int column, const QVariant& value);
+    std::vector<QVariant> readBack(qint64 rowid, bool& stale);
+    void keepSnapshotAfterOwnWrite(qint64 versionBefore);
+    bool locateByIndex(const QString& field, const QVariant& value);
     int indexOfRowId(qint64 rowid) const;
     int placeRow(Row&& row);
     void checkWidths();
@@ -214,6 +227,7 @@ private:
     QString m_columnList;                // the columns by name, quoted, in order
     QString m_rowSql;                    // the read-back of one row by its id
     quint64 m_layoutSerial = 0;          // the file's layout the columns were learnt in
+    quint64 m_followFailedAt = ~quint64(0);  // a layout the rows could not be read in
     int m_idColumn = -1;
     std::vector<int> m_columns;
     std::vector<Row> m_rows;

@@ -92,14 +92,8 @@ void Taddinvfrm::accesslevelChange() { AddItemDialogValidate(); }
 
 void Taddinvfrm::additembtnClick()
 {
-    if (FindUser(managedby->text()) == -1) {
-        ShowAlert(M::UnknownUser);
+    if (!ManagerAndCategoryKnown(managedby, catergory))
         return;
-    }
-    if (FindCategory(catergory->text()) == -1) {
-        ShowAlert(M::UnknownCategory);
-        return;
-    }
     if (FindItem(itemname->text()) != -1) {
         ShowAlert(M::NameTaken);
         return;
@@ -121,6 +115,19 @@ void PickManagerInto(QLineEdit* edit)
     PickUser(false, name);
     if (!name.isEmpty())
         edit->setText(name);
+}
+
+bool ManagerAndCategoryKnown(const QLineEdit* manager, const QLineEdit* category)
+{
+    if (FindUser(manager->text()) == -1) {
+        ShowAlert(M::UnknownUser);
+        return false;
+    }
+    if (FindCategory(category->text()) == -1) {
+        ShowAlert(M::UnknownCategory);
+        return false;
+    }
+    return true;
 }
 
 void PickCategoryInto(QLineEdit* edit)

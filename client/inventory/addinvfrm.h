@@ -20,6 +20,9 @@ inline const QString ConfirmDelete = QStringLiteral("Are you sure?");
 inline const QString AddFailed = QStringLiteral("Unable to add item");
 inline const QString BadName = QStringLiteral("An item name must have between 1 and 50 characters");
 inline const QString ItemGone = QStringLiteral("Item no longer exists - Another user may have deleted it");
+// What was not done when another program held the file.
+inline const QString NotChanged = QStringLiteral("the item was not changed");
+inline const QString NotDeleted = QStringLiteral("the item was not deleted");
 } // namespace ItemMessages
 
 // The add-item dialog: a new item's name, manager, category and the lowest
@@ -64,3 +67,6 @@ Taddinvfrm* AddInvForm();
 // replaces the edit's text, a cancelled picker leaves it.
 void PickManagerInto(QLineEdit* edit);
 void PickCategoryInto(QLineEdit* edit);
+// The first checks of both item dialogs: the manager is a user, then the
+// category exists; false after the message of the first that fails.
+bool ManagerAndCategoryKnown(const QLineEdit* manager, const QLineEdit* category);

@@ -12,6 +12,7 @@
 #include "SpinEdit.h"
 #include "Text.h"
 #include "addinvfrm.h"
+#include "mainfrm.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -129,6 +130,17 @@ void Tadminvfrm::LoadItemDetails()
     Dataset& t = DM().itemstable;
     const bool hasItem = !t.isEmpty() && t.recNo() >= 1;
     const QString name = hasItem ? t.asString(NameField) : QString();
+    ShowItemFields();
+    m_shownItem = name;
+    // The level decides; the check finds the item again and leaves the
+    // table on it. No item, or a logged-on user who is not found: nothing
+    // can be changed.
+    DetailsGRp->setEnabled(hasItem && CanUseItem(name));
+}
+
+void Tadminvfrm::ShowItemFields()
+{
+    Dataset& t = DM().itemstable;
     description->setText(t.asString(QStringLiteral("ItemDESCRIPTION")));
     managedby->setText(t.asString(QStringLiteral("Manager")));
     catergory->setText(t.asString(QStringLiteral("catergory")));
@@ -137,11 +149,21 @@ void Tadminvfrm::LoadItemDetails()
     circulated->setChecked(t.asBoolean(QStringLiteral("circulated")));
     circulatedgrp->setEnabled(circulated->isChecked());
     barcode->setText(t.asString(QStringLiteral("barcode")));
-    m_shownItem = name;
-    // The level decides; the check finds the item again and leaves the
-    // table on it. No item, or a logged-on user who is not found: nothing
-    // can be changed.
-    DetailsGRp->setEnabled(hasItem && CanUseItem(name));
+}
+
+void Tadminvfrm::ChangeShownItem(const QString& notDone, const std::function<void()>& change)
+{
+    const quint64 busyBefore = Database::busyFailures();
+    try {
+        change();
+    } catch (const DbError&) {
+        if (Database::busyFailures() == busyBefore)
+            throw;
+        // Nothing was written: the boxes show what the file still holds,
+        // from the row as last read (the file is held), under the message.
+        ShowItemFields();
+        ShowAlert(MainMessages::InUseByAnotherProgram(notDone));
+    }
 }
 
 void Tadminvfrm::ShowList()
@@ -206,36 +228,34 @@ void Tadminvfrm::Button2Click()
 
 void Tadminvfrm::Button4Click()
 {
-    // Only reachable while the details are enabled: the level was checked.
-    if (FindUser(managedby->text()) == -1) {
-        ShowAlert(M::UnknownUser);
-        return;
-    }
-    if (FindCategory(catergory->text()) == -1) {
-        ShowAlert(M::UnknownCategory);
-        return;
-    }
-    accesslevel->clampValue();
-    Dataset& t = DM().itemstable;
-    // Another client may have deleted it meanwhile: then nothing else is
-    // changed in its place.
-    if (FindItem(m_shownItem) == -1)
-        throw DbError(QStringLiteral("Row cannot be located for updating. Some values may have been changed "
-                                     "since it was last read."));
-    EditAndPost(t, [&] {
-        t.setValue(QStringLiteral("ItemDESCRIPTION"), description->text());
-        t.setValue(QStringLiteral("Manager"), managedby->text());
-        t.setValue(QStringLiteral("catergory"), catergory->text());
-        t.setValue(QStringLiteral("minSecurity"), accesslevel->value());
-        t.setValue(QStringLiteral("isAvailable"), available->isChecked());
-        t.setValue(QStringLiteral("circulated"), circulated->isChecked());
-        t.setValue(QStringLiteral("barcode"), barcode->text());
+    ChangeShownItem(M::NotChanged, [this] {
+        // Only reachable while the details are enabled: the level was checked.
+        if (!ManagerAndCategoryKnown(managedby, catergory))
+            return;
+        accesslevel->clampValue();
+        // Another client may have deleted it meanwhile: then nothing else is
+        // changed in its place.
+        if (!FindShownItem(m_shownItem))
+            return;
+        Dataset& t = DM().itemstable;
+        EditAndPost(t, [&] {
+            t.setValue(QStringLiteral("ItemDESCRIPTION"), description->text());
+            t.setValue(QStringLiteral("Manager"), managedby->text());
+            t.setValue(QStringLiteral("catergory"), catergory->text());
+            t.setValue(QStringLiteral("minSecurity"), accesslevel->value());
+            t.setValue(QStringLiteral("isAvailable"), available->isChecked());
+            t.setValue(QStringLiteral("circulated"), circulated->isChecked());
+            t.setValue(QStringLiteral("barcode"), barcode->text());
+        });
     });
 }
 
 bool Tadminvfrm::MayChangeShownItem(QString& name)
 {
     name = m_shownItem;
+    // An item deleted before the click is gone, whatever the levels.
+    if (!FindShownItem(name))
+        return false;
     if (!CanUseItem(name)) {
         ShowAlert(M::RankRestricts);
         return false;
@@ -245,41 +265,45 @@ bool Tadminvfrm::MayChangeShownItem(QString& name)
 
 void Tadminvfrm::Button6Click()
 {
-    QString name;
-    if (!MayChangeShownItem(name))
-        return;
-    const QString newName = InputText(M::RenamePrompt, name);
-    if (ProgramEnding || newName == name)
-        return;
-    // A name nobody could pick, or one the file cannot hold.
-    if (newName.isEmpty() || Text::characters(newName) > NameWidth) {
-        ShowAlert(M::BadName);
-        return;
-    }
-    const bool taken = FindItem(newName) != -1;
-    // The look-up moved the table; it goes back to the shown item.
-    if (!FindShownItem(name))
-        return;
-    if (taken) {
-        ShowAlert(M::NameTaken);
-        return;
-    }
-    Dataset& t = DM().itemstable;
-    EditAndPost(t, [&] { t.setValue(NameField, newName); });
-    ShowList();
-    LoadItemDetails();
+    ChangeShownItem(M::NotChanged, [this] {
+        QString name;
+        if (!MayChangeShownItem(name))
+            return;
+        const QString newName = InputText(M::RenamePrompt, name);
+        if (ProgramEnding || newName == name)
+            return;
+        // A name nobody could pick, or one the file cannot hold.
+        if (newName.isEmpty() || Text::characters(newName) > NameWidth) {
+            ShowAlert(M::BadName);
+            return;
+        }
+        const bool taken = FindItem(newName) != -1;
+        // The look-up moved the table; it goes back to the shown item.
+        if (!FindShownItem(name))
+            return;
+        if (taken) {
+            ShowAlert(M::NameTaken);
+            return;
+        }
+        Dataset& t = DM().itemstable;
+        EditAndPost(t, [&] { t.setValue(NameField, newName); });
+        ShowList();
+        LoadItemDetails();
+    });
 }
 
 void Tadminvfrm::Button7Click()
 {
-    QString name;
-    if (!MayChangeShownItem(name))
-        return;
-    const bool yes = AskQuestion(M::ConfirmDelete);
-    if (ProgramEnding || !yes || !FindShownItem(name))
-        return;
-    DM().itemstable.deleteCurrent();
-    ShowFirstItem();
+    ChangeShownItem(M::NotDeleted, [this] {
+        QString name;
+        if (!MayChangeShownItem(name))
+            return;
+        const bool yes = AskQuestion(M::ConfirmDelete);
+        if (ProgramEnding || !yes || !FindShownItem(name))
+            return;
+        DM().itemstable.deleteCurrent();
+        ShowFirstItem();
+    });
 }
 
 bool Tadminvfrm::FindShownItem(const QString& name)
@@ -315,6 +339,14 @@ void Tadminvfrm::done(int result)
     if (isVisible())
         RefreshMainWindowLists();
     TFormBase::done(result);
+}
+
+void Tadminvfrm::hideEvent(QHideEvent* event)
+{
+    // Read afresh at every showing: once the window is gone the list lets
+    // go of the connection, which may close before the window does.
+    ItemsList.setDatabase(nullptr);
+    TFormBase::hideEvent(event);
 }
 
 bool Tadminvfrm::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,7 @@
 #include "Forms.h"
 
 #include <QString>
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
@@ -71,6 +72,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -83,6 +85,13 @@ private:
     bool FindShownItem(const QString& name);
     // The list read again, with the details of its first item.
     void ShowFirstItem();
+    // The details boxes filled from the row the items table stands on.
+    void ShowItemFields();
+    // Runs a change of the shown item. When another program held the file
+    // past the wait, nothing was changed: that is said in the booking
+    // commands' words (notDone says what was not done) and the boxes show
+    // the stored values again.
+    void ChangeShownItem(const QString& notDone, const std::function<void()>& change);
     bool m_following = false;
     // The item whose details are shown: what Apply, Rename and Delete act
     // on, whatever the look-ups in between did to the items table.

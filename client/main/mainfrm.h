@@ -54,14 +54,16 @@ inline const QString FlushWarning = QStringLiteral(
 inline const QString Maintenance = QStringLiteral(
     "Maintenance is now run by an external program. Run QVKMAINT.EXE from the command prompt");
 inline const QString& AccessDenied = GateDenial::General;
-inline const QString BookingsBusy = QStringLiteral(
-    "The database is in use by another program, so some or all of your bookings were not made. "
-    "Try again in a moment");
-inline const QString CancelBusy = QStringLiteral(
-    "The database is in use by another program, so some or all of the selected bookings were not "
-    "cancelled. Try again in a moment");
-inline const QString FlushBusy = QStringLiteral(
-    "The database is in use by another program, so the bookings were not deleted. Try again in a moment");
+// What a command says when another program held the file past the wait:
+// what was not done, in the command's own words.
+inline QString InUseByAnotherProgram(const QString& notDone)
+{
+    return QStringLiteral("The database is in use by another program, so %1. Try again in a moment").arg(notDone);
+}
+inline const QString BookingsBusy = InUseByAnotherProgram(QStringLiteral("some or all of your bookings were not made"));
+inline const QString CancelBusy =
+    InUseByAnotherProgram(QStringLiteral("some or all of the selected bookings were not cancelled"));
+inline const QString FlushBusy = InUseByAnotherProgram(QStringLiteral("the bookings were not deleted"));
 // A cell's line in the booking report when the file was held.
 inline const QString CellNotBooked = QStringLiteral("Not booked: the database is in use by another program");
 } // namespace MainMessages

@@ -7,6 +7,10 @@
 
 #include <QProcess>
 #include <QSignalSpy>
+#include <sqlite3.h>
+
+#include <cstring>
+#include <utility>
 
 namespace {
 // Child: another program runs a script of statements on the file.
@@ -35,6 +39,14 @@ protected:
         users().requery();
     }
     Dataset& users() { return dm->UserTable; }
+    // Another program runs the statements on the file.
+    void otherProgram(const QString& statements)
+    {
+        QProcess other;
+        other.start(testsupport::selfPath(), {QStringLiteral("--child"), QStringLiteral("script"), path, statements});
+        ASSERT_TRUE(other.waitForFinished(60000));
+        ASSERT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
+    }
 };
 
 TEST_F(DatasetTest, LocateIsCaseInsensitiveAndWholeValue)
@@ -374,12 +386,6 @@ TEST_F(DatasetTest, ATableAnotherProgramRebuiltIsReadInItsNewLayout)
                              "DROP TABLE items;\nALTER TABLE items_new RENAME TO items;\n"
                              "CREATE UNIQUE INDEX items_ItemName ON items (ItemName);\n");
     ASSERT_NE(script, layout + QStringLiteral(";\n"));
-    const auto otherProgram = [&](const QString& statements) {
-        QProcess other;
-        other.start(testsupport::selfPath(), {QStringLiteral("--child"), QStringLiteral("script"), path, statements});
-        ASSERT_TRUE(other.waitForFinished(60000));
-        ASSERT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
-    };
     otherProgram(script);
 
     // An indexed look-up and a post on the open connection: right data.
@@ -406,6 +412,97 @@ TEST_F(DatasetTest, ATableAnotherProgramRebuiltIsReadInItsNewLayout)
     ASSERT_NE(FindItem(QStringLiteral("room2")), -1);
     EXPECT_EQ(items.asString(QStringLiteral("ItemName")), QStringLiteral("ROOM2"));
     EXPECT_FALSE(items.hasField(QStringLiteral("EyeLoggerIdentifier")));
+}
+
+TEST_F(DatasetTest, ColumnsAnotherProgramDropsOrAddsAreFollowedByLookUpsAndWrites)
+{
+    addItem(QStringLiteral("LAB"), 7, QString(), QStringLiteral("Labs"));
+    addItem(QStringLiteral("HALL"), 3);
+    Dataset& items = dm->itemstable;
+    Dataset& shown = dm->DisplayItems;
+    shown.open();
+    ASSERT_NE(FindItem(QStringLiteral("hall")), -1);
+    const QString name = QStringLiteral("ItemName");
+    const auto rows = [&](const char* where) {
+        return count(QStringLiteral("SELECT count(*) FROM items WHERE ") + QLatin1String(where));
+    };
+    const struct {
+        const char* elsewhere;
+        std::function<void()> then;
+    } cases[] = {
+        // A look-up searches the column it names, in the new layout.
+        {"ALTER TABLE items DROP COLUMN ItemDescription;",
+         [&] {
+             ASSERT_TRUE(items.locate(QStringLiteral("Catergory"), QStringLiteral("labs")));
+             EXPECT_EQ(items.asString(name), QStringLiteral("LAB"));
+         }},
+        {"ALTER TABLE items DROP COLUMN Manager;",
+         [&] { EXPECT_FALSE(items.locate(QStringLiteral("Catergory"), QStringLiteral("7"))); }},
+        // A write that landed is not reported failed, nor written twice.
+        {"ALTER TABLE items DROP COLUMN EyeLoggerIdentifier;",
+         [&] {
+             EditAndPost(items, [&] { items.setValue(QStringLiteral("BarCode"), QStringLiteral("*posted*")); });
+             EXPECT_EQ(rows("ItemName = 'LAB' AND BarCode = '*posted*'"), 1);
+             EXPECT_EQ(items.asString(QStringLiteral("BarCode")), QStringLiteral("*posted*"));
+         }},
+        {"ALTER TABLE items DROP COLUMN CriteriaA;",
+         [&] {
+             items.append();
+             items.setValue(name, QStringLiteral("NEW"));
+             items.postKeepingRefused();
+             EXPECT_EQ(items.state(), Dataset::State::Browse);
+             items.first();
+             EXPECT_EQ(rows("ItemName = 'NEW'"), 1);
+         }},
+        // A column added is known to look-ups, requeries and writes.
+        {"ALTER TABLE Users ADD COLUMN addedRight INTEGER NOT NULL DEFAULT 1;",
+         [&] {
+             ASSERT_NE(FindUser(QStringLiteral("brown")), -1);
+             EXPECT_TRUE(users().asBoolean(QStringLiteral("addedRight")));
+         }},
+        {"ALTER TABLE items ADD COLUMN Added TEXT DEFAULT 'added';",
+         [&] {
+             shown.requery();
+             EXPECT_EQ(shown.asString(QStringLiteral("Added")), QStringLiteral("added"));
+             ASSERT_NE(FindItem(QStringLiteral("hall")), -1);
+             EditAndPost(items, [&] { items.setValue(QStringLiteral("Added"), QStringLiteral("written")); });
+             EXPECT_EQ(rows("ItemName = 'HALL' AND Added = 'written'"), 1);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.elsewhere);
+        otherProgram(QString::fromLatin1(c.elsewhere));
+        EXPECT_NO_THROW(c.then());
+    }
+}
+
+TEST_F(DatasetTest, ALayoutChangeLandingAsTheRowsAreReadIsNotMetHalfway)
+{
+    addItem(QStringLiteral("LAB"), 7, QStringLiteral("BOB"), QStringLiteral("Labs"));
+    Dataset& items = dm->itemstable;
+    items.requery();
+    // Another client drops a column the moment the read of the rows starts.
+    Database other;
+    other.setBusyTimeout(50);
+    other.open(path);
+    Database* dropper = &other;
+    const auto dropOnRead = [](unsigned, void* hook, void* statement, void*) -> int {
+        Database*& d = *static_cast<Database**>(hook);
+        if (d && std::strstr(sqlite3_sql(static_cast<sqlite3_stmt*>(statement)), "FROM \"items\"")) {
+            try {
+                std::exchange(d, nullptr)->exec(QStringLiteral("ALTER TABLE items DROP COLUMN ItemDescription"));
+            } catch (const DbError&) {
+            }
+        }
+        return 0;
+    };
+    sqlite3_trace_v2(db().rawHandle(), SQLITE_TRACE_STMT, dropOnRead, &dropper);
+    second().ADOConnection.exec(QStringLiteral("UPDATE items SET minSecurity = 8"));
+    items.requery();
+    sqlite3_trace_v2(db().rawHandle(), 0, nullptr, nullptr);
+    ASSERT_EQ(dropper, nullptr);
+    EXPECT_EQ(items.asString(QStringLiteral("Manager")), QStringLiteral("BOB"));
+    EXPECT_EQ(items.asInteger(QStringLiteral("minSecurity")), 8);
 }
 
 TEST_F(DatasetTest, OpeningAQueryRunsOnlyReadsAndExecSqlRecordsItsWrite)
