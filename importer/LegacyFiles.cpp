@@ -194,7 +194,7 @@ void ReadBookingFile(const QString& folder)
 
 QStringList ReadCategoryText(QIODevice& file)
 {
-    CategoryLines lines;
+    CategoryLines lines(Legacy::CategoryLineLimit);
     QByteArray piece(64 * 1024, Qt::Uninitialized);
     for (;;) {
         const qint64 n = file.read(piece.data(), piece.size());

@@ -113,7 +113,7 @@ void CategoryLines::add(QByteArrayView bytes)
 {
     // The widest name, one character beyond it and a CR.
     constexpr qsizetype Held = Legacy::CategoryNameWidth + 2;
-    while (!bytes.isEmpty()) {
+    while (!bytes.isEmpty() && (m_maxLines < 0 || m_lines.size() <= m_maxLines)) {
         const qsizetype end = bytes.indexOf('\n');
         const QByteArrayView part = end < 0 ? bytes : bytes.first(end);
         const qsizetype kept = std::min(part.size(), Held - m_line.size());

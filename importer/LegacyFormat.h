@@ -149,6 +149,9 @@ QStringList ParseCategoryText(QByteArrayView text);
 // is held than the rule above keeps, however long the line is.
 class CategoryLines {
 public:
+    // maxLines: once more lines than that have ended, the rest is not read
+    // (count() then tells the file is over the limit).
+    explicit CategoryLines(qsizetype maxLines = -1) : m_maxLines(maxLines) {}
     void add(QByteArrayView bytes);
     // Once every byte has been added: the lines, a last one without its
     // line break included.
@@ -162,6 +165,7 @@ private:
     bool m_cut = false;    // the line goes on beyond what m_line holds
     bool m_open = false;   // a line has begun and not ended
     QStringList m_lines;
+    qsizetype m_maxLines;
 };
 
 // A lock file's text: locked exactly when its first line is "LOCK".
