@@ -151,6 +151,10 @@ void ImportRun::step()
 
 void ImportRun::refused(const QString& what)
 {
+    // A data routine that answered no because of an error of the file (full,
+    // unreadable, held) was refused by no rule: the run stops on that error.
+    if (DbError::fileErrors() != m_fileErrorsAtRecord)
+        throw DbError::lastFileError();
     ++m_refusals;
     log(QStringLiteral("  - ") + what);
 }
@@ -230,12 +234,12 @@ void ImportRun::eachRecord(const QString& file, int count, Body body)
         try {
             m_batch->beginRecord(file, record);
             bool kept = true;
-            const quint64 fileErrors = DbError::fileErrors();
+            m_fileErrorsAtRecord = DbError::fileErrors();
             try {
                 body(i);
                 // An error of the file that a data routine caught and
                 // answered as a refusal is still the file's.
-                if (DbError::fileErrors() != fileErrors)
+                if (DbError::fileErrors() != m_fileErrorsAtRecord)
                     throw DbError::lastFileError();
             } catch (const DbError& e) {
                 // The database refused one of the record's writes: the

@@ -88,4 +88,5 @@ private:
     QString m_error;
     int m_position = 1;
     int m_refusals = 0;
+    quint64 m_fileErrorsAtRecord = 0;   // DbError::fileErrors() as the record began
 };

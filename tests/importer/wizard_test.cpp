@@ -780,8 +780,10 @@ TEST_F(WizardTest, AFileThatCannotGrowStopsTheRun)
     for (int i = 0; i < 240; ++i)
         in.bookings.push_back(booking4(QStringLiteral("K%1").arg(i % 60), Legacy::PeriodCodes.at(i / 60),
                                        QStringLiteral("TEACH"), QString(150, 'r')));
+    for (int i = 0; i < 300; ++i)
+        in.categories << QStringLiteral("Category %1 ").arg(i) + QString(36, 'c');
     write(in);
-    for (const QString& file : {Legacy::InventoryFileName, Legacy::BookingFileName}) {
+    for (const QString& file : {Legacy::CategoryFileName, Legacy::InventoryFileName, Legacy::BookingFileName}) {
         SCOPED_TRACE(file.toStdString());
         QSqlQuery(db().handle()).exec(QStringLiteral("PRAGMA max_page_count = 1000000"));
         openForm();
