@@ -149,12 +149,19 @@ void ImportRun::step()
         progress(m_position);
 }
 
-void ImportRun::refused(const QString& what)
+void ImportRun::stopOnFileError() const
 {
-    // A data routine that answered no because of an error of the file (full,
-    // unreadable, held) was refused by no rule: the run stops on that error.
+    // An error of the file (full, unreadable, held) since the record began,
+    // also one that a data routine caught itself.
     if (DbError::fileErrors() != m_fileErrorsAtRecord)
         throw DbError::lastFileError();
+}
+
+void ImportRun::refused(const QString& what)
+{
+    // A data routine that answered no because of an error of the file was
+    // refused by no rule: the run stops on that error.
+    stopOnFileError();
     ++m_refusals;
     log(QStringLiteral("  - ") + what);
 }
@@ -239,8 +246,7 @@ void ImportRun::eachRecord(const QString& file, int count, Body body)
                 body(i);
                 // An error of the file that a data routine caught and
                 // answered as a refusal is still the file's.
-                if (DbError::fileErrors() != m_fileErrorsAtRecord)
-                    throw DbError::lastFileError();
+                stopOnFileError();
             } catch (const DbError& e) {
                 // The database refused one of the record's writes: the
                 // record alone is undone and the run goes on, unless the

@@ -71,6 +71,7 @@ private:
 
     void step();
     void refused(const QString& what);
+    void stopOnFileError() const;
     void lockOut();
     void ImportCategories();
     void ImportUsers();

@@ -480,16 +480,12 @@ void TSelbrinFrm::lockOutWait(int seconds)
     const QDeadlineTimer until(std::chrono::seconds{seconds});
     const bool ticking = Timer1->isActive();
     Timer1->stop();
-    for (;;) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        if (sleeper) {
-            sleeper(seconds);
-            break;
-        }
-        const qint64 left = until.remainingTime();
-        if (left <= 0)
-            break;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (sleeper)
+        sleeper(seconds);
+    for (qint64 left; !sleeper && (left = until.remainingTime()) > 0;) {
         QThread::msleep(std::min<qint64>(left, 20));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     if (ticking)
         Timer1->start();
