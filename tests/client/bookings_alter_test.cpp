@@ -3,6 +3,7 @@
 #include "BookingsFixture.h"
 
 #include "RadioGroup.h"
+#include "TestSupport.h"
 #include "alterfrm.h"
 
 #include <QAction>
@@ -13,8 +14,6 @@
 #include <QListWidget>
 #include <QTimer>
 #include <QToolButton>
-
-#include <sqlite3.h>
 
 namespace {
 
@@ -179,17 +178,6 @@ TEST_F(Alter, APeriodSaveBetweenTwoCellsOfAMoveIsSeenAndWhatStaysBehindIsSaid)
         {"", "", "UPDATE periods SET period = 'X' WHERE period = '2';\nUPDATE bookings SET Period = 'X' WHERE Period = '2'", 2,
          {"2026-03-09 1 SCREEN ANN one 0", "2026-03-09 X SCREEN ANN two 0"}, 0},
     };
-    struct Between {
-        Database* other;
-        QString save;
-        int begins = 0;
-    } between{&db(), {}};
-    sqlite3_trace_v2(win->data.ADOConnection.rawHandle(), SQLITE_TRACE_STMT, [](unsigned, void* ctx, void*, void* sql) {
-        auto* b = static_cast<Between*>(ctx);
-        if (qstrncmp(static_cast<const char*>(sql), "BEGIN IMMEDIATE", 15) == 0 && ++b->begins == 2 && !b->save.isEmpty())
-            b->other->execScript(b->save);
-        return 0;
-    }, &between);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.before) + " / " + c.drawn + " / " + c.between);
         db().exec(QStringLiteral("DELETE FROM bookings"));
@@ -203,14 +191,13 @@ TEST_F(Alter, APeriodSaveBetweenTwoCellsOfAMoveIsSeenAndWhatStaysBehindIsSaid)
         win->RefreshSheet();
         if (*c.drawn)
             db().execScript(QString::fromLatin1(c.drawn));
-        between.save = QString::fromLatin1(c.between);
-        between.begins = 0;
+        testsupport::OnStatementStart between(win->data.ADOConnection.rawHandle(), "BEGIN IMMEDIATE", 2,
+                                              [&] { db().execScript(QString::fromLatin1(c.between)); });
         ui->alerts.clear();
         EXPECT_EQ(MoveSelection(*win, QStringLiteral("laptop"), QStringLiteral("SCREEN"), 1, 1, 1, c.bottom), c.notMoved);
         EXPECT_EQ(rows(), c.after);
         EXPECT_EQ(ui->alerts, c.notMoved ? QStringList(QStringLiteral("Cannot move all bookings selected")) : QStringList());
     }
-    sqlite3_trace_v2(win->data.ADOConnection.rawHandle(), 0, nullptr, nullptr);
 }
 
 // ------------------------------------------------------------------ mass cancel

@@ -1,5 +1,9 @@
 #include "TestSupport.h"
 
+#include <sqlite3.h>
+#include <cstring>
+#include <utility>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -9,6 +13,24 @@
 #include <cstdio>
 
 namespace testsupport {
+
+OnStatementStart::OnStatementStart(sqlite3* watched, const char* text, int nth, std::function<void()> act)
+    : m_db(watched), m_text(text), m_left(nth), m_act(std::move(act))
+{
+    sqlite3_trace_v2(m_db, SQLITE_TRACE_STMT, &OnStatementStart::traced, this);
+}
+
+OnStatementStart::~OnStatementStart() { sqlite3_trace_v2(m_db, 0, nullptr, nullptr); }
+
+int OnStatementStart::traced(unsigned, void* self, void*, void* sql)
+{
+    auto& hook = *static_cast<OnStatementStart*>(self);
+    const char* text = static_cast<const char*>(sql);
+    // A trigger's statements are traced as comments; they are not counted.
+    if (hook.m_act && std::strncmp(text, "--", 2) != 0 && std::strstr(text, hook.m_text) && --hook.m_left == 0)
+        std::exchange(hook.m_act, nullptr)();
+    return 0;
+}
 
 static QHash<QString, ChildMode>& modes()
 {

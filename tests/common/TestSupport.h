@@ -8,7 +8,26 @@
 
 #include <QProcess>
 
+struct sqlite3;
+
 namespace testsupport {
+
+// Runs `act` once, as the watched connection starts its nth statement whose
+// text holds `text`: another client's change landing at that very moment.
+class OnStatementStart {
+public:
+    OnStatementStart(sqlite3* watched, const char* text, int nth, std::function<void()> act);
+    ~OnStatementStart();
+    Q_DISABLE_COPY(OnStatementStart)
+    bool fired() const { return !m_act; }
+
+private:
+    static int traced(unsigned, void* self, void*, void* sql);
+    sqlite3* m_db;
+    const char* m_text;
+    int m_left;
+    std::function<void()> m_act;
+};
 
 // A child mode is a function run instead of the tests when the binary is
 // started as "<binary> --child <name> args...". Its return value is the exit code.

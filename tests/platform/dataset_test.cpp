@@ -7,10 +7,6 @@
 
 #include <QProcess>
 #include <QSignalSpy>
-#include <sqlite3.h>
-
-#include <cstring>
-#include <utility>
 
 namespace {
 // Child: another program runs a script of statements on the file.
@@ -485,22 +481,17 @@ TEST_F(DatasetTest, ALayoutChangeLandingAsTheRowsAreReadIsNotMetHalfway)
     Database other;
     other.setBusyTimeout(50);
     other.open(path);
-    Database* dropper = &other;
-    const auto dropOnRead = [](unsigned, void* hook, void* statement, void*) -> int {
-        Database*& d = *static_cast<Database**>(hook);
-        if (d && std::strstr(sqlite3_sql(static_cast<sqlite3_stmt*>(statement)), "FROM \"items\"")) {
+    second().ADOConnection.exec(QStringLiteral("UPDATE items SET minSecurity = 8"));
+    {
+        testsupport::OnStatementStart dropOnRead(db().rawHandle(), "FROM \"items\"", 1, [&] {
             try {
-                std::exchange(d, nullptr)->exec(QStringLiteral("ALTER TABLE items DROP COLUMN ItemDescription"));
+                other.exec(QStringLiteral("ALTER TABLE items DROP COLUMN ItemDescription"));
             } catch (const DbError&) {
             }
-        }
-        return 0;
-    };
-    sqlite3_trace_v2(db().rawHandle(), SQLITE_TRACE_STMT, dropOnRead, &dropper);
-    second().ADOConnection.exec(QStringLiteral("UPDATE items SET minSecurity = 8"));
-    items.requery();
-    sqlite3_trace_v2(db().rawHandle(), 0, nullptr, nullptr);
-    ASSERT_EQ(dropper, nullptr);
+        });
+        items.requery();
+        ASSERT_TRUE(dropOnRead.fired());
+    }
     EXPECT_EQ(items.asString(QStringLiteral("Manager")), QStringLiteral("BOB"));
     EXPECT_EQ(items.asInteger(QStringLiteral("minSecurity")), 8);
 }
