@@ -194,6 +194,13 @@ void ReadBookingFile(const QString& folder)
 
 QStringList ReadCategoryText(QIODevice& file)
 {
+    // A last line without its line break counts as much as one with it.
+    const auto checkLimit = [](qsizetype lineCount) {
+        if (lineCount > Legacy::CategoryLineLimit)
+            throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" holds more than %2 lines: it is damaged")
+                              .arg(Legacy::CategoryFileName)
+                              .arg(Legacy::CategoryLineLimit));
+    };
     CategoryLines lines(Legacy::CategoryLineLimit);
     QByteArray piece(64 * 1024, Qt::Uninitialized);
     for (;;) {
@@ -201,13 +208,13 @@ QStringList ReadCategoryText(QIODevice& file)
         if (n < 0)
             throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" cannot be read: %2")
                               .arg(Legacy::CategoryFileName, file.errorString()));
-        if (n == 0)
-            return lines.take();
+        if (n == 0) {
+            QStringList all = lines.take();
+            checkLimit(all.size());
+            return all;
+        }
         lines.add(QByteArrayView(piece.constData(), n));
-        if (lines.count() > Legacy::CategoryLineLimit)
-            throw IoError(QStringLiteral("The Tavrell 4.x file \"%1\" holds more than %2 lines: it is damaged")
-                              .arg(Legacy::CategoryFileName)
-                              .arg(Legacy::CategoryLineLimit));
+        checkLimit(lines.count());
     }
 }
 

@@ -371,6 +371,14 @@ TEST_F(LegacyFilesTest, AHugeCategoryLineIsNeverHeldWhole)
          },
          {QStringLiteral("Rooms"), QString(50, QLatin1Char('x')) + QChar(0x2026), QStringLiteral("Laptops")},
          Megabytes * 1024 / 16},
+        // The limit is the same whether the last line has its line break or not.
+        {"10,001 lines, the last one ended", [](QFile& f) { f.write(QByteArray("C\r\n").repeated(10001)); }, {},
+         16 * 1024},
+        {"10,001 lines, the last one not ended",
+         [](QFile& f) { f.write(QByteArray("C\r\n").repeated(10000) + "C"); }, {}, 16 * 1024},
+        {"10,000 lines, the last one not ended",
+         [](QFile& f) { f.write(QByteArray("C\r\n").repeated(9999) + "C"); },
+         QStringList(10000, QStringLiteral("C")), 16 * 1024},
         {"8 Mi empty lines", [](QFile& f) { f.write(QByteArray(8 << 20, '\n')); }, {}, 16 * 1024},
     };
     for (const Case& c : cases) {
