@@ -339,21 +339,24 @@ int MoveSelection(Tmainfrm& w, const QString& oldItem, const QString& newItem, i
     int notMoved = 0;
     for (int c = left; c <= right && !ProgramEnding; ++c) {
         for (int r = top; r <= bottom && !ProgramEnding; ++r) {
-            // The cell's slot is read, its placement and deletion made, in
-            // one transaction: a period save by another client comes before
-            // or after the whole cell. The slot is the one the sheet showed,
-            // whatever row its period has now: the booking shown there,
-            // under its period's present name, or for an empty cell the
-            // period its row showed.
-            WriteTransaction tx(db);
+            // A cell the sheet showed empty moves nothing: whatever its
+            // period's name belongs to now may be a booking shown in
+            // another row.
             const qint64 shown = w.ShownBooking(c, r);
+            if (!shown)
+                continue;
+            // The cell's booking is read, its placement and deletion made,
+            // in one transaction: a period save by another client comes
+            // before or after the whole cell. The booking is the one the
+            // sheet showed, under its period's present name, whatever row
+            // that period has now.
+            WriteTransaction tx(db);
             const QDateTime date = w.CellToSlot(c, r).date;
-            const QString period = shown ? ShownBookingPeriod(db, shown, oldItem, date) : w.Sheet->cells(0, r);
+            const QString period = ShownBookingPeriod(db, shown, oldItem, date);
             if (period.isEmpty() || FindBooking(oldItem, period, date) != 1) {
                 // A booking the sheet showed that is gone, or no longer on
                 // this item and day, is not moved.
-                if (shown)
-                    ++notMoved;
+                ++notMoved;
                 continue;
             }
             const QString reason = found.asString(QStringLiteral("forreason"));

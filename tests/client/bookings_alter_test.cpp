@@ -144,6 +144,7 @@ TEST_F(Alter, AMoveOntoASlotBookedMeanwhileIsUndone)
 {
     show(QStringLiteral("laptop"));
     addBooking(QStringLiteral("laptop"), week, QStringLiteral("1"), QStringLiteral("ANN"));
+    win->RefreshSheet();
     select(1, 1, 1, 1);
     // Another client booked SCREEN after the list was filled.
     addBooking(QStringLiteral("SCREEN"), week, QStringLiteral("1"), QStringLiteral("BOB"), QStringLiteral("mine"));
@@ -167,6 +168,13 @@ TEST_F(Alter, APeriodSaveBetweenTwoCellsOfAMoveIsSeenAndWhatStaysBehindIsSaid)
     };
     const char* swap = "UPDATE periods SET \"order\" = 3 - \"order\" WHERE \"order\" IN (1, 2)";
     const char* dropOne = "DELETE FROM bookings WHERE forReason = 'one'";
+    // Periods 1 and 2 exchange their names, their bookings carried along.
+    const char* nameSwap = "UPDATE periods SET period = 'T' WHERE period = '1';\n"
+                           "UPDATE periods SET period = '1' WHERE period = '2';\n"
+                           "UPDATE periods SET period = '2' WHERE period = 'T';\n"
+                           "UPDATE bookings SET Period = 'T' WHERE Period = '1';\n"
+                           "UPDATE bookings SET Period = '1' WHERE Period = '2';\n"
+                           "UPDATE bookings SET Period = '2' WHERE Period = 'T'";
     const Case cases[] = {
         // Periods 1 and 2 change places: each cell moves the booking it showed.
         {"", swap, "", 1, {"2026-03-09 1 SCREEN ANN one 0", "2026-03-09 2 laptop ANN two 0"}, 0},
@@ -174,6 +182,9 @@ TEST_F(Alter, APeriodSaveBetweenTwoCellsOfAMoveIsSeenAndWhatStaysBehindIsSaid)
         // A cell shown empty moves nothing; one whose booking is gone is said.
         {dropOne, swap, "", 1, {"2026-03-09 2 laptop ANN two 0"}, 0},
         {"", dropOne, swap, 2, {"2026-03-09 2 SCREEN ANN two 0"}, 1},
+        // Row 1 shown empty; its period's name now belongs to row 2's booking.
+        {dropOne, nameSwap, "", 1, {"2026-03-09 1 laptop ANN two 0"}, 0},
+        {dropOne, nameSwap, "", 2, {"2026-03-09 1 SCREEN ANN two 0"}, 0},
         // Period 2 renamed, its bookings carried along: moved under its new name.
         {"", "", "UPDATE periods SET period = 'X' WHERE period = '2';\nUPDATE bookings SET Period = 'X' WHERE Period = '2'", 2,
          {"2026-03-09 1 SCREEN ANN one 0", "2026-03-09 X SCREEN ANN two 0"}, 0},
