@@ -233,17 +233,16 @@ qint64 Database::dataVersion()
 {
     if (!isOpen())
         return -1;
-    QSqlQuery& q = cachedQuery(QStringLiteral("PRAGMA data_version"));
-    qint64 v = -1;
-    if (q.exec() && q.next())
-        v = q.value(0).toLongLong();
-    q.finish();
+    // A file another program holds has already been waited for here: the
+    // error goes to the caller rather than to the statements after it,
+    // each of which would wait once more.
+    const qint64 v = pragmaValue(QStringLiteral("PRAGMA data_version"));
     // Another program's commit may have changed the layout (the extender,
     // the sqlite3 shell rebuilding a table); a kept statement would then
     // run with the columns it was prepared for. Its schema version tells.
-    if (v != m_layoutSeenAt && v >= 0) {
+    if (v != m_layoutSeenAt) {
+        const qint64 schema = pragmaValue(QStringLiteral("PRAGMA schema_version"));
         m_layoutSeenAt = v;
-        const qint64 schema = schemaVersion();
         if (m_schemaVersion >= 0 && schema != m_schemaVersion)
             forgetLayout();
         m_schemaVersion = schema;
@@ -257,6 +256,16 @@ qint64 Database::schemaVersion()
     qint64 v = -1;
     if (q.exec() && q.next())
         v = q.value(0).toLongLong();
+    q.finish();
+    return v;
+}
+
+qint64 Database::pragmaValue(const QString& pragma)
+{
+    QSqlQuery& q = cachedQuery(pragma);
+    const bool ok = q.exec();
+    check(q, ok);
+    const qint64 v = q.next() ? q.value(0).toLongLong() : -1;
     q.finish();
     return v;
 }
@@ -297,8 +306,11 @@ qint64 Database::tableChanges(const QString& table)
             if (!ok) {
                 // A file whose counts were taken away (an older level put
                 // back) falls back to its data version; any other failure
-                // (a locked file) is the caller's.
+                // is the caller's, a locked file's at once: it has been
+                // waited for.
                 const QSqlError error = q.lastError();
+                if (isBusyError(error))
+                    check(q, ok);
                 m_hasChangeTable = -1;
                 if (scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'TableChanges'")).toInt() > 0)
                     throw DbError(error.databaseText().isEmpty() ? error.text() : error.databaseText(),

@@ -165,6 +165,8 @@ private:
     QElapsedTimer m_busySince;
     int runWrite(QSqlQuery& q, const QString& sql);
     qint64 schemaVersion();
+    // The one value a PRAGMA answers; DbError when it fails.
+    qint64 pragmaValue(const QString& pragma);
     void forgetLayout();
     void undoLayoutChange(int level);
     bool m_wroteInTransaction = false;

@@ -623,9 +623,10 @@ bool Dataset::locateByIndex(const QString& field, const QVariant& value)
     bool found = false;
     try {
         found = find(row);
-    } catch (const DbError&) {
-        // A column it names may have gone with the change.
-        if (!followLayout())
+    } catch (const DbError& e) {
+        // A column it names may have gone with the change; a file held
+        // past the wait is not asked about again.
+        if (e.fileHeld() || !followLayout())
             throw;
         found = find(row);
     }
@@ -998,9 +999,14 @@ std::vector<QVariant> Dataset::readBack(qint64 rowid, bool& stale)
     // here, so that the next use reads the rows in the new one.
     try {
         return readRow(rowid);
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
         stale = true;
-        m_db->dataVersion();
+        if (!e.fileHeld()) {
+            try {
+                m_db->dataVersion();
+            } catch (const DbError&) {
+            }
+        }
         return m_buffer;
     }
 }

@@ -33,6 +33,10 @@ public:
         return m_code == 0 || m_code == TooBig || m_code == Constraint || m_code == Mismatch;
     }
 
+    // Whether another connection held the file past the busy timeout: the
+    // wait for it is over, and a statement tried after it waits again.
+    bool fileHeld() const { return m_code == Busy || m_code == Locked; }
+
     // How many errors of the file this process has raised, so that a run of
     // many statements can compare the count before and after a step and
     // tell such an error also where a data routine caught it itself.
@@ -41,6 +45,8 @@ public:
     static DbError lastFileError() { return DbError(s_lastFileError, Again{}); }
 
 private:
+    static constexpr int Busy = 5;          // SQLITE_BUSY
+    static constexpr int Locked = 6;        // SQLITE_LOCKED
     static constexpr int TooBig = 18;       // SQLITE_TOOBIG
     static constexpr int Constraint = 19;   // SQLITE_CONSTRAINT
     static constexpr int Mismatch = 20;     // SQLITE_MISMATCH

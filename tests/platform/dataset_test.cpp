@@ -5,6 +5,7 @@
 #include "Lookups.h"
 #include "TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
 
@@ -91,6 +92,27 @@ TEST_F(DatasetTest, RequerySeesAnotherClientAndRefreshKeepsTheRow)
     EXPECT_EQ(users().recNo(), 1);
     EXPECT_TRUE(users().locate(QStringLiteral("username"), QStringLiteral("smith")));
     EXPECT_FALSE(users().locate(QStringLiteral("username"), QStringLiteral("admin")));
+}
+
+// A read of a file another program holds comes back with its error after
+// one busy timeout, not after one for each statement it would have run.
+TEST_F(DatasetTest, AReadOfAHeldFileWaitsOneBusyTimeout)
+{
+    DataModule& b = second();
+    b.UserTable.requery();
+    b.ADOConnection.setBusyTimeout(300);
+    addUser({QStringLiteral("SMITH")});
+    for (const auto& read : {std::function<void()>([&] { b.UserTable.refresh(); }),
+                             std::function<void()>([&] { b.UserTable.requery(); })}) {
+        db().exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        QElapsedTimer t;
+        t.start();
+        EXPECT_THROW(read(), DbError);
+        EXPECT_LT(t.elapsed(), 500);
+        db().exec(QStringLiteral("COMMIT"));
+        read();
+        EXPECT_EQ(b.UserTable.recordCount(), 4);
+    }
 }
 
 TEST_F(DatasetTest, RequerySeesThisConnectionsOwnStatements)
