@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -46,10 +47,23 @@ QString leadingName(const QString& part)
     return part.left(end);
 }
 
-// The columns of a table in the file, by name, in their order.
-QStringList columnsOf(Database& db, const QString& table)
+// The definition among a table's parts that declares the column named
+// (any letter case); empty when none does.
+QString partNamed(const QStringList& parts, const QString& column)
 {
-    QSqlQuery q = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+    for (const QString& part : parts) {
+        if (leadingName(part).compare(column, Qt::CaseInsensitive) == 0)
+            return part;
+    }
+    return QString();
+}
+
+// The columns of a table in the file, by name, in their order: every one,
+// or only those that hold values of their own (none computed from others).
+QStringList columnsOf(Database& db, const QString& table, bool storedOnly = false)
+{
+    QSqlQuery q = db.prepare(QStringLiteral("SELECT name FROM pragma_table_xinfo(?) WHERE hidden = 0 OR ? = 0"),
+                             {table, storedOnly ? 1 : 0});
     Database::check(q, q.exec());
     QStringList names;
     while (q.next())
@@ -85,6 +99,21 @@ private:
     Database& m_db;
     bool m_was;
 };
+
+// Makes one of the school's own columns, indexes or triggers on a rebuilt
+// table again; one that the new layout does not take stops the upgrade,
+// named.
+void keepOwn(Database& db, const QString& what, const QString& statement)
+{
+    try {
+        db.exec(statement);
+    } catch (const DbError& e) {
+        throw DbError(QStringLiteral("The school's %1 cannot be kept in the new layout, so the database was not "
+                                     "upgraded: %2")
+                          .arg(what, e.text()),
+                      e.code());
+    }
+}
 
 } // namespace
 
@@ -152,6 +181,7 @@ QStringList TableDefinitionParts(const QString& createTable)
 struct LevelDefinition::Impl {
     QHash<QString, QString> create;           // lower-case table -> CREATE TABLE
     QHash<QString, QStringList> dependents;   // lower-case table -> CREATE INDEX/TRIGGER
+    QHash<QString, QSet<QString>> dependentNames;   // lower-case table -> their lower-case names
     QList<std::pair<QString, QString>> triggers;   // name, CREATE TRIGGER
     QStringList counted;                      // the rows of the count table
 };
@@ -176,8 +206,10 @@ LevelDefinition::LevelDefinition() : d(new Impl)
         const QString table = q.value(1).toString().toLower();
         if (type == QLatin1String("table"))
             d->create.insert(table, q.value(2).toString());
-        else if (type == QLatin1String("index") || type == QLatin1String("trigger"))
+        else if (type == QLatin1String("index") || type == QLatin1String("trigger")) {
             d->dependents[table] << q.value(2).toString();
+            d->dependentNames[table].insert(q.value(3).toString().toLower());
+        }
         if (type == QLatin1String("trigger"))
             d->triggers.append({q.value(3).toString(), q.value(2).toString()});
     }
@@ -205,6 +237,11 @@ QStringList LevelDefinition::dependents(const QString& table) const
     return d->dependents.value(table.toLower());
 }
 
+bool LevelDefinition::hasDependent(const QString& table, const QString& name) const
+{
+    return d->dependentNames.value(table.toLower()).contains(name.toLower());
+}
+
 QStringList LevelDefinition::countedTables() const
 {
     return d->counted;
@@ -217,10 +254,9 @@ QList<std::pair<QString, QString>> LevelDefinition::triggers() const
 
 QString LevelDefinition::columnDefinition(const QString& table, const QString& column) const
 {
-    for (const QString& part : TableDefinitionParts(createTable(table))) {
-        if (leadingName(part).compare(column, Qt::CaseInsensitive) == 0)
-            return part;
-    }
+    const QString part = partNamed(TableDefinitionParts(createTable(table)), column);
+    if (!part.isEmpty())
+        return part;
     throw DbError(QStringLiteral("The database schema has no column \"%1\" in \"%2\".").arg(column, table));
 }
 
@@ -284,10 +320,32 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
     const QStringList oldColumns = columnsOf(db, table);
     if (oldColumns.isEmpty())
         throw DbError(QStringLiteral("no such table: %1").arg(table));
+    const QStringList oldStored = columnsOf(db, table, true);
     // The next autonumber, which the largest number kept may be below.
     QVariant sequence;
     if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'")).toInt() > 0)
         sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table});
+
+    // What the school made on the table itself: the table's statement, which
+    // declares the school's own columns, and its indexes and triggers other
+    // than the schema's, read before the rename rewrites them.
+    QString oldCreate;
+    QList<std::pair<QString, QString>> own;   // what it is, statement
+    {
+        QSqlQuery q = db.prepare(QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE tbl_name = ? "
+                                                "COLLATE NOCASE AND sql IS NOT NULL ORDER BY rowid"),
+                                 {table});
+        Database::check(q, q.exec());
+        while (q.next()) {
+            const QString type = q.value(0).toString();
+            if (type == QLatin1String("table"))
+                oldCreate = q.value(2).toString();
+            else if (!def.hasDependent(table, q.value(1).toString()))
+                own.append({QStringLiteral("%1 %2 on %3").arg(type, quoted(q.value(1).toString()), name),
+                            q.value(2).toString()});
+        }
+        q.finish();
+    }
 
     // The old table steps aside (its indexes and triggers with it) and its
     // rows are copied once, straight into the new one. The rename is the
@@ -300,11 +358,20 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
     }
     db.exec(def.createTable(table));
 
-    // The rows go back by column name, each under its old row number.
+    // The school's own columns join the new table as the old one declared
+    // them.
     const QStringList newColumns = columnsOf(db, table);
+    const QStringList oldParts = TableDefinitionParts(oldCreate);
+    for (const QString& column : oldColumns) {
+        if (!newColumns.contains(column, Qt::CaseInsensitive))
+            keepOwn(db, QStringLiteral("column %1.%2").arg(name, quoted(column)),
+                    QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(name, partNamed(oldParts, column)));
+    }
+
+    // The rows go back by column name, each under its old row number.
     QStringList kept;
-    for (const QString& column : newColumns) {
-        if (oldColumns.contains(column, Qt::CaseInsensitive))
+    for (const QString& column : columnsOf(db, table, true)) {
+        if (oldStored.contains(column, Qt::CaseInsensitive))
             kept << quoted(column);
     }
     const bool rowidAlias = db.scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE pk > 0"
@@ -324,4 +391,6 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
     db.exec(QStringLiteral("DROP TABLE ") + saved);
     for (const QString& statement : def.dependents(table))
         db.exec(statement);
+    for (const auto& [what, statement] : own)
+        keepOwn(db, what, statement);
 }

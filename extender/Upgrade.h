@@ -19,7 +19,8 @@ public:
 // Raising an older database to the schema level the client runs on. Every
 // column added and every table rebuilt takes its definition from the
 // delivered schema script, so an upgraded file has the tables, columns,
-// indexes and triggers of a newly delivered one (column order aside).
+// indexes and triggers of a newly delivered one (column order aside), and
+// keeps those a school added of its own.
 
 // The level the client runs on, and the level stamped when the level field
 // is first made.
@@ -46,6 +47,8 @@ public:
     QString createTable(const QString& table) const;
     // The statements that make the table's indexes and triggers.
     QStringList dependents(const QString& table) const;
+    // Whether one of those has this name (any letter case).
+    bool hasDependent(const QString& table, const QString& name) const;
     // The tables whose changes the file counts (the rows of the count
     // table), and every trigger that counts them: name and statement.
     QStringList countedTables() const;
@@ -80,7 +83,10 @@ void MakeChangeCounts(Database& db, const LevelDefinition& def);
 
 // Makes a table anew to its current definition, keeping every row, its row
 // numbers and the table's next autonumber, with one copy of the rows; its
-// indexes and triggers are made again after the rows are in.
+// indexes and triggers are made again after the rows are in. What a school
+// added to the table is kept: its own columns as the old table declared
+// them, with their values, and its own indexes and triggers; one that the
+// new layout cannot take throws a DbError that names it.
 void RebuildTable(Database& db, const LevelDefinition& def, const QString& table);
 
 // Splits a CREATE TABLE statement into its column and constraint

@@ -310,33 +310,91 @@ TEST_F(ExtendTest, TheUpgradedFileHoldsWhatItAlwaysHeld)
 }
 
 // A school's own views, triggers and foreign keys over the rebuilt tables
-// work after the upgrade as before it, their statements unchanged.
+// work after the upgrade as before it, their statements unchanged; so do its
+// own columns on those tables (with their values), indexes and triggers.
 TEST_F(ExtendTest, ASchoolsOwnViewsTriggersAndKeysOverRebuiltTablesKeepWorking)
 {
     CreateOldDatabaseFile(path, std::nullopt);
     fill();
+    execOn(QStringLiteral("ALTER TABLE bookings ADD COLUMN \"Note\" TEXT NOT NULL DEFAULT ''"));
+    execOn(QStringLiteral("ALTER TABLE periods ADD COLUMN \"Bell\" INTEGER DEFAULT 1"));
+    execOn(QStringLiteral("ALTER TABLE periods ADD COLUMN \"Label\" TEXT AS (period || ' at ' || StartTime)"));
+    execOn(QStringLiteral("UPDATE bookings SET Note = 'Note ' || \"Index\" WHERE \"Index\" > 1"));
+    execOn(QStringLiteral("UPDATE periods SET Bell = 0 WHERE \"order\" > 6"));
     const char* own[] = {
         "CREATE VIEW \"PeriodNames\" AS SELECT period FROM periods WHERE \"order\" <= 3",
         "CREATE VIEW \"AliceBookings\" AS SELECT \"Index\", forReason FROM bookings WHERE BookedBy = 'alice'",
         "CREATE TRIGGER \"UserGone\" AFTER DELETE ON Users BEGIN DELETE FROM bookings WHERE BookedBy = old.username; END",
-        "CREATE TABLE \"Notes\" (Booking INTEGER REFERENCES bookings (\"Index\"), Note TEXT)"};
+        "CREATE TABLE \"Notes\" (Booking INTEGER REFERENCES bookings (\"Index\"), Note TEXT)",
+        "CREATE TABLE \"Log\" (What TEXT)",
+        "CREATE INDEX \"bookings_note\" ON bookings (Note) WHERE Note <> ''",
+        "CREATE TRIGGER \"BookingGone\" AFTER DELETE ON bookings BEGIN INSERT INTO Log VALUES ('booking ' || old.\"Index\" || ' ' || old.Note); END",
+        "CREATE INDEX \"periods_bell\" ON periods (Bell, \"order\")",
+        "CREATE TRIGGER \"PeriodRenamed\" AFTER UPDATE OF period ON periods BEGIN INSERT INTO Log VALUES ('period ' || new.Label); END"};
     QStringList statements;
     for (const char* sql : own) {
         execOn(QLatin1String(sql));
         statements << QLatin1String(sql);
     }
+    statements.sort();
     execOn(QStringLiteral("INSERT INTO Notes VALUES (5, 'Projector needed')"));
-    const QString ownSql = QStringLiteral("SELECT sql FROM sqlite_master WHERE name IN "
-                                          "('PeriodNames', 'AliceBookings', 'UserGone', 'Notes') ORDER BY rowid");
+    const QString ownSql = QStringLiteral("SELECT sql FROM sqlite_master WHERE name IN ('PeriodNames', 'AliceBookings', "
+                                          "'UserGone', 'Notes', 'Log', 'bookings_note', 'BookingGone', 'periods_bell', "
+                                          "'PeriodRenamed') ORDER BY sql");
+    const auto ownValues = [](Database& db) {
+        return rowsOf(db, QStringLiteral("SELECT rowid, Note FROM bookings ORDER BY rowid"))
+               + rowsOf(db, QStringLiteral("SELECT rowid, Bell, Label FROM periods ORDER BY rowid"));
+    };
+    QStringList valuesBefore;
+    {
+        Database db;
+        db.open(path);
+        valuesBefore = ownValues(db);
+    }
     ASSERT_EQ(run(), ExtendOutcome::Done) << ui.alerts.join(QLatin1Char('\n')).toStdString();
     Database db;
     db.open(path);
     EXPECT_EQ(rowsOf(db, ownSql), statements);
+    EXPECT_EQ(ownValues(db), valuesBefore);
+    EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT * FROM PeriodNames")), (QStringList{"1", "2", "3"}));
     EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT * FROM AliceBookings")).size(), 4);
     EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT * FROM pragma_foreign_key_check('Notes')")), QStringList());
+    EXPECT_EQ(db.exec(QStringLiteral("UPDATE periods SET period = 'Lunch' WHERE \"order\" = 7")), 1);
     EXPECT_EQ(db.exec(QStringLiteral("DELETE FROM Users WHERE username = 'alice'")), 1);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM bookings")).toInt(), 0);
+    EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT What FROM Log ORDER BY What")),
+              (QStringList{"booking 1 ", "booking 2 Note 2", "booking 5 Note 5", "booking 9 Note 9",
+                           "period Lunch at 14:00:00"}));
+}
+
+// A school's own column that the new layout cannot take (a unique one, made
+// by a tool that lays the table out anew) stops the upgrade, which names it;
+// the file stays exactly as it was.
+TEST_F(ExtendTest, AnOwnColumnTheNewLayoutCannotTakeStopsTheUpgrade)
+{
+    CreateOldDatabaseFile(path, QStringLiteral("5B"));
+    {
+        Database db;
+        db.open(path);
+        WriteTransaction tx(db);
+        const QStringList made = rowsOf(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE tbl_name = 'periods' "
+                                                           "AND sql IS NOT NULL ORDER BY rowid"));
+        db.exec(QStringLiteral("DROP TABLE periods"));
+        QString create = made.first();
+        db.exec(create.insert(create.lastIndexOf(QLatin1Char(')')), QStringLiteral(", \"Code\" TEXT UNIQUE")));
+        for (const QString& sql : made.mid(1))
+            db.exec(sql);
+        tx.commit();
+    }
+    fill();
+    execOn(QStringLiteral("UPDATE periods SET Code = 'P' || \"order\""));
+    const QString before = contentsOf(path);
+    EXPECT_EQ(run(), ExtendOutcome::Failed);
+    ASSERT_EQ(ui.alerts.size(), 1);
+    EXPECT_TRUE(ui.alerts[0].contains(QStringLiteral("column \"periods\".\"Code\""))) << ui.alerts[0].toStdString();
+    EXPECT_EQ(levelOf(), QStringLiteral("5B"));
+    EXPECT_EQ(contentsOf(path), before);
 }
 
 // A school's file from before the change counts (the tables alone) comes
