@@ -84,6 +84,12 @@ protected:
         QTest::keyClicks(spin, text);
     }
     static void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+    // The window system hides the window and shows it again by itself.
+    static void minimizeAndRestore(QWidget& w)
+    {
+        w.setWindowState(Qt::WindowMinimized);
+        w.setWindowState(Qt::WindowNoState);
+    }
 
     QString itemField(const QString& item, const char* field)
     {
@@ -198,6 +204,9 @@ TEST_F(Items, RenameChecksInOrderAndKeepsTheCaseTyped)
     addBooking(QStringLiteral("PROJECTOR"), QDate(2026, 3, 2), QStringLiteral("1"), QStringLiteral("BOB"));
     inManager([&](Tadminvfrm& f) {
         pick(f, QStringLiteral("PROJECTOR"));
+        // A minimize and restore keep the list and what the commands act on.
+        minimizeAndRestore(f);
+        EXPECT_EQ(listed(f), (QStringList{"apple", "PROJECTOR", "SCREEN", "VAULT"}));
         setRight(false);
         click(f.Button6);
         EXPECT_EQ(ui->alerts, QStringList{Denied});
@@ -258,6 +267,7 @@ TEST_F(Items, DeleteAsksAndLeavesTheBookings)
     db().exec(QStringLiteral("UPDATE items SET minSecurity = 1"));
     inManager([&](Tadminvfrm& f) {
         pick(f, QStringLiteral("PROJECTOR"));
+        minimizeAndRestore(f);
         setRight(false);
         click(f.Button7);
         EXPECT_EQ(ui->alerts, QStringList{Denied});
