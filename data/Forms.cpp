@@ -1,12 +1,12 @@
 #include "Forms.h"
 
-#include <QShowEvent>
-
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShowEvent>
 
 #include <algorithm>
 #include <deque>
@@ -31,9 +31,17 @@ void TFormBase::reject()
 
 bool TFormBase::event(QEvent* event)
 {
-    if (event->type() == QEvent::Show && event->spontaneous()) {
-        QDialog::showEvent(static_cast<QShowEvent*>(event));
-        return true;
+    // The window system's own shows and hides (a restore, a minimize, the
+    // desktop switched away and back) pass the forms' handlers by.
+    if (event->spontaneous()) {
+        if (event->type() == QEvent::Show) {
+            QDialog::showEvent(static_cast<QShowEvent*>(event));
+            return true;
+        }
+        if (event->type() == QEvent::Hide) {
+            QDialog::hideEvent(static_cast<QHideEvent*>(event));
+            return true;
+        }
     }
     return QDialog::event(event);
 }

@@ -13,10 +13,11 @@ inline constexpr int mrClosed = 0;
 // The base of every form of the programs: a dialog that may carry the shared
 // background picture stretched over its whole client area, and that maps
 // Escape and the frame's close button onto the results above.
-// A form's own show handling (its showEvent: centring, FormShow) sees only
-// the showings the program asks for; a show the window system sends by
-// itself (a restore from minimized) leaves what the form shows as it is,
-// typed text included.
+// A form's own show and hide handling (its showEvent: centring, FormShow;
+// its hideEvent: letting go of what it follows) sees only the showings and
+// hidings the program asks for; a show or hide the window system sends by
+// itself (a minimize and the restore after it) leaves what the form shows
+// and follows as it is, typed text included.
 class TFormBase : public QDialog {
     Q_OBJECT
 public:

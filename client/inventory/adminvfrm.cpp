@@ -19,7 +19,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace M = ItemMessages;
 
@@ -30,6 +32,22 @@ constexpr int DescriptionWidth = 150;
 constexpr int LowestLevel = 1;
 constexpr int HighestLevel = 200;
 constexpr int ListWidth = 184;
+constexpr int RereadMs = 1000;
+
+// Runs act; true when it failed because another program held the file. Any
+// other error travels on.
+bool FailedOnHeldFile(const std::function<void()>& act)
+{
+    const quint64 busyBefore = Database::busyFailures();
+    try {
+        act();
+    } catch (const DbError&) {
+        if (Database::busyFailures() == busyBefore)
+            throw;
+        return true;
+    }
+    return false;
+}
 } // namespace
 
 Tadminvfrm::Tadminvfrm(QWidget* parent) : TFormBase(parent), ItemsListSource(&ItemsList)
@@ -123,6 +141,18 @@ Tadminvfrm::Tadminvfrm(QWidget* parent) : TFormBase(parent), ItemsListSource(&It
     connect(Button7, &QPushButton::clicked, this, &Tadminvfrm::Button7Click);
     connect(Button8, &QPushButton::clicked, this, &Tadminvfrm::Button8Click);
     connect(Button9, &QPushButton::clicked, this, &Tadminvfrm::Button9Click);
+
+    m_reread = new QTimer(this);
+    m_reread->setInterval(RereadMs);
+    connect(m_reread, &QTimer::timeout, this, [this] {
+        // A try neither waits for a held file nor says anything when it
+        // fails: the next one reads again.
+        try {
+            NoLockWait noWait(DM().ADOConnection);
+            ShowChange();
+        } catch (const std::exception&) {
+        }
+    });
 }
 
 void Tadminvfrm::LoadItemDetails()
@@ -151,30 +181,45 @@ void Tadminvfrm::ShowItemFields()
     barcode->setText(t.asString(QStringLiteral("barcode")));
 }
 
-void Tadminvfrm::ChangeShownItem(const QString& notDone, const std::function<void()>& change)
+void Tadminvfrm::ChangeShownItem(const QString& notDone, const std::function<bool()>& change)
 {
-    const quint64 busyBefore = Database::busyFailures();
-    try {
-        change();
-    } catch (const DbError&) {
-        if (Database::busyFailures() == busyBefore)
-            throw;
+    bool landed = false;
+    if (FailedOnHeldFile([&] { landed = change(); })) {
         // Nothing was written: the boxes show what the file still holds,
         // from the row as last read (the file is held), under the message.
-        ShowItemFields();
+        // With no item shown (one deleted here, the list not read since)
+        // they stay as they are.
+        if (!m_shownItem.isEmpty())
+            ShowItemFields();
         ShowAlert(MainMessages::InUseByAnotherProgram(notDone));
+        return;
     }
+    if (!landed)
+        return;
+    // The change is in the file: a held file now only delays showing it.
+    m_reread->start();
+    FailedOnHeldFile([this] { ShowChange(); });
+}
+
+void Tadminvfrm::ShowChange()
+{
+    if (!m_shownItem.isEmpty() && FindItem(m_shownItem) != -1)
+        ShowList();
+    else
+        ShowFirstItem();
+    m_reread->stop();
 }
 
 void Tadminvfrm::ShowList()
 {
     Dataset& t = DM().itemstable;
     const QString current = !t.isEmpty() && t.recNo() >= 1 ? t.asString(NameField) : QString();
-    m_following = true;
-    ItemsList.requery();
-    if (current.isEmpty() || !ItemsList.locate(NameField, current))
-        ItemsList.first();
-    m_following = false;
+    {
+        const QScopedValueRollback<bool> following(m_following, true);
+        ItemsList.requery();
+        if (current.isEmpty() || !ItemsList.locate(NameField, current))
+            ItemsList.first();
+    }
     DBItemsList->viewport()->update();
 }
 
@@ -231,12 +276,12 @@ void Tadminvfrm::Button4Click()
     ChangeShownItem(M::NotChanged, [this] {
         // Only reachable while the details are enabled: the level was checked.
         if (!ManagerAndCategoryKnown(managedby, catergory))
-            return;
+            return false;
         accesslevel->clampValue();
         // Another client may have deleted it meanwhile: then nothing else is
         // changed in its place.
         if (!FindShownItem(m_shownItem))
-            return;
+            return false;
         Dataset& t = DM().itemstable;
         EditAndPost(t, [&] {
             t.setValue(QStringLiteral("ItemDESCRIPTION"), description->text());
@@ -247,12 +292,19 @@ void Tadminvfrm::Button4Click()
             t.setValue(QStringLiteral("circulated"), circulated->isChecked());
             t.setValue(QStringLiteral("barcode"), barcode->text());
         });
+        // The list shows names only: it stays as it is.
+        return false;
     });
 }
 
 bool Tadminvfrm::MayChangeShownItem(QString& name)
 {
     name = m_shownItem;
+    // The item shown was deleted here and the list could not be read since.
+    if (name.isEmpty() && m_reread->isActive()) {
+        ShowChange();
+        return false;
+    }
     // An item deleted before the click is gone, whatever the levels.
     if (!FindShownItem(name))
         return false;
@@ -268,27 +320,28 @@ void Tadminvfrm::Button6Click()
     ChangeShownItem(M::NotChanged, [this] {
         QString name;
         if (!MayChangeShownItem(name))
-            return;
+            return false;
         const QString newName = InputText(M::RenamePrompt, name);
         if (ProgramEnding || newName == name)
-            return;
+            return false;
         // A name nobody could pick, or one the file cannot hold.
         if (newName.isEmpty() || Text::characters(newName) > NameWidth) {
             ShowAlert(M::BadName);
-            return;
+            return false;
         }
         const bool taken = FindItem(newName) != -1;
         // The look-up moved the table; it goes back to the shown item.
         if (!FindShownItem(name))
-            return;
+            return false;
         if (taken) {
             ShowAlert(M::NameTaken);
-            return;
+            return false;
         }
         Dataset& t = DM().itemstable;
         EditAndPost(t, [&] { t.setValue(NameField, newName); });
-        ShowList();
-        LoadItemDetails();
+        // The details shown are the same item's, under its new name.
+        m_shownItem = newName;
+        return true;
     });
 }
 
@@ -297,12 +350,15 @@ void Tadminvfrm::Button7Click()
     ChangeShownItem(M::NotDeleted, [this] {
         QString name;
         if (!MayChangeShownItem(name))
-            return;
+            return false;
         const bool yes = AskQuestion(M::ConfirmDelete);
         if (ProgramEnding || !yes || !FindShownItem(name))
-            return;
+            return false;
         DM().itemstable.deleteCurrent();
-        ShowFirstItem();
+        // No item is shown until the list is read again.
+        m_shownItem.clear();
+        DetailsGRp->setEnabled(false);
+        return true;
     });
 }
 
@@ -345,6 +401,7 @@ void Tadminvfrm::hideEvent(QHideEvent* event)
 {
     // Read afresh at every showing: once the window is gone the list lets
     // go of the connection, which may close before the window does.
+    m_reread->stop();
     ItemsList.setDatabase(nullptr);
     TFormBase::hideEvent(event);
 }

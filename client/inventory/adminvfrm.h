@@ -10,6 +10,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class TDBCoolGrid;
 class TSpinEdit;
 
@@ -77,7 +78,9 @@ protected:
 
 private:
     // The shown item's two checks before Rename and Delete (its name in
-    // name); false after the message of the first that fails.
+    // name); false after the message of the first that fails. With the item
+    // shown just deleted here and the list not read since, the list is read
+    // and false answered: the user chooses again from what it shows.
     bool MayChangeShownItem(QString& name);
     // Stands the items table on the shown item again, after a prompt during
     // which another client may have deleted it; a deleted item is said to be
@@ -87,11 +90,20 @@ private:
     void ShowFirstItem();
     // The details boxes filled from the row the items table stands on.
     void ShowItemFields();
-    // Runs a change of the shown item. When another program held the file
-    // past the wait, nothing was changed: that is said in the booking
+    // Runs a change of the shown item; change answers whether it wrote
+    // something the list must show. When another program held the file past
+    // the wait before anything was written, that is said in the booking
     // commands' words (notDone says what was not done) and the boxes show
-    // the stored values again.
-    void ChangeShownItem(const QString& notDone, const std::function<void()>& change);
+    // the stored values again. A write that landed is shown (ShowChange); a
+    // file held by then leaves the window as it last read it, says nothing,
+    // and the list is read again a moment later.
+    void ChangeShownItem(const QString& notDone, const std::function<bool()>& change);
+    // The list read again after a change made here, the shown item
+    // highlighted; with none shown, or the shown one gone, the first item
+    // and its details. The boxes of an item still shown keep what is typed.
+    void ShowChange();
+    // Runs while a change made here is not yet shown in the list.
+    QTimer* m_reread = nullptr;
     bool m_following = false;
     // The item whose details are shown: what Apply, Rename and Delete act
     // on, whatever the look-ups in between did to the items table.

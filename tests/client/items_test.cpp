@@ -7,6 +7,7 @@
 #include "DbError.h"
 #include "Lookups.h"
 #include "SpinEdit.h"
+#include "TestSupport.h"
 #include "addinvfrm.h"
 #include "adminvfrm.h"
 #include "catfrm.h"
@@ -84,6 +85,12 @@ protected:
         QTest::keyClicks(spin, text);
     }
     static void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+    // The window system hides the window and shows it again by itself.
+    static void minimizeAndRestore(QWidget& w)
+    {
+        w.setWindowState(Qt::WindowMinimized);
+        w.setWindowState(Qt::WindowNoState);
+    }
 
     QString itemField(const QString& item, const char* field)
     {
@@ -198,6 +205,9 @@ TEST_F(Items, RenameChecksInOrderAndKeepsTheCaseTyped)
     addBooking(QStringLiteral("PROJECTOR"), QDate(2026, 3, 2), QStringLiteral("1"), QStringLiteral("BOB"));
     inManager([&](Tadminvfrm& f) {
         pick(f, QStringLiteral("PROJECTOR"));
+        // A minimize and restore keep the list and what the commands act on.
+        minimizeAndRestore(f);
+        EXPECT_EQ(listed(f), (QStringList{"apple", "PROJECTOR", "SCREEN", "VAULT"}));
         setRight(false);
         click(f.Button6);
         EXPECT_EQ(ui->alerts, QStringList{Denied});
@@ -258,6 +268,7 @@ TEST_F(Items, DeleteAsksAndLeavesTheBookings)
     db().exec(QStringLiteral("UPDATE items SET minSecurity = 1"));
     inManager([&](Tadminvfrm& f) {
         pick(f, QStringLiteral("PROJECTOR"));
+        minimizeAndRestore(f);
         setRight(false);
         click(f.Button7);
         EXPECT_EQ(ui->alerts, QStringList{Denied});
@@ -478,6 +489,57 @@ TEST_F(Items, AChangeThatFailedOnALockedFileIsNotWrittenLater)
                                    "OR ItemDescription = 'locked out'")),
               0);
     EXPECT_EQ(itemField(QStringLiteral("PROJECTOR"), "ItemName"), QStringLiteral("PROJECTOR"));
+}
+
+TEST_F(Items, ARenameOrDeleteThatLandedIsNotSaidUndoneWhenTheFileIsHeldAsTheListIsReadAgain)
+{
+    struct Case {
+        const char* item;
+        QPushButton* Tadminvfrm::*button;
+        const char* typed;   // the new name; none: the delete's question
+        QStringList listed;
+        const char* appliedTo;   // the item a following Apply changes
+    };
+    const Case cases[] = {
+        {"PROJECTOR", &Tadminvfrm::Button6, "Projector Two", {"apple", "Projector Two", "SCREEN", "VAULT"},
+         "Projector Two"},
+        {"SCREEN", &Tadminvfrm::Button7, nullptr, {"apple", "Projector Two", "VAULT"}, "apple"},
+    };
+    inManager([&](Tadminvfrm& f) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.item);
+            ui->alerts.clear();
+            pick(f, QLatin1String(c.item));
+            Database holder;
+            holder.setBusyTimeout(50);
+            holder.open(path);
+            {
+                NoLockWait fast(DM().ADOConnection);
+                // Another program takes the file as the list is read again after the write.
+                testsupport::OnStatementStart held(DM().ADOConnection.rawHandle(), "BEGIN", 1, [&] {
+                    EXPECT_NO_THROW(holder.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+                });
+                if (c.typed)
+                    answerText(QLatin1String(c.typed));
+                else
+                    ui->answer(mrOk);
+                click(f.*c.button);
+                EXPECT_TRUE(held.fired());
+            }
+            EXPECT_TRUE(ui->alerts.isEmpty()) << ui->alerts.join(QLatin1Char('|')).toStdString();
+            EXPECT_NE(listed(f), c.listed) << "the list as last read";
+            holder.exec(QStringLiteral("ROLLBACK"));
+            EXPECT_EQ(itemField(QLatin1String(c.item), "ItemName"), QString());
+            // The window catches up once the file is free, and acts on what it shows.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return listed(f) == c.listed; }, 3000))
+                << listed(f).join(QLatin1Char(',')).toStdString();
+            f.description->setText(QStringLiteral("applied"));
+            click(f.Button4);
+            EXPECT_TRUE(ui->alerts.isEmpty()) << ui->alerts.join(QLatin1Char('|')).toStdString();
+            EXPECT_EQ(itemField(QLatin1String(c.appliedTo), "ItemDescription"), QStringLiteral("applied"));
+        }
+        click(f.Button8);
+    });
 }
 
 TEST_F(Items, AnItemDeletedWhileRenameOrDeleteAskedIsSaidToBeGone)

@@ -88,6 +88,11 @@ TEST_F(UsersOnline, TheListShowsWhoIsOnlineAndFollowsTheDatabaseAtEachTick)
         EXPECT_EQ(f.userslist->colCount(), 2);
         EXPECT_EQ(f.userslist->rowCount(), 2);   // no title row: the label heads the columns
 
+        // The window system's own minimize and restore leave the list following.
+        f.setWindowState(Qt::WindowMinimized);
+        f.setWindowState(Qt::WindowNoState);
+        EXPECT_TRUE(f.Timer1->isActive());
+
         // Another client logs on, one logs off: seen at the next tick, not before.
         setOnline(QStringLiteral("TOM"), true);
         setOnline(QStringLiteral("JANE"), false);
