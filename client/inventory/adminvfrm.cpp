@@ -143,6 +143,7 @@ Tadminvfrm::Tadminvfrm(QWidget* parent) : TFormBase(parent), ItemsListSource(&It
     connect(Button9, &QPushButton::clicked, this, &Tadminvfrm::Button9Click);
 
     m_reread = new QTimer(this);
+    m_reread->setObjectName(QStringLiteral("reread"));
     m_reread->setInterval(RereadMs);
     connect(m_reread, &QTimer::timeout, this, [this] {
         // A try neither waits for a held file nor says anything when it
