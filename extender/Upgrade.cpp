@@ -47,17 +47,6 @@ QString leadingName(const QString& part)
     return part.left(end);
 }
 
-// The definition among a table's parts that declares the column named
-// (any letter case); empty when none does.
-QString partNamed(const QStringList& parts, const QString& column)
-{
-    for (const QString& part : parts) {
-        if (leadingName(part).compare(column, Qt::CaseInsensitive) == 0)
-            return part;
-    }
-    return QString();
-}
-
 // The columns of a table in the file, by name, in their order: every one,
 // or only those that hold values of their own (none computed from others).
 QStringList columnsOf(Database& db, const QString& table, bool storedOnly = false)
@@ -99,6 +88,62 @@ private:
     Database& m_db;
     bool m_was;
 };
+
+// Whether a part of a table's definition is a table constraint rather
+// than a column.
+bool isTableConstraint(const QString& part)
+{
+    static const QStringList words{QStringLiteral("CONSTRAINT"), QStringLiteral("PRIMARY"), QStringLiteral("UNIQUE"),
+                                   QStringLiteral("CHECK"), QStringLiteral("FOREIGN")};
+    const QChar first = part.isEmpty() ? QChar() : part.at(0);
+    if (first == u'"' || first == u'`' || first == u'[')
+        return false;
+    return words.contains(leadingName(part), Qt::CaseInsensitive);
+}
+
+// What the school declared on a table beyond the schema's definition of
+// it: the columns the schema does not name and the table constraints it
+// does not hold, each described, and the schema's statement with them.
+struct OwnDefinitions {
+    QStringList what;
+    QString createTable;
+};
+
+OwnDefinitions OwnDefinitionsOf(const QString& schemaCreate, const QString& oldCreate, const QString& quotedTable)
+{
+    QStringList columns, constraints, schemaNames, schemaConstraints;
+    for (const QString& part : TableDefinitionParts(schemaCreate)) {
+        if (isTableConstraint(part)) {
+            constraints << part;
+            schemaConstraints << part.simplified();
+        } else {
+            columns << part;
+            schemaNames << leadingName(part);
+        }
+    }
+    OwnDefinitions own;
+    QStringList ownColumns, ownConstraints;
+    for (const QString& part : TableDefinitionParts(oldCreate)) {
+        if (isTableConstraint(part)) {
+            if (!schemaConstraints.contains(part.simplified(), Qt::CaseInsensitive)) {
+                ownConstraints << part;
+                own.what << QStringLiteral("table constraint %1 on %2").arg(part.simplified(), quotedTable);
+            }
+        } else if (!schemaNames.contains(leadingName(part), Qt::CaseInsensitive)) {
+            ownColumns << part;
+            own.what << QStringLiteral("column %1.%2").arg(quotedTable, quoted(leadingName(part)));
+        }
+    }
+    if (own.what.isEmpty())
+        return own;
+    // Columns come before table constraints.
+    const int open = schemaCreate.indexOf(QLatin1Char('('));
+    const int close = schemaCreate.lastIndexOf(QLatin1Char(')'));
+    own.createTable = schemaCreate.left(open + 1) + QStringLiteral("\n  ")
+                      + (columns + ownColumns + constraints + ownConstraints).join(QStringLiteral(",\n  "))
+                      + QStringLiteral("\n") + schemaCreate.mid(close);
+    return own;
+}
 
 // Makes one of the school's own columns, indexes or triggers on a rebuilt
 // table again; one that the new layout does not take stops the upgrade,
@@ -254,9 +299,10 @@ QList<std::pair<QString, QString>> LevelDefinition::triggers() const
 
 QString LevelDefinition::columnDefinition(const QString& table, const QString& column) const
 {
-    const QString part = partNamed(TableDefinitionParts(createTable(table)), column);
-    if (!part.isEmpty())
-        return part;
+    for (const QString& part : TableDefinitionParts(createTable(table))) {
+        if (leadingName(part).compare(column, Qt::CaseInsensitive) == 0)
+            return part;
+    }
     throw DbError(QStringLiteral("The database schema has no column \"%1\" in \"%2\".").arg(column, table));
 }
 
@@ -356,17 +402,13 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
         const LegacyRename legacy(db);
         db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(name, saved));
     }
-    db.exec(def.createTable(table));
-
-    // The school's own columns join the new table as the old one declared
-    // them.
-    const QStringList newColumns = columnsOf(db, table);
-    const QStringList oldParts = TableDefinitionParts(oldCreate);
-    for (const QString& column : oldColumns) {
-        if (!newColumns.contains(column, Qt::CaseInsensitive))
-            keepOwn(db, QStringLiteral("column %1.%2").arg(name, quoted(column)),
-                    QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(name, partNamed(oldParts, column)));
-    }
+    // The new table as the schema declares it, with the school's own
+    // columns and table constraints as the old table declared them.
+    const OwnDefinitions ownDefinitions = OwnDefinitionsOf(def.createTable(table), oldCreate, name);
+    if (ownDefinitions.what.isEmpty())
+        db.exec(def.createTable(table));
+    else
+        keepOwn(db, ownDefinitions.what.join(QStringLiteral(", ")), ownDefinitions.createTable);
 
     // The rows go back by column name, each under its old row number.
     QStringList kept;

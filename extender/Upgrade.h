@@ -84,9 +84,10 @@ void MakeChangeCounts(Database& db, const LevelDefinition& def);
 // Makes a table anew to its current definition, keeping every row, its row
 // numbers and the table's next autonumber, with one copy of the rows; its
 // indexes and triggers are made again after the rows are in. What a school
-// added to the table is kept: its own columns as the old table declared
-// them, with their values, and its own indexes and triggers; one that the
-// new layout cannot take throws a DbError that names it.
+// added to the table is kept: its own columns and table constraints as the
+// old table declared them, the columns with their values, and its own
+// indexes and triggers; one that the new layout cannot take throws a
+// DbError that names it.
 void RebuildTable(Database& db, const LevelDefinition& def, const QString& table);
 
 // Splits a CREATE TABLE statement into its column and constraint

@@ -20,6 +20,10 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -368,33 +372,62 @@ TEST_F(ExtendTest, ASchoolsOwnViewsTriggersAndKeysOverRebuiltTablesKeepWorking)
                            "period Lunch at 14:00:00"}));
 }
 
-// A school's own column that the new layout cannot take (a unique one, made
-// by a tool that lays the table out anew) stops the upgrade, which names it;
-// the file stays exactly as it was.
-TEST_F(ExtendTest, AnOwnColumnTheNewLayoutCannotTakeStopsTheUpgrade)
+// A school's own columns and table constraints, laid out with the table by
+// a tool that makes the table anew, are kept as declared. One the new layout
+// cannot take (a collation only the school's tool knew) stops the upgrade,
+// which names it; the file stays exactly as it was.
+TEST_F(ExtendTest, AnOwnColumnLaidOutWithTheTableIsKeptOrTheUpgradeStopsNamingIt)
 {
-    CreateOldDatabaseFile(path, QStringLiteral("5B"));
-    {
-        Database db;
-        db.open(path);
-        WriteTransaction tx(db);
-        const QStringList made = rowsOf(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE tbl_name = 'periods' "
-                                                           "AND sql IS NOT NULL ORDER BY rowid"));
-        db.exec(QStringLiteral("DROP TABLE periods"));
-        QString create = made.first();
-        db.exec(create.insert(create.lastIndexOf(QLatin1Char(')')), QStringLiteral(", \"Code\" TEXT UNIQUE")));
-        for (const QString& sql : made.mid(1))
-            db.exec(sql);
-        tx.commit();
+    struct Case {
+        const char* added;
+        bool kept;
+    };
+    const Case cases[] = {
+        {", \"Code\" TEXT UNIQUE, CHECK (\"Code\" <> '')", true},
+        {", \"Code\" TEXT COLLATE Latin", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.added);
+        QFile::remove(path);
+        CreateOldDatabaseFile(path, QStringLiteral("5B"));
+        {
+            Database db;
+            db.open(path);
+            sqlite3_create_collation(db.rawHandle(), "Latin", SQLITE_UTF8, nullptr,
+                                     [](void*, int n1, const void* a, int n2, const void* b) {
+                                         const int n = std::memcmp(a, b, std::min(n1, n2));
+                                         return n != 0 ? n : n1 - n2;
+                                     });
+            WriteTransaction tx(db);
+            const QStringList made = rowsOf(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE tbl_name = "
+                                                               "'periods' AND sql IS NOT NULL ORDER BY rowid"));
+            db.exec(QStringLiteral("DROP TABLE periods"));
+            QString create = made.first();
+            db.exec(create.insert(create.lastIndexOf(QLatin1Char(')')), QLatin1String(c.added)));
+            for (const QString& sql : made.mid(1))
+                db.exec(sql);
+            tx.commit();
+        }
+        fill();
+        execOn(QStringLiteral("UPDATE periods SET Code = 'P' || \"order\""));
+        const QString before = contentsOf(path);
+        ui.alerts.clear();
+        if (c.kept) {
+            ASSERT_EQ(run(), ExtendOutcome::Done) << ui.alerts.join(QLatin1Char('\n')).toStdString();
+            Database db;
+            db.open(path);
+            EXPECT_EQ(rowsOf(db, QStringLiteral("SELECT Code FROM periods WHERE \"order\" <= 2 ORDER BY rowid")),
+                      (QStringList{"P1", "P2"}));
+            EXPECT_THROW(db.exec(QStringLiteral("UPDATE periods SET Code = 'P1' WHERE \"order\" = 2")), DbError);
+            EXPECT_THROW(db.exec(QStringLiteral("UPDATE periods SET Code = '' WHERE \"order\" = 2")), DbError);
+            continue;
+        }
+        EXPECT_EQ(run(), ExtendOutcome::Failed);
+        ASSERT_EQ(ui.alerts.size(), 1);
+        EXPECT_TRUE(ui.alerts[0].contains(QStringLiteral("column \"periods\".\"Code\""))) << ui.alerts[0].toStdString();
+        EXPECT_EQ(levelOf(), QStringLiteral("5B"));
+        EXPECT_EQ(contentsOf(path), before);
     }
-    fill();
-    execOn(QStringLiteral("UPDATE periods SET Code = 'P' || \"order\""));
-    const QString before = contentsOf(path);
-    EXPECT_EQ(run(), ExtendOutcome::Failed);
-    ASSERT_EQ(ui.alerts.size(), 1);
-    EXPECT_TRUE(ui.alerts[0].contains(QStringLiteral("column \"periods\".\"Code\""))) << ui.alerts[0].toStdString();
-    EXPECT_EQ(levelOf(), QStringLiteral("5B"));
-    EXPECT_EQ(contentsOf(path), before);
 }
 
 // A school's file from before the change counts (the tables alone) comes
@@ -489,6 +522,7 @@ TEST_F(ExtendTest, AFailedStatementLeavesTheFileAsItWasAndARerunCompletes)
     execOn(QStringLiteral("ALTER TABLE config ADD COLUMN enableBookingLimit INTEGER NOT NULL DEFAULT 0"));
     const QStringList schemaBefore = schemaOf(path);
     EXPECT_EQ(run(), ExtendOutcome::Failed);
+    fprintf(stderr, "ALERT %s\n", qPrintable(ui.alerts.join("|")));
     ASSERT_EQ(ui.alerts.size(), 1);
     EXPECT_TRUE(ui.alerts[0].contains(QStringLiteral("duplicate column name"))) << ui.alerts[0].toStdString();
     EXPECT_EQ(statuses, QStringList{M::Extending});
@@ -517,6 +551,7 @@ TEST_F(ExtendTest, AFailureInTheLastStatementTakesBackTheFirstFive)
     }
     const QStringList rowsBefore = keptRows();
     EXPECT_EQ(run(), ExtendOutcome::Failed);
+    fprintf(stderr, "ALERT %s\n", qPrintable(ui.alerts.join("|")));
     ASSERT_EQ(ui.alerts.size(), 1);
     EXPECT_TRUE(ui.alerts[0].contains(QStringLiteral("CHECK constraint failed"))) << ui.alerts[0].toStdString();
     // The level field and its first value stay; nothing of the upgrade does.
