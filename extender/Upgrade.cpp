@@ -47,12 +47,11 @@ QString leadingName(const QString& part)
     return part.left(end);
 }
 
-// The columns of a table in the file, by name, in their order: every one,
-// or only those that hold values of their own (none computed from others).
-QStringList columnsOf(Database& db, const QString& table, bool storedOnly = false)
+// The columns of a table in the file that hold values of their own (none
+// computed from others), by name, in their order.
+QStringList columnsOf(Database& db, const QString& table)
 {
-    QSqlQuery q = db.prepare(QStringLiteral("SELECT name FROM pragma_table_xinfo(?) WHERE hidden = 0 OR ? = 0"),
-                             {table, storedOnly ? 1 : 0});
+    QSqlQuery q = db.prepare(QStringLiteral("SELECT name FROM pragma_table_xinfo(?) WHERE hidden = 0"), {table});
     Database::check(q, q.exec());
     QStringList names;
     while (q.next())
@@ -366,7 +365,6 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
     const QStringList oldColumns = columnsOf(db, table);
     if (oldColumns.isEmpty())
         throw DbError(QStringLiteral("no such table: %1").arg(table));
-    const QStringList oldStored = columnsOf(db, table, true);
     // The next autonumber, which the largest number kept may be below.
     QVariant sequence;
     if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'")).toInt() > 0)
@@ -412,8 +410,8 @@ void RebuildTable(Database& db, const LevelDefinition& def, const QString& table
 
     // The rows go back by column name, each under its old row number.
     QStringList kept;
-    for (const QString& column : columnsOf(db, table, true)) {
-        if (oldStored.contains(column, Qt::CaseInsensitive))
+    for (const QString& column : columnsOf(db, table)) {
+        if (oldColumns.contains(column, Qt::CaseInsensitive))
             kept << quoted(column);
     }
     const bool rowidAlias = db.scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE pk > 0"

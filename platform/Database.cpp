@@ -33,8 +33,8 @@ QAtomicInteger<quint64> g_lockRetries;
 bool isBusyError(const QSqlError& e)
 {
     bool ok = false;
-    const int code = e.nativeErrorCode().toInt(&ok) & 0xff;
-    return ok && (code == 5 || code == 6);
+    const int code = e.nativeErrorCode().toInt(&ok);
+    return ok && DbError::heldCode(code);
 }
 }
 

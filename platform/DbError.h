@@ -35,7 +35,9 @@ public:
 
     // Whether another connection held the file past the busy timeout: the
     // wait for it is over, and a statement tried after it waits again.
-    bool fileHeld() const { return m_code == Busy || m_code == Locked; }
+    bool fileHeld() const { return heldCode(m_code); }
+    // Whether an engine result code (extended or primary) says so.
+    static bool heldCode(int code) { return (code & 0xff) == Busy || (code & 0xff) == Locked; }
 
     // How many errors of the file this process has raised, so that a run of
     // many statements can compare the count before and after a step and
